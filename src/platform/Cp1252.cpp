@@ -1,0 +1,121 @@
+#include "platform/Cp1252.h"
+
+#include <array>
+
+namespace Platform {
+namespace {
+
+// Code points of bytes 0x80..0x9F; the rest of the code page equals Latin-1.
+constexpr std::array<char16_t, 32> kHighControls = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+struct CaseTables {
+    std::array<unsigned char, 256> upper{};
+    std::array<unsigned char, 256> lower{};
+    std::array<bool, 256> isUpper{};
+};
+
+// Letter pairs (upper, lower) beyond ASCII and the Latin-1 block.
+constexpr std::array<std::array<unsigned char, 2>, 4> kExtraPairs = {{
+    {0x8A, 0x9A}, // S caron
+    {0x8C, 0x9C}, // OE ligature
+    {0x8E, 0x9E}, // Z caron
+    {0x9F, 0xFF}, // Y diaeresis
+}};
+
+CaseTables BuildCaseTables() {
+    CaseTables t;
+    for (int i = 0; i < 256; ++i) {
+        t.upper[i] = static_cast<unsigned char>(i);
+        t.lower[i] = static_cast<unsigned char>(i);
+    }
+    auto pair = [&t](int up, int low) {
+        t.upper[low] = static_cast<unsigned char>(up);
+        t.lower[up] = static_cast<unsigned char>(low);
+        t.isUpper[up] = true;
+    };
+    for (int c = 'A'; c <= 'Z'; ++c) pair(c, c + 32);
+    // Latin-1 letters: 0xC0..0xDE pair with 0xE0..0xFE, except the multiplication
+    // and division signs (0xD7, 0xF7); sharp s (0xDF) has no upper case here.
+    for (int c = 0xC0; c <= 0xDE; ++c)
+        if (c != 0xD7) pair(c, c + 32);
+    for (const auto& p : kExtraPairs) pair(p[0], p[1]);
+    return t;
+}
+
+const CaseTables& Tables() {
+    static const CaseTables tables = BuildCaseTables();
+    return tables;
+}
+
+} // namespace
+
+unsigned char UpperByte(unsigned char c) { return Tables().upper[c]; }
+unsigned char LowerByte(unsigned char c) { return Tables().lower[c]; }
+bool IsUpperLetter(unsigned char c) { return Tables().isUpper[c]; }
+
+char16_t ByteToUnicode(unsigned char c) {
+    return (c >= 0x80 && c <= 0x9F) ? kHighControls[c - 0x80] : char16_t(c);
+}
+
+unsigned char UnicodeToByte(char32_t u, unsigned char fallback) {
+    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) return static_cast<unsigned char>(u);
+    for (int i = 0; i < 32; ++i)
+        if (kHighControls[i] == u) return static_cast<unsigned char>(0x80 + i);
+    return fallback;
+}
+
+namespace {
+void AppendUtf8(std::string& out, char32_t u) {
+    if (u < 0x80) {
+        out += static_cast<char>(u);
+    } else if (u < 0x800) {
+        out += static_cast<char>(0xC0 | (u >> 6));
+        out += static_cast<char>(0x80 | (u & 0x3F));
+    } else if (u < 0x10000) {
+        out += static_cast<char>(0xE0 | (u >> 12));
+        out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (u & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (u >> 18));
+        out += static_cast<char>(0x80 | ((u >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (u & 0x3F));
+    }
+}
+
+// Decodes one UTF-8 sequence at `i`; a malformed byte is taken as one unknown character.
+char32_t DecodeUtf8(std::string_view s, size_t& i) {
+    const auto b0 = static_cast<unsigned char>(s[i++]);
+    if (b0 < 0x80) return b0;
+    int extra = b0 >= 0xF0 ? 3 : b0 >= 0xE0 ? 2 : b0 >= 0xC0 ? 1 : -1;
+    if (extra < 0 || i + extra > s.size()) return 0xFFFD;
+    char32_t u = b0 & (0x3F >> extra);
+    for (int k = 0; k < extra; ++k) {
+        const auto b = static_cast<unsigned char>(s[i]);
+        if ((b & 0xC0) != 0x80) return 0xFFFD;
+        u = (u << 6) | (b & 0x3F);
+        ++i;
+    }
+    return u;
+}
+} // namespace
+
+std::string Cp1252ToUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 8);
+    for (unsigned char c : bytes) AppendUtf8(out, ByteToUnicode(c));
+    return out;
+}
+
+std::string Utf8ToCp1252(std::string_view utf8, unsigned char fallback) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (size_t i = 0; i < utf8.size();) out += static_cast<char>(UnicodeToByte(DecodeUtf8(utf8, i), fallback));
+    return out;
+}
+
+} // namespace Platform

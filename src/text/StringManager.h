@@ -1,0 +1,35 @@
+// Replacement of every occurrence of a search text in an 8-bit string, in one
+// left-to-right pass, with counting, whole-word matching and case options.
+#pragma once
+#include <string>
+#include <string_view>
+#include <vector>
+
+class TStringManager {
+public:
+    // Replaces every match of `search` in `text` by `replacement`, in place.
+    // Returns the number of replacements.
+    int ReplaceAll(std::string_view search, std::string_view replacement, std::string& text,
+                   bool ignoreCase, bool wholeWords, bool preserveCase) const;
+
+    // A copy of `source` with every occurrence of `search` removed (case-sensitive).
+    void DeleteAll(std::string_view search, const std::string& source, std::string& result) const;
+
+    // Whether the byte may stand directly before or after a whole-word match.
+    static bool IsWordDelimiter(unsigned char c);
+
+    // Options of the shared replacement routine.
+    struct Options {
+        bool ignoreCase = false;
+        bool wholeWords = false;
+        bool preserveCase = false;
+    };
+
+    // The routine behind both entry points. `matches`, when given, receives the
+    // 0-based positions of the matches in the text as it was before the call.
+    static int Replace(std::string_view search, std::string_view replacement, std::string& text,
+                       Options options, std::vector<size_t>* matches = nullptr);
+};
+
+// The one shared instance; callers never create their own.
+extern const TStringManager StringManager;
