@@ -1,0 +1,41 @@
+// The RTF engine of the rich edit control: a reader from RTF into a QTextDocument
+// and a writer back. QTextDocument is the one document model between them.
+#pragma once
+#include <QByteArray>
+#include <stdexcept>
+#include <string>
+
+class QTextCursor;
+class QTextDocument;
+
+namespace RtfEngine {
+
+// The input does not start like an RTF document; the control then retries as plain text.
+class ENotRtf : public std::runtime_error {
+public:
+    ENotRtf() : std::runtime_error("not an RTF document") {}
+};
+
+// RTF that cannot be read (for example nesting beyond the reader's limit).
+class ERtfError : public std::runtime_error { using std::runtime_error::runtime_error; };
+
+struct ReadOptions {
+    bool plain = false; // keep only the plain subset (the control's PlainRTF)
+};
+
+struct WriteOptions {
+    bool plain = false;          // write only the plain subset (PlainRTF)
+    bool includeObjects = true;  // false for the "no objects" output format
+};
+
+// Inserts the document held in `rtf` at the cursor, replacing its selection, as one
+// undoable edit. Throws ENotRtf or ERtfError.
+void ReadRtf(const QByteArray& rtf, QTextCursor& cursor, const ReadOptions& options = {});
+
+// The RTF of the characters [start, end) of the document (end < 0: to the end):
+// "{\rtf1\ansi\ansicpg1252…" with font and colour tables. Runs of identical
+// formatting are written as one, so a typed marker such as «@12» stays contiguous.
+QByteArray WriteRtf(const QTextDocument& document, int start = 0, int end = -1,
+                    const WriteOptions& options = {});
+
+} // namespace RtfEngine
