@@ -46,17 +46,17 @@ struct Match {
 // Finds the matches exactly as a scan over the text being edited would: after a
 // replacement the scan resumes behind the inserted text, and the character
 // before the next candidate is then the inserted text's last character.
-std::vector<Match> FindMatches(const std::string& text, std::string_view search, std::string_view replacement,
-                               Options opt) {
+std::vector<Match> FindMatches(const std::string& text, size_t start, std::string_view search,
+                               std::string_view replacement, Options opt) {
     std::vector<Match> matches;
     const size_t T = text.size(), F = search.size();
     // The character now standing before position b, and whether b is the text's start.
-    unsigned char before = 0;
-    bool atStart = true;
+    unsigned char before = start > 0 ? static_cast<unsigned char>(text[start - 1]) : 0;
+    bool atStart = start == 0;
     std::string adjusted;
     const unsigned char first = static_cast<unsigned char>(search[0]);
     const bool caseFold = opt.ignoreCase;
-    size_t b = 0;
+    size_t b = start;
     while (b + F <= T) {
         // Skip quickly to the next possible first character.
         if (!caseFold) {
@@ -138,10 +138,10 @@ void ApplyMatches(std::string& text, const std::vector<Match>& matches, size_t F
 } // namespace
 
 int TStringManager::Replace(std::string_view search, std::string_view replacement, std::string& text,
-                            Options options, std::vector<size_t>* positions) {
+                            Options options, size_t start, std::vector<size_t>* positions) {
     if (positions) positions->clear();
     if (text.empty() || search.empty() || search.size() > text.size()) return 0;
-    const std::vector<Match> matches = FindMatches(text, search, replacement, options);
+    const std::vector<Match> matches = FindMatches(text, start, search, replacement, options);
     if (matches.empty()) return 0;
     if (positions)
         for (const Match& m : matches) positions->push_back(m.at);

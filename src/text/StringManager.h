@@ -25,10 +25,11 @@ public:
         bool preserveCase = false;
     };
 
-    // The routine behind both entry points. `matches`, when given, receives the
-    // 0-based positions of the matches in the text as it was before the call.
+    // The routine behind both entry points; the scan starts at the 0-based `start`.
+    // `matches`, when given, receives the 0-based positions of the matches in the
+    // text as it was before the call.
     static int Replace(std::string_view search, std::string_view replacement, std::string& text,
-                       Options options, std::vector<size_t>* matches = nullptr);
+                       Options options, size_t start = 0, std::vector<size_t>* matches = nullptr);
 };
 
 // The one shared instance; callers never create their own.

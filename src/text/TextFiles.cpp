@@ -65,6 +65,23 @@ void SaveTextFile(const std::string& fileName, std::string_view text) {
     if (std::fclose(f.release()) != 0) throw Platform::EWriteError();
 }
 
+void SaveTextFileSafely(const std::string& fileName, std::string_view text) {
+    const std::string aside = fileName + ".kelvora-new";
+    try {
+        SaveTextFile(aside, text);
+    } catch (const Platform::EFCreateError&) {
+        std::remove(aside.c_str());
+        throw Platform::EFCreateError(fileName);
+    } catch (...) {
+        std::remove(aside.c_str());
+        throw;
+    }
+    if (std::rename(aside.c_str(), fileName.c_str()) != 0) {
+        std::remove(aside.c_str());
+        throw Platform::EFCreateError(fileName);
+    }
+}
+
 bool RunProgram(const std::string& commandLine, bool hidden, bool wait) {
     return Platform::StartProcess(commandLine, hidden, wait);
 }

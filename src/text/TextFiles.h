@@ -20,6 +20,10 @@ std::string LoadTextFile(const std::string& fileName);
 // EWriteError.
 void SaveTextFile(const std::string& fileName, std::string_view text);
 
+// Writes the text beside the file first and then puts it in the file's place, so a
+// failed write never destroys the file that was there. Same errors as SaveTextFile.
+void SaveTextFileSafely(const std::string& fileName, std::string_view text);
+
 // Calls `onLine` with each line of the text: a line ends at CR LF, CR or LF
 // (LF CR is two breaks), and a final empty line is not counted.
 template <typename OnLine>

@@ -1,0 +1,21 @@
+#include "app/Commands.h"
+
+#include "platform/Numbers.h"
+#include "text/Evaluator.h"
+
+#include <iostream>
+
+// kelvora eval EXPRESSION: the value as the merge formats it, or the evaluator's error.
+int RunEvalCommand(const TArgs& args) {
+    if (args.size() != 1) {
+        std::cerr << "usage: kelvora eval EXPRESSION\n";
+        return 1;
+    }
+    const long double value = Evaluate(args[0]);
+    if (!LastErrorText().empty()) {
+        std::cerr << LastErrorText() << '\n';
+        return 1;
+    }
+    std::cout << Platform::FormatValue12(value) << '\n';
+    return 0;
+}

@@ -1,0 +1,178 @@
+#include "assembly/MergeEngine.h"
+
+#include "platform/Numbers.h"
+#include "text/Evaluator.h"
+#include "text/StringManager.h"
+
+#include <algorithm>
+#include <limits>
+
+std::string TVectorLines::Get(int64_t index) const {
+    return index >= 0 && index < Count() ? FLines[static_cast<size_t>(index)] : std::string();
+}
+
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Returned for a marker without a number: never below any line count.
+constexpr int64_t kNoMarkerNumber = std::numeric_limits<int64_t>::max();
+
+constexpr std::string_view kOperatorChars = "*+-/^";
+
+} // namespace
+
+std::string ExtractMarker(std::string_view text) {
+    const size_t p = text.find('@');
+    if (p == std::string_view::npos) return {};
+    auto at = [&](size_t i) { return i < text.size() ? text[i] : '\0'; };
+    auto digitAt = [&](size_t i) { return i < text.size() && IsDigit(text[i]); };
+    std::string marker = "@";
+    size_t k = p + 1; // the body's first character, whatever it is
+    if (k < text.size()) marker += text[k];
+    while (digitAt(k + 1)) marker += text[++k];
+    // Look-ahead: one character and then a digit (possibly after a line break)
+    // glues that character to the marker, which then has no marker number.
+    const char c1 = at(k + 1), c2 = at(k + 2);
+    const bool breakFollows = (k + 2 < text.size()) && (c2 == '\r' || c2 == '\n');
+    const size_t d = breakFollows ? k + 3 : k + 2;
+    const char e = breakFollows ? c2 : c1;
+    if (digitAt(d)) marker += e;
+    return marker;
+}
+
+int64_t LineIndexOfMarker(std::string_view marker) {
+    const auto n = Platform::StrToInt32(marker.substr(1));
+    return n ? 2 * int64_t(*n) - 1 : kNoMarkerNumber;
+}
+
+int64_t MarkerLineIndex(std::string_view text) {
+    if (text.find('@') == std::string_view::npos) return -1;
+    return LineIndexOfMarker(ExtractMarker(text));
+}
+
+bool OverwriteMarker(std::string& text, std::string_view marker, std::string_view value) {
+    const size_t m = marker.size(), v = value.size(), w = std::max(m, v);
+    const size_t q = text.find(marker);
+    if (q == std::string::npos) return false;
+    const std::string_view covered = std::string_view(text).substr(q + m, w);
+    if (covered.find('@') != std::string_view::npos) return false;
+    std::string placed(value);
+    if (placed.size() < m) placed.append(m - placed.size(), ' ');
+    text.replace(q, std::min(w, text.size() - q), placed);
+    return true;
+}
+
+std::string MergeValue(const std::string& value) {
+    if (value.find_first_of(kOperatorChars) == std::string::npos) return value;
+    const long double number = Evaluate(value);
+    return LastErrorText().empty() ? Platform::FormatValue12(number) : value;
+}
+
+namespace {
+
+// A value inserted by an earlier iteration that may still hold markers: markers
+// found inside it belong to its expansion. A marker whose own value line is
+// among the enclosing expansions would bring itself back for ever.
+struct Expansion {
+    size_t end;       // one past the inserted value, in current positions
+    int64_t lineIndex;
+};
+
+class MergeRun {
+public:
+    MergeRun(std::string text, const TMergeLines& lines, TMergeMode mode, const TMergeProgress& progress)
+        : FLines(lines), FMode(mode), FProgress(progress) {
+        FResult.text = std::move(text);
+    }
+
+    TMergeResult Run() {
+        size_t from = 0; // text before the first "@" is final
+        for (;;) {
+            const size_t q = FResult.text.find('@', from);
+            if (q == std::string::npos) break;
+            from = q;
+            if (!Iterate(q)) return std::move(FResult);
+        }
+        FResult.outcome = TMergeOutcome::Done;
+        return std::move(FResult);
+    }
+
+private:
+    // One marker at position q; false when the run ends there.
+    bool Iterate(size_t q) {
+        std::string& text = FResult.text;
+        const std::string marker = ExtractMarker(std::string_view(text).substr(q));
+        const int64_t index = LineIndexOfMarker(marker);
+        CloseExpansionsBefore(q);
+        if (index >= FLines.Count()) return Stop(TMergeOutcome::MissingValue, marker);
+        if (InsideOwnExpansion(index)) return Stop(TMergeOutcome::ValueRepeats, marker);
+        const std::string value = MergeValue(FLines.Get(index));
+        bool replacedFirst = true;
+        if (FMode == TMergeMode::Overwrite) {
+            const size_t before = text.size();
+            if (!OverwriteMarker(text, marker, value)) {
+                FResult.value = value;
+                return Stop(TMergeOutcome::OverwriteRefused, marker);
+            }
+            const size_t inserted = std::max(value.size(), marker.size());
+            const size_t removed = inserted + before - text.size();
+            ShiftExpansions(q, removed, inserted);
+            FResult.count += 1;
+        } else {
+            std::vector<size_t> matches;
+            const int n = TStringManager::Replace(marker, value, text, {false, true, false}, q, &matches);
+            ShiftExpansions(matches, marker.size(), value.size());
+            replacedFirst = n > 0 && matches.front() == q;
+            FResult.count += n;
+        }
+        if (!value.empty()) FOpen.push_back({q + value.size(), index});
+        if (FProgress) FProgress(FResult.count, text);
+        if (!replacedFirst) return Stop(TMergeOutcome::MarkerJoined, marker);
+        return true;
+    }
+
+    bool Stop(TMergeOutcome outcome, const std::string& marker) {
+        FResult.outcome = outcome;
+        FResult.marker = marker;
+        return false;
+    }
+
+    void CloseExpansionsBefore(size_t q) {
+        while (!FOpen.empty() && FOpen.back().end <= q) FOpen.pop_back();
+    }
+
+    bool InsideOwnExpansion(int64_t index) const {
+        return std::any_of(FOpen.begin(), FOpen.end(), [&](const Expansion& e) { return e.lineIndex == index; });
+    }
+
+    // Overwrite: `removed` characters at q became `inserted` ones.
+    void ShiftExpansions(size_t q, size_t removed, size_t inserted) {
+        for (Expansion& e : FOpen)
+            e.end = e.end <= q + removed ? q + inserted : e.end + inserted - removed;
+    }
+
+    // Insert: each match (old positions) of `searchLen` characters became `replLen` ones.
+    void ShiftExpansions(const std::vector<size_t>& matches, size_t searchLen, size_t replLen) {
+        for (Expansion& e : FOpen) {
+            const auto k = static_cast<size_t>(std::lower_bound(matches.begin(), matches.end(), e.end) - matches.begin());
+            if (k > 0 && matches[k - 1] + searchLen > e.end) // a match across the end joins the expansion
+                e.end = matches[k - 1] + (k - 1) * replLen - (k - 1) * searchLen + replLen;
+            else
+                e.end = e.end + k * replLen - k * searchLen;
+        }
+    }
+
+    const TMergeLines& FLines;
+    const TMergeMode FMode;
+    const TMergeProgress& FProgress;
+    std::vector<Expansion> FOpen;
+    TMergeResult FResult;
+};
+
+} // namespace
+
+TMergeResult MergeTemplate(std::string templateText, const TMergeLines& lines, TMergeMode mode,
+                           const TMergeProgress& progress) {
+    return MergeRun(std::move(templateText), lines, mode, progress).Run();
+}

@@ -1,0 +1,77 @@
+// The merge of an information file's values into a template's RTF source.
+//
+// Markers "@N" are found in the source text, never in rendered text. Each
+// iteration takes the first "@" of the working text, looks up value line 2N-1,
+// evaluates values that contain an operator, and replaces the marker: every
+// whole-word occurrence at once in insert mode, one occurrence in place in
+// overwrite mode.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The information lines as the engine reads them: a count and a line at a
+// 0-based index; an index outside the list answers the empty string.
+class TMergeLines {
+public:
+    virtual ~TMergeLines() = default;
+    virtual int64_t Count() const = 0;
+    virtual std::string Get(int64_t index) const = 0;
+};
+
+// Information lines held in a vector.
+class TVectorLines : public TMergeLines {
+public:
+    explicit TVectorLines(std::vector<std::string> lines) : FLines(std::move(lines)) {}
+    int64_t Count() const override { return static_cast<int64_t>(FLines.size()); }
+    std::string Get(int64_t index) const override;
+
+private:
+    std::vector<std::string> FLines;
+};
+
+enum class TMergeMode { Insert, Overwrite };
+
+enum class TMergeOutcome {
+    Done,             // text and count hold the merged document
+    MissingValue,     // marker has no value line (or no marker number)
+    OverwriteRefused, // overwrite mode would reach another marker; value holds the value
+    MarkerJoined,     // insert mode: the marker at the first "@" is glued to a letter or
+                      // digit around it, so it can never be replaced
+    ValueRepeats,     // a value brings back a marker whose expansion it is part of:
+                      // the merge would never end
+};
+
+struct TMergeResult {
+    TMergeOutcome outcome = TMergeOutcome::Done;
+    std::string text;   // the working text as the run left it
+    int count = 0;      // the replacement counter
+    std::string marker; // the marker the run stopped at
+    std::string value;  // its value (OverwriteRefused)
+};
+
+// Called after every marker with the counter and the whole working text.
+using TMergeProgress = std::function<void(int count, const std::string& workingText)>;
+
+TMergeResult MergeTemplate(std::string templateText, const TMergeLines& lines, TMergeMode mode,
+                           const TMergeProgress& progress = {});
+
+// The marker at the first "@" of the text; empty only when there is no "@".
+std::string ExtractMarker(std::string_view text);
+
+// -1 without "@"; 2N-1 for the marker number N of the marker at the first "@";
+// an index beyond every line list for a marker without a number.
+int64_t MarkerLineIndex(std::string_view text);
+
+// The line index of a marker text ("@" and its body), as MarkerLineIndex reads it.
+int64_t LineIndexOfMarker(std::string_view marker);
+
+// Overwrite-mode replacement of the first occurrence of `marker` (at the first "@").
+// Returns false, leaving the text alone, when the characters it would cover hold "@".
+bool OverwriteMarker(std::string& text, std::string_view marker, std::string_view value);
+
+// The value as the merge inserts it: a value with an operator character that
+// evaluates becomes a 12-wide two-decimal number; anything else stays as written.
+std::string MergeValue(const std::string& value);
