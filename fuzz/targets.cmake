@@ -1,1 +1,3 @@
 # One line per fuzz target: its name and the core sources (under src/) it links.
+kelvora_add_fuzzer(evaluate text/Evaluator.cpp platform/Numbers.cpp)
+kelvora_add_fuzzer(merge assembly/MergeEngine.cpp text/Evaluator.cpp text/StringManager.cpp platform/Numbers.cpp platform/Cp1252.cpp)

@@ -1,0 +1,144 @@
+// The kelvora command line, run as a user runs it.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+
+namespace {
+
+struct CliRun {
+    int status;
+    std::string out, err;
+};
+
+std::string ReadFile(const std::string& name) {
+    std::ifstream in(name, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void WriteFile(const std::string& name, const std::string& bytes) { std::ofstream(name, std::ios::binary) << bytes; }
+
+bool Exists(const std::string& name) { return std::ifstream(name).good(); }
+
+std::string Quote(const std::string& arg) {
+    std::string q = "'";
+    for (char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+CliRun Kelvora(const std::vector<std::string>& args) {
+    std::string cmd = KELVORA_EXE;
+    for (const auto& a : args) cmd += " " + Quote(a);
+    cmd += " >cli-out.txt 2>cli-err.txt </dev/null";
+    const int raw = std::system(cmd.c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile("cli-out.txt"), ReadFile("cli-err.txt")};
+}
+
+TEST(EvalCommand, PrintsValuesAsTheMergeFormatsThem) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"10-2-3", "       11.00\n"}, {"12/05/2001", "     4802.40\n"}, {"150*2", "      300.00\n"},
+        {"2+3*(4-1)-5", "       -4.00\n"}, {"555-1234", "     -679.00\n"}, {"7", "        7.00\n"},
+    };
+    for (const auto& [expr, out] : cases) {
+        const CliRun r = Kelvora({"eval", expr});
+        EXPECT_EQ(r.status, 0) << expr;
+        EXPECT_EQ(r.out, out) << expr;
+    }
+    for (const char* bad : {"-2-3", "1/0", "(1+2"}) {
+        const CliRun r = Kelvora({"eval", bad});
+        EXPECT_EQ(r.status, 1) << bad;
+        EXPECT_EQ(r.out, "") << bad;
+        EXPECT_FALSE(r.err.empty()) << bad;
+    }
+    EXPECT_EQ(Kelvora({"eval", "(1+2"}).err, "missing ')'\n");
+}
+
+class MergeCommand : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::remove("out.rtf");
+        WriteFile("letter.tem", "{\\rtf1 Dear @1,\\par Fee: @2\\par Time: @3\\par Regards @1\\par}\n");
+        // LF breaks and no final break: read as the information editor shows them
+        WriteFile("letter.inf", "Client\nMr J. Brown\r\nFee\r150*2\nTime\n1/2 day");
+    }
+};
+
+TEST_F(MergeCommand, InsertModeWorkedExample) {
+    const CliRun r = Kelvora({"merge", "letter.tem", "letter.inf", "-o", "out.rtf"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "4 replacements were made\n");
+    EXPECT_EQ(ReadFile("out.rtf"),
+              "{\\rtf1 Dear Mr J. Brown,\\par Fee:       300.00\\par Time: 1/2 day\\par Regards Mr J. Brown\\par}\r\n");
+    const CliRun toStdout = Kelvora({"merge", "letter.tem", "letter.inf"});
+    EXPECT_EQ(toStdout.status, 0);
+    EXPECT_EQ(toStdout.out, ReadFile("out.rtf"));
+}
+
+TEST_F(MergeCommand, OverwriteModeWorkedExample) {
+    WriteFile("form.tem", "Name: @1            Date: @2        \\par\n");
+    WriteFile("form.inf", "Name\nMr J. Brown\nDate\n1 May\n");
+    const CliRun r = Kelvora({"merge", "form.tem", "form.inf", "--overwrite", "-o", "out.rtf"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "2 replacements were made\n");
+    EXPECT_EQ(ReadFile("out.rtf"), "Name: Mr J. Brown   Date: 1 May     \\par\r\n");
+}
+
+TEST_F(MergeCommand, MissingValueWritesNothing) {
+    WriteFile("short.inf", "Client\nMr J. Brown\n");
+    const CliRun r = Kelvora({"merge", "letter.tem", "short.inf", "-o", "out.rtf"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "Your TEMPLATE file contains a value\nthat is not in the INFORMATION file \n the value is @2\n"
+                     "Please use \"edit/ find\" to  correct the error \nand  re-save the template before proceeding\n");
+    EXPECT_FALSE(Exists("out.rtf"));
+}
+
+TEST_F(MergeCommand, RefusedOverwriteWritesNothing) {
+    WriteFile("tight.tem", "@1 @2\\par\n");
+    WriteFile("tight.inf", "a\nMr J. Brown\nb\nx\n");
+    WriteFile("out.rtf", "previous");
+    const CliRun r = Kelvora({"merge", "tight.tem", "tight.inf", "--overwrite", "-o", "out.rtf"});
+    EXPECT_EQ(r.status, 3);
+    EXPECT_NE(r.err.find("The programme wants to insert Mr J. Brown\nin place of @1"), std::string::npos);
+    EXPECT_EQ(ReadFile("out.rtf"), "previous");
+}
+
+TEST_F(MergeCommand, FileAndUsageErrors) {
+    const std::pair<std::vector<std::string>, const char*> cases[] = {
+        {{"merge", "nowhere.tem", "letter.inf"}, "Cannot open file nowhere.tem\n"},
+        {{"merge", "letter.tem", "nowhere.inf"}, "Cannot open file nowhere.inf\n"},
+        {{"merge", "letter.tem", "letter.inf", "-o", "no-dir/out.rtf"}, "Cannot create file no-dir/out.rtf\n"},
+    };
+    for (const auto& [args, message] : cases) {
+        const CliRun r = Kelvora(args);
+        EXPECT_EQ(r.status, 1) << message;
+        EXPECT_EQ(r.err, message);
+    }
+    for (const auto& args : std::vector<std::vector<std::string>>{{"merge"}, {"merge", "a"}, {"merge", "a", "b", "--bogus"},
+                                                                  {"merge", "a", "b", "-o"}, {"no-such-command"}}) {
+        const CliRun r = Kelvora(args);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find("usage:"), std::string::npos);
+    }
+}
+
+TEST(Samples, BundledPairsMerge) {
+    const std::string dir = std::string(KELVORA_SOURCE_DIR) + "/samples/";
+    CliRun r = Kelvora({"merge", dir + "engagement-letter.tem", dir + "engagement-letter.inf"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "12 replacements were made\n");
+    EXPECT_NE(r.out.find("fee of \\u163?     2880.00."), std::string::npos);
+    EXPECT_EQ(r.out.find('@'), std::string::npos);
+
+    r = Kelvora({"merge", dir + "remittance-form.tem", dir + "remittance-form.inf", "--overwrite"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "14 replacements were made\n");
+    EXPECT_NE(r.out.find("Total due:       801.00   \\par"), std::string::npos);
+    // Overwrite mode keeps every line's length, so the columns stay put.
+    EXPECT_EQ(r.out.size(), ReadFile(dir + "remittance-form.tem").size());
+}
+
+} // namespace
