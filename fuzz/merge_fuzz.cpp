@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     const TVectorLines infoLines(lines);
     for (TMergeMode mode : {TMergeMode::Insert, TMergeMode::Overwrite}) {
-        const TMergeResult r = MergeTemplate(std::string(text), infoLines, mode);
+        const TMergeResult r = MergeTemplate(std::string(text), infoLines, mode, {}, size_t(4) << 20);
         if (r.outcome == TMergeOutcome::Done && r.text.find('@') != std::string::npos) __builtin_trap();
     }
     return 0;

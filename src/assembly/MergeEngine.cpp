@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <stdexcept>
 
 std::string TVectorLines::Get(int64_t index) const {
     return index >= 0 && index < Count() ? FLines[static_cast<size_t>(index)] : std::string();
@@ -81,8 +82,9 @@ struct Expansion {
 
 class MergeRun {
 public:
-    MergeRun(std::string text, const TMergeLines& lines, TMergeMode mode, const TMergeProgress& progress)
-        : FLines(lines), FMode(mode), FProgress(progress) {
+    MergeRun(std::string text, const TMergeLines& lines, TMergeMode mode, const TMergeProgress& progress,
+             size_t maxLength)
+        : FLines(lines), FMode(mode), FProgress(progress), FMaxLength(maxLength) {
         FResult.text = std::move(text);
     }
 
@@ -110,6 +112,7 @@ private:
         const std::string value = MergeValue(FLines.Get(index));
         bool replacedFirst = true;
         if (FMode == TMergeMode::Overwrite) {
+            if (text.size() + value.size() > FMaxLength) return Stop(TMergeOutcome::TooLarge, marker);
             const size_t before = text.size();
             if (!OverwriteMarker(text, marker, value)) {
                 FResult.value = value;
@@ -121,7 +124,12 @@ private:
             FResult.count += 1;
         } else {
             std::vector<size_t> matches;
-            const int n = TStringManager::Replace(marker, value, text, {false, true, false}, q, &matches);
+            int n = 0;
+            try {
+                n = TStringManager::Replace(marker, value, text, {false, true, false, FMaxLength}, q, &matches);
+            } catch (const std::length_error&) {
+                return Stop(TMergeOutcome::TooLarge, marker);
+            }
             ShiftExpansions(matches, marker.size(), value.size());
             replacedFirst = n > 0 && matches.front() == q;
             FResult.count += n;
@@ -166,6 +174,7 @@ private:
     const TMergeLines& FLines;
     const TMergeMode FMode;
     const TMergeProgress& FProgress;
+    const size_t FMaxLength;
     std::vector<Expansion> FOpen;
     TMergeResult FResult;
 };
@@ -173,6 +182,6 @@ private:
 } // namespace
 
 TMergeResult MergeTemplate(std::string templateText, const TMergeLines& lines, TMergeMode mode,
-                           const TMergeProgress& progress) {
-    return MergeRun(std::move(templateText), lines, mode, progress).Run();
+                           const TMergeProgress& progress, size_t maxLength) {
+    return MergeRun(std::move(templateText), lines, mode, progress, maxLength).Run();
 }

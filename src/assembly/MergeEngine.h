@@ -42,6 +42,7 @@ enum class TMergeOutcome {
                       // digit around it, so it can never be replaced
     ValueRepeats,     // a value brings back a marker whose expansion it is part of:
                       // the merge would never end
+    TooLarge,         // values that multiply markers would grow the text past the limit
 };
 
 struct TMergeResult {
@@ -55,8 +56,12 @@ struct TMergeResult {
 // Called after every marker with the counter and the whole working text.
 using TMergeProgress = std::function<void(int count, const std::string& workingText)>;
 
+// Values holding several markers can multiply the text at every level of nesting;
+// the merged text may not grow beyond this many bytes.
+constexpr size_t kMaxMergedLength = size_t(256) << 20;
+
 TMergeResult MergeTemplate(std::string templateText, const TMergeLines& lines, TMergeMode mode,
-                           const TMergeProgress& progress = {});
+                           const TMergeProgress& progress = {}, size_t maxLength = kMaxMergedLength);
 
 // The marker at the first "@" of the text; empty only when there is no "@".
 std::string ExtractMarker(std::string_view text);

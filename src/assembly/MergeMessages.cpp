@@ -40,6 +40,13 @@ TMergeMessage ValueRepeatsMessage(const std::string& marker) {
             "edit and save the INF file before proceeding"};
 }
 
+TMergeMessage TooLargeMessage(const std::string& marker) {
+    return {"Kelvora", 'H',
+            "The merged document would grow too large at " + marker + ";"
+            "because values in the INFORMATION file multiply markers;"
+            "edit and save the INF file before proceeding"};
+}
+
 } // namespace
 
 TMergeMessage MergeOutcomeMessage(const TMergeResult& r) {
@@ -49,6 +56,7 @@ TMergeMessage MergeOutcomeMessage(const TMergeResult& r) {
     case TMergeOutcome::OverwriteRefused: return OverwriteRefusedMessage(r.marker, r.value);
     case TMergeOutcome::MarkerJoined: return MarkerJoinedMessage(r.marker);
     case TMergeOutcome::ValueRepeats: return ValueRepeatsMessage(r.marker);
+    case TMergeOutcome::TooLarge: return TooLargeMessage(r.marker);
     }
     return {};
 }

@@ -3,6 +3,7 @@
 #include "platform/Cp1252.h"
 
 #include <cstring>
+#include <stdexcept>
 
 const TStringManager StringManager;
 
@@ -143,6 +144,9 @@ int TStringManager::Replace(std::string_view search, std::string_view replacemen
     if (text.empty() || search.empty() || search.size() > text.size()) return 0;
     const std::vector<Match> matches = FindMatches(text, start, search, replacement, options);
     if (matches.empty()) return 0;
+    const size_t F = search.size(), L = replacement.size();
+    if (L > F && (options.maxLength < text.size() || (options.maxLength - text.size()) / (L - F) < matches.size()))
+        throw std::length_error("replacement result too long");
     if (positions)
         for (const Match& m : matches) positions->push_back(m.at);
     ApplyMatches(text, matches, search.size(), replacement, options.preserveCase);

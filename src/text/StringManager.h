@@ -23,6 +23,9 @@ public:
         bool ignoreCase = false;
         bool wholeWords = false;
         bool preserveCase = false;
+        // Longest result allowed; a call that would pass it changes nothing and
+        // raises std::length_error.
+        size_t maxLength = static_cast<size_t>(-1);
     };
 
     // The routine behind both entry points; the scan starts at the 0-based `start`.

@@ -144,6 +144,26 @@ TEST(MergeTemplate, ValueThatBringsItselfBackEndsTheRun) {
     EXPECT_EQ(r.text, "z+z z");
 }
 
+TEST(MergeTemplate, ValuesThatMultiplyMarkersStopAtTheSizeLimit) {
+    V lines;
+    for (int n = 1; n <= 40; ++n) {
+        lines.push_back("heading");
+        lines.push_back("@" + std::to_string(n + 1) + " @" + std::to_string(n + 1) + " @" + std::to_string(n + 1));
+    }
+    const TVectorLines info(lines);
+    const auto big = MergeTemplate("start @1 end", info, TMergeMode::Insert, {}, 1 << 20);
+    EXPECT_EQ(big.outcome, TMergeOutcome::TooLarge);
+    EXPECT_LE(big.text.size(), size_t(1) << 20);
+    EXPECT_EQ(MergeTemplate("@1" + std::string(100, ' '), TVectorLines({"h", std::string(99, 'v')}),
+                            TMergeMode::Overwrite, {}, 150).outcome,
+              TMergeOutcome::TooLarge);
+    // Below the limit the same nesting merges completely.
+    V shallow = {"h", "@2 @2", "h", "ok"};
+    const auto r = Merge("start @1 end", shallow);
+    EXPECT_EQ(r.outcome, TMergeOutcome::Done);
+    EXPECT_EQ(r.text, "start ok ok end");
+}
+
 TEST(ExtractMarker, DelimitsTheBody) {
     const std::pair<const char*, const char*> cases[] = {
         {"no marker", ""}, {"a @1, b", "@1"}, {"@12\\par", "@12"}, {"@x10 ", "@x10"},
