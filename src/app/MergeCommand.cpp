@@ -1,6 +1,7 @@
 #include "app/Commands.h"
 
 #include "assembly/MergeMessages.h"
+#include "assembly/MergePipeline.h"
 #include "platform/Errors.h"
 #include "text/TextFiles.h"
 
@@ -99,13 +100,12 @@ int RunMergeCommand(const TArgs& args) {
         return 1;
     }
     try {
-        const std::string templateText = LoadTextFile(m->templateFile);
         const TVectorLines lines(ReadInformationLines(m->infoFile));
         TMergeResult result;
         {
             TerminalProgress progress;
-            result = MergeTemplate(templateText, lines, m->overwrite ? TMergeMode::Overwrite : TMergeMode::Insert,
-                                   std::ref(progress));
+            result = MergeTemplateFile(m->templateFile, lines,
+                                       m->overwrite ? TMergeMode::Overwrite : TMergeMode::Insert, std::ref(progress));
         }
         const TMergeMessage message = MergeOutcomeMessage(result);
         if (result.outcome != TMergeOutcome::Done) {

@@ -65,10 +65,10 @@ void SaveTextFile(const std::string& fileName, std::string_view text) {
     if (std::fclose(f.release()) != 0) throw Platform::EWriteError();
 }
 
-void SaveTextFileSafely(const std::string& fileName, std::string_view text) {
+void WriteFileSafely(const std::string& fileName, const std::function<void(const std::string&)>& write) {
     const std::string aside = fileName + ".kelvora-new";
     try {
-        SaveTextFile(aside, text);
+        write(aside);
     } catch (const Platform::EFCreateError&) {
         std::remove(aside.c_str());
         throw Platform::EFCreateError(fileName);
@@ -80,6 +80,10 @@ void SaveTextFileSafely(const std::string& fileName, std::string_view text) {
         std::remove(aside.c_str());
         throw Platform::EFCreateError(fileName);
     }
+}
+
+void SaveTextFileSafely(const std::string& fileName, std::string_view text) {
+    WriteFileSafely(fileName, [text](const std::string& aside) { SaveTextFile(aside, text); });
 }
 
 bool RunProgram(const std::string& commandLine, bool hidden, bool wait) {

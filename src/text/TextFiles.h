@@ -1,5 +1,6 @@
 // Whole-string and whole-file helpers on 8-bit text.
 #pragma once
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -20,8 +21,12 @@ std::string LoadTextFile(const std::string& fileName);
 // EWriteError.
 void SaveTextFile(const std::string& fileName, std::string_view text);
 
-// Writes the text beside the file first and then puts it in the file's place, so a
-// failed write never destroys the file that was there. Same errors as SaveTextFile.
+// Lets `write` fill a file beside `fileName` and then puts that file in its place,
+// so a failed write never destroys the file that was there. A failure to create or
+// place the file raises EFCreateError with `fileName`; other errors pass through.
+void WriteFileSafely(const std::string& fileName, const std::function<void(const std::string& asideName)>& write);
+
+// SaveTextFile through WriteFileSafely.
 void SaveTextFileSafely(const std::string& fileName, std::string_view text);
 
 // Calls `onLine` with each line of the text: a line ends at CR LF, CR or LF
