@@ -19,6 +19,17 @@ public:
 // RTF that cannot be read (for example nesting beyond the reader's limit).
 class ERtfError : public std::runtime_error { using std::runtime_error::runtime_error; };
 
+// The plain subset (PlainRTF): text, tabs, line breaks ("\line") and paragraph breaks
+// only. Reading it inserts the text in the document's default character and paragraph
+// format; fonts, sizes, bold/italic/underline, colours, indents, lists, page breaks and
+// pictures are dropped, table cells become tab-separated text with one paragraph per row,
+// and links keep only their shown text. Writing it emits one font (the document's
+// default) at the default size, no colour or list table, no "\pard" properties.
+//
+// Units: block margins, indents, tab positions and image sizes are document units of
+// 1/96 inch (1 unit = 15 twips = 0.75 point); font sizes are points. Hidden text ("\v")
+// carries the character property RtfEngine::kHiddenTextProperty (RtfDocumentModel.h).
+// A page break is the block format's PageBreak_AlwaysBefore; a line break is U+2028.
 struct ReadOptions {
     bool plain = false; // keep only the plain subset (the control's PlainRTF)
 };

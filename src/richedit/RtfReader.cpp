@@ -1,0 +1,1075 @@
+#include "richedit/RtfReader.h"
+
+#include "richedit/RtfCodePage.h"
+#include "richedit/RtfEngine.h"
+#include "richedit/RtfTokenizer.h"
+
+#include <QBuffer>
+#include <QColor>
+#include <QCryptographicHash>
+#include <QImageReader>
+#include <QTextOption>
+
+#include <map>
+
+namespace RtfEngine {
+
+bool LooksLikeRtf(std::string_view bytes)
+{
+    std::size_t i = 0;
+    while (i < bytes.size() && (bytes[i] == ' ' || bytes[i] == '\t' || bytes[i] == '\r' ||
+                                bytes[i] == '\n' || bytes[i] == '\f'))
+        ++i;
+    return bytes.substr(i, 5) == "{\\rtf";
+}
+
+namespace {
+
+enum class Dest {
+    Body, Skip, FontTable, ColorTable, FieldInst, Pict, ListTable, List, ListLevel,
+    LevelText, ListOverrideTable, ListOverride, PnDef, PnTextBefore, PnTextAfter,
+    ShapeInst, ShapeProp, ShapePropName, Object
+};
+
+struct CharState {
+    int font = -1; // -1: the default font
+    int halfPoints = 24;
+    bool bold = false, italic = false, underline = false, strike = false;
+    bool hidden = false, smallCaps = false, allCaps = false;
+    int foreground = 0, background = 0; // colour table indexes, 0 = automatic
+    int verticalAlign = 0;              // 1 superscript, 2 subscript
+    bool operator==(const CharState&) const = default;
+};
+
+struct PnState {
+    bool active = false;
+    bool bullet = false;
+    int level = 0;
+    QTextListFormat::Style style = QTextListFormat::ListDecimal;
+    int start = 1;
+    QString before, after;
+};
+
+struct ParaState {
+    int align = 0; // 0 left, 1 right, 2 centre, 3 justified
+    int left = 0, right = 0, first = 0, before = 0, after = 0; // twips
+    int lineSpacing = 0;
+    bool lineMultiple = false;
+    QList<QTextOption::Tab> tabs; // positions in twips until resolved
+    QTextOption::TabType pendingTabType = QTextOption::LeftTab;
+    bool inTable = false;
+    bool pageBreakBefore = false;
+    int listOverride = 0, listLevel = 0;
+    PnState pn;
+};
+
+struct Group {
+    Dest dest = Dest::Body;
+    CharState chr;
+    ParaState para;
+    int unicodeSkip = 1;
+    QString href;
+    bool starred = false; // "\*" seen: the next word names an optional destination
+};
+
+struct FontEntry {
+    QString name;
+    int codePage = 0;
+};
+
+struct ListLevelDef {
+    int nfc = 0;
+    int start = 1;
+    QString text;
+};
+
+struct ListDef {
+    int id = 0;
+    std::vector<ListLevelDef> levels;
+};
+
+struct Picture {
+    enum Kind { None, Png, Jpeg, Dib, Other } kind = None;
+    int width = 0, height = 0, goalWidth = 0, goalHeight = 0;
+    int scaleX = 100, scaleY = 100;
+    QByteArray data;
+    int pendingNibble = -1;
+};
+
+struct Field {
+    std::size_t depth = 0;
+    QString instruction;
+};
+
+int HexNibble(char c)
+{
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+QTextListFormat::Style StyleOfNfc(int nfc)
+{
+    switch (nfc) {
+    case 1: return QTextListFormat::ListUpperRoman;
+    case 2: return QTextListFormat::ListLowerRoman;
+    case 3: return QTextListFormat::ListUpperAlpha;
+    case 4: return QTextListFormat::ListLowerAlpha;
+    case 23: case 255: return QTextListFormat::ListDisc;
+    default: return QTextListFormat::ListDecimal;
+    }
+}
+
+QTextListFormat::Style BulletStyleOf(const QString& bulletText)
+{
+    const QString t = bulletText.trimmed();
+    if (t == "o" || t == QString(QChar(0x25E6)) || t == QString(QChar(0x25CB)))
+        return QTextListFormat::ListCircle;
+    if (t == QString(QChar(0x25AA)) || t == QString(QChar(0x25A0)) || t == QString(QChar(0xF0A7)) ||
+        t == QString(QChar(0xA7)))
+        return QTextListFormat::ListSquare;
+    return QTextListFormat::ListDisc;
+}
+
+// The URL of a HYPERLINK field instruction, empty for other fields.
+QString HyperlinkTarget(const QString& instruction)
+{
+    const QString inst = instruction.trimmed();
+    if (!inst.startsWith("HYPERLINK", Qt::CaseInsensitive))
+        return {};
+    QString url, anchor;
+    bool nextIsAnchor = false;
+    qsizetype i = 9;
+    while (i < inst.size()) {
+        while (i < inst.size() && inst[i].isSpace()) ++i;
+        if (i >= inst.size()) break;
+        QString word;
+        if (inst[i] == '"') {
+            const qsizetype end = inst.indexOf('"', i + 1);
+            word = inst.mid(i + 1, end < 0 ? -1 : end - i - 1);
+            i = end < 0 ? inst.size() : end + 1;
+        } else {
+            const qsizetype start = i;
+            while (i < inst.size() && !inst[i].isSpace()) ++i;
+            word = inst.mid(start, i - start);
+            if (word.startsWith('\\')) {
+                nextIsAnchor = word == "\\l";
+                continue;
+            }
+        }
+        if (nextIsAnchor) {
+            anchor = word;
+            nextIsAnchor = false;
+        } else if (url.isEmpty()) {
+            url = word;
+        }
+    }
+    if (!anchor.isEmpty())
+        url += '#' + anchor;
+    return url;
+}
+
+// A device-independent bitmap as stored in RTF lacks the file header the image
+// readers expect; this adds it.
+QByteArray BmpFileOfDib(const QByteArray& dib)
+{
+    if (dib.size() < 12)
+        return {};
+    auto u16 = [&](int at) { return quint32(uchar(dib[at])) | quint32(uchar(dib[at + 1])) << 8; };
+    auto u32 = [&](int at) { return u16(at) | u16(at + 2) << 16; };
+    const quint32 headerSize = u32(0);
+    if (headerSize < 12 || headerSize > quint32(dib.size()))
+        return {};
+    const bool coreHeader = headerSize == 12;
+    const quint32 bitCount = coreHeader ? u16(10) : u16(14);
+    const quint32 compression = coreHeader || headerSize < 20 ? 0 : u32(16);
+    quint32 colours = coreHeader || headerSize < 36 ? 0 : u32(32);
+    if (colours == 0 && bitCount <= 8)
+        colours = 1u << bitCount;
+    quint32 offset = 14 + headerSize + std::min<quint32>(colours, 256) * (coreHeader ? 3 : 4);
+    if (headerSize == 40 && compression == 3)
+        offset += 12; // bit field masks follow the header
+    QByteArray file;
+    auto put = [&](quint32 v, int bytes) {
+        for (int b = 0; b < bytes; ++b)
+            file.append(char((v >> (8 * b)) & 0xFF));
+    };
+    file.append("BM");
+    put(14 + quint32(dib.size()), 4);
+    put(0, 4);
+    put(offset, 4);
+    file.append(dib);
+    return file;
+}
+
+class RtfParser {
+public:
+    explicit RtfParser(std::string_view input) : FTokens(input) {}
+    RtfDocument Run();
+
+private:
+    Group& Top() { return FGroups.back(); }
+    void OpenGroup();
+    bool CloseGroup(); // false when the outermost group closed
+    void OnWord(const RtfToken& t);
+    void OnSymbol(char symbol);
+    void OnText(std::string_view bytes);
+    void OnHexByte(unsigned char byte);
+    void OnBinary(std::string_view data);
+    void OnUnicode(int value);
+    void FlushBytes();
+    void AppendText(const QString& text);
+    QString* CollectTarget();
+    int CodePage();
+    void BeginSkip() { Top().dest = Dest::Skip; FSkipDepth = 1; }
+
+    bool OnDestinationWord(std::string_view word);
+    bool OnCharWord(std::string_view word, bool has, int param);
+    bool OnParaWord(std::string_view word, bool has, int param);
+    bool OnTableWord(std::string_view word, bool has, int param);
+    bool OnSpecialCharWord(std::string_view word);
+    void OnFontTableWord(std::string_view word, int param);
+    void OnListWord(std::string_view word, int param);
+    void OnPnWord(std::string_view word, bool has, int param);
+    void OnPictWord(std::string_view word, bool has, int param);
+
+    void FinishFontEntry();
+    void FinishPicture();
+    void PageBreak();
+    void FinishParagraph(bool ended);
+    void FinishCell();
+    void FinishRow();
+    void CloseTable();
+    void FinishDocument();
+    QTextCharFormat CurrentCharFormat();
+    QTextBlockFormat BlockFormatOf(const ParaState& para) const;
+    std::optional<RtfListRef> ListOf(const ParaState& para);
+    QColor ColourAt(int index) const;
+
+    RtfTokenizer FTokens;
+    std::vector<Group> FGroups;
+    int FSkipDepth = 0;
+    int FUnicodeSkipLeft = 0;
+    int FAnsiCodePage = 1252;
+    int FDefaultFont = 0;
+
+    QByteArray FPendingBytes;
+    RtfTextDecoder FDecoder;
+
+    std::map<int, FontEntry> FFonts;
+    int FCurrentFont = -1;
+    std::vector<QColor> FColours;
+    int FRed = -1, FGreen = -1, FBlue = -1;
+
+    std::vector<ListDef> FLists;
+    std::map<int, int> FListOverrides; // \ls number -> list id
+    int FOverrideListId = 0;
+    PnState FPnScratch;
+    int FPnSequence = 0;
+    bool FPreviousHadPn = false;
+    PnState FPreviousPn;
+
+    Picture FPicture;
+    std::vector<Field> FFields;
+    QString FShapePropName;
+
+    bool FPendingPageBreak = false;
+    RtfParagraph FParagraph;
+    bool FParagraphHasContent = false;
+    RtfTableCell FCell;
+    RtfTableRow FRow;
+    RtfTable FTable;
+    std::vector<int> FRowCellRight;
+    int FRowLeft = 0;
+    RtfDocument FDocument;
+
+    CharState FCachedState;
+    QString FCachedHref;
+    int FCachedFont = -2;
+    QTextCharFormat FCachedFormat;
+};
+
+RtfDocument RtfParser::Run()
+{
+    for (;;) {
+        const RtfToken t = FTokens.Next();
+        if (t.kind != RtfToken::Text && t.kind != RtfToken::HexByte)
+            FlushBytes();
+        if (FSkipDepth > 0) {
+            if (t.kind == RtfToken::GroupOpen) {
+                if (int(FGroups.size()) + FSkipDepth >= kMaxGroupDepth)
+                    throw ERtfError("RTF groups are nested too deeply");
+                ++FSkipDepth;
+                continue;
+            }
+            if (t.kind == RtfToken::GroupClose && --FSkipDepth == 0) {
+                if (!CloseGroup())
+                    break;
+                continue;
+            }
+            if (t.kind == RtfToken::End)
+                break;
+            continue;
+        }
+        switch (t.kind) {
+        case RtfToken::End: FinishDocument(); return std::move(FDocument);
+        case RtfToken::GroupOpen: OpenGroup(); continue;
+        case RtfToken::GroupClose:
+            if (!CloseGroup()) {
+                FinishDocument();
+                return std::move(FDocument);
+            }
+            continue;
+        case RtfToken::Word: OnWord(t); break;
+        case RtfToken::Symbol: OnSymbol(t.symbol); break;
+        case RtfToken::Text: OnText(t.data); break;
+        case RtfToken::HexByte: OnHexByte(t.byte); break;
+        case RtfToken::Binary: OnBinary(t.data); break;
+        }
+    }
+    FinishDocument();
+    return std::move(FDocument);
+}
+
+void RtfParser::OpenGroup()
+{
+    if (int(FGroups.size()) >= kMaxGroupDepth)
+        throw ERtfError("RTF groups are nested too deeply");
+    FUnicodeSkipLeft = 0;
+    if (FGroups.empty()) {
+        FGroups.emplace_back();
+        return;
+    }
+    Group inner = Top();
+    inner.starred = false;
+    FGroups.push_back(std::move(inner));
+}
+
+bool RtfParser::CloseGroup()
+{
+    FUnicodeSkipLeft = 0;
+    if (FGroups.empty())
+        return false;
+    const Group closed = std::move(FGroups.back());
+    FGroups.pop_back();
+    if (FGroups.empty())
+        return false;
+    const Dest parent = Top().dest;
+    if (closed.dest == Dest::FontTable)
+        FinishFontEntry();
+    if (closed.dest == Dest::Pict && parent != Dest::Pict)
+        FinishPicture();
+    if (closed.dest == Dest::PnDef && parent != Dest::PnDef)
+        Top().para.pn = FPnScratch;
+    if (!FFields.empty() && FFields.back().depth > FGroups.size())
+        FFields.pop_back();
+    return true;
+}
+
+int RtfParser::CodePage()
+{
+    const Group& g = Top();
+    const int font = g.dest == Dest::FontTable ? FCurrentFont : (g.chr.font < 0 ? FDefaultFont : g.chr.font);
+    auto found = FFonts.find(font);
+    if (found != FFonts.end() && found->second.codePage > 0)
+        return found->second.codePage;
+    return FAnsiCodePage;
+}
+
+QString* RtfParser::CollectTarget()
+{
+    switch (Top().dest) {
+    case Dest::FontTable:
+        return FCurrentFont >= 0 ? &FFonts[FCurrentFont].name : nullptr;
+    case Dest::FieldInst: return FFields.empty() ? nullptr : &FFields.back().instruction;
+    case Dest::LevelText:
+        return FLists.empty() || FLists.back().levels.empty() ? nullptr : &FLists.back().levels.back().text;
+    case Dest::PnTextBefore: return &FPnScratch.before;
+    case Dest::PnTextAfter: return &FPnScratch.after;
+    case Dest::ShapePropName: return &FShapePropName;
+    default: return nullptr;
+    }
+}
+
+void RtfParser::FlushBytes()
+{
+    if (FPendingBytes.isEmpty())
+        return;
+    const QString text = FDecoder.Decode(FPendingBytes, CodePage());
+    FPendingBytes.clear();
+    AppendText(text);
+}
+
+void RtfParser::AppendText(const QString& text)
+{
+    if (Top().dest == Dest::Body) {
+        const QTextCharFormat format = CurrentCharFormat();
+        auto& runs = FParagraph.runs;
+        if (!runs.empty() && runs.back().image.isNull() && runs.back().format == format)
+            runs.back().text += text;
+        else
+            runs.push_back({text, format, {}});
+        FParagraphHasContent = true;
+    } else if (QString* target = CollectTarget()) {
+        *target += text;
+    }
+}
+
+void RtfParser::OnText(std::string_view bytes)
+{
+    if (FUnicodeSkipLeft > 0) {
+        const std::size_t skipped = std::min<std::size_t>(FUnicodeSkipLeft, bytes.size());
+        FUnicodeSkipLeft -= int(skipped);
+        bytes.remove_prefix(skipped);
+    }
+    if (bytes.empty())
+        return;
+    switch (Top().dest) {
+    case Dest::ColorTable:
+        for (char c : bytes) {
+            if (c != ';')
+                continue;
+            FColours.push_back(FRed < 0 && FGreen < 0 && FBlue < 0
+                                   ? QColor()
+                                   : QColor(std::max(FRed, 0), std::max(FGreen, 0), std::max(FBlue, 0)));
+            FRed = FGreen = FBlue = -1;
+        }
+        return;
+    case Dest::Pict:
+        for (char c : bytes) {
+            const int nibble = HexNibble(c);
+            if (nibble < 0)
+                continue;
+            if (FPicture.pendingNibble < 0) {
+                FPicture.pendingNibble = nibble;
+            } else {
+                FPicture.data.append(char(FPicture.pendingNibble * 16 + nibble));
+                FPicture.pendingNibble = -1;
+            }
+        }
+        return;
+    case Dest::Body: {
+        // A form feed in the text is a page break.
+        std::size_t start = 0;
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            if (bytes[i] != '\f')
+                continue;
+            FPendingBytes.append(bytes.data() + start, qsizetype(i - start));
+            FlushBytes();
+            PageBreak();
+            start = i + 1;
+        }
+        FPendingBytes.append(bytes.data() + start, qsizetype(bytes.size() - start));
+        return;
+    }
+    default:
+        if (CollectTarget())
+            FPendingBytes.append(bytes.data(), qsizetype(bytes.size()));
+        return;
+    }
+}
+
+void RtfParser::OnHexByte(unsigned char byte)
+{
+    if (FUnicodeSkipLeft > 0) {
+        --FUnicodeSkipLeft;
+        return;
+    }
+    const Dest dest = Top().dest;
+    if (dest == Dest::Body || CollectTarget())
+        FPendingBytes.append(char(byte));
+}
+
+void RtfParser::OnBinary(std::string_view data)
+{
+    if (Top().dest == Dest::Pict)
+        FPicture.data.append(data.data(), qsizetype(data.size()));
+}
+
+void RtfParser::OnUnicode(int value)
+{
+    if (value < 0)
+        value += 65536;
+    AppendText(QString(QChar(char16_t(value & 0xFFFF))));
+    FUnicodeSkipLeft = Top().unicodeSkip;
+}
+
+void RtfParser::OnSymbol(char symbol)
+{
+    Group& g = Top();
+    if (symbol == '*') {
+        g.starred = true;
+        return;
+    }
+    if (FUnicodeSkipLeft > 0) {
+        --FUnicodeSkipLeft;
+        return;
+    }
+    switch (symbol) {
+    case '\\': case '{': case '}':
+        if (g.dest == Dest::Body || CollectTarget())
+            FPendingBytes.append(symbol), FlushBytes();
+        return;
+    case '~': AppendText(QString(QChar(0x00A0))); return;
+    case '-': AppendText(QString(QChar(0x00AD))); return;
+    case '_': AppendText(QString(QChar(0x2011))); return;
+    case '\n':
+        if (g.dest == Dest::Body)
+            FinishParagraph(true);
+        return;
+    case '\t': AppendText("\t"); return;
+    default: return;
+    }
+}
+
+void RtfParser::OnWord(const RtfToken& t)
+{
+    const std::string_view word = t.word;
+    Group& g = Top();
+    if (word == "u" && t.hasParam) {
+        if (g.dest != Dest::Skip)
+            OnUnicode(t.param);
+        return;
+    }
+    if (FUnicodeSkipLeft > 0) {
+        --FUnicodeSkipLeft;
+        return;
+    }
+    if (word == "uc") {
+        g.unicodeSkip = std::clamp(t.hasParam ? t.param : 1, 0, 64);
+        return;
+    }
+    const bool starred = g.starred;
+    g.starred = false;
+    if (OnDestinationWord(word))
+        return;
+    if (starred) {
+        BeginSkip(); // an optional destination this reader does not know
+        return;
+    }
+    switch (g.dest) {
+    case Dest::FontTable: OnFontTableWord(word, t.param); return;
+    case Dest::ColorTable:
+        if (word == "red") FRed = std::clamp(t.param, 0, 255);
+        else if (word == "green") FGreen = std::clamp(t.param, 0, 255);
+        else if (word == "blue") FBlue = std::clamp(t.param, 0, 255);
+        return;
+    case Dest::ListTable: case Dest::List: case Dest::ListLevel:
+    case Dest::ListOverrideTable: case Dest::ListOverride:
+        OnListWord(word, t.param);
+        return;
+    case Dest::PnDef: OnPnWord(word, t.hasParam, t.param); return;
+    case Dest::Pict: OnPictWord(word, t.hasParam, t.param); return;
+    case Dest::Body: break;
+    default:
+        if (CollectTarget())
+            OnSpecialCharWord(word);
+        return;
+    }
+    if (word == "ansicpg") {
+        if (t.param > 0) FAnsiCodePage = t.param;
+    } else if (word == "deff") {
+        FDefaultFont = t.param;
+    } else if (word == "pc") {
+        FAnsiCodePage = 437;
+    } else if (word == "pca") {
+        FAnsiCodePage = 850;
+    } else if (word == "mac") {
+        FAnsiCodePage = 10000;
+    } else {
+        (void)(OnSpecialCharWord(word) || OnCharWord(word, t.hasParam, t.param) ||
+               OnParaWord(word, t.hasParam, t.param) || OnTableWord(word, t.hasParam, t.param));
+    }
+}
+
+bool RtfParser::OnDestinationWord(std::string_view w)
+{
+    Group& g = Top();
+    if (g.dest == Dest::Skip)
+        return true;
+    static const char* const kSkipped[] = {
+        "stylesheet", "info", "header", "headerl", "headerr", "headerf", "footer", "footerl",
+        "footerr", "footerf", "footnote", "annotation", "pntext", "listtext", "xe", "tc", "txe",
+        "rxe", "nonshppict", "shprslt", "levelnumbers", "listname", "objdata", "objclass",
+        "objname", "private", "filetbl", "revtbl", "rsidtbl", "generator", "template",
+        "comment", "author", "title", "subject", "keywords", "doccomm", "operator", "buptim",
+        "creatim", "revtim", "printim", "bkmkstart", "bkmkend", "fldtype", "datafield",
+        "pnseclvl", "themedata", "colorschememapping", "latentstyles", "datastore", "xmlnstbl",
+        "mmathPr", "ftnsep", "ftnsepc", "aftnsep", "aftnsepc", "ftncn", "aftncn", "userprops",
+        "pgdsctbl", "picprop", "blipuid", "do", "atnid", "atnauthor", "atrfstart", "atrfend",
+        "passwordhash", "protusertbl", "wgrffmtfilter", "fchars", "lchars"};
+    for (const char* name : kSkipped) {
+        if (w == name) {
+            BeginSkip();
+            return true;
+        }
+    }
+    if (w == "fonttbl") { g.dest = Dest::FontTable; FCurrentFont = -1; return true; }
+    if (w == "colortbl") { g.dest = Dest::ColorTable; FRed = FGreen = FBlue = -1; return true; }
+    if (w == "field") { FFields.push_back({FGroups.size(), {}}); return true; }
+    if (w == "fldinst") {
+        if (FFields.empty()) FFields.push_back({FGroups.size(), {}});
+        g.dest = Dest::FieldInst;
+        return true;
+    }
+    if (w == "fldrslt") {
+        if (!FFields.empty()) {
+            const QString href = HyperlinkTarget(FFields.back().instruction);
+            if (!href.isEmpty()) g.href = href;
+        }
+        g.dest = Dest::Body;
+        return true;
+    }
+    if (w == "pict") {
+        if (g.dest == Dest::Body || g.dest == Dest::ShapeInst) {
+            g.dest = Dest::Pict;
+            FPicture = {};
+        } else {
+            BeginSkip();
+        }
+        return true;
+    }
+    if (w == "shppict") return true; // the picture inside is read; its twin \nonshppict is skipped
+    if (w == "shpinst") { g.dest = Dest::ShapeInst; return true; }
+    if (g.dest == Dest::ShapeInst || g.dest == Dest::ShapeProp) {
+        if (w == "sp") { g.dest = Dest::ShapeProp; FShapePropName.clear(); return true; }
+        if (w == "sn") { g.dest = Dest::ShapePropName; FShapePropName.clear(); return true; }
+        if (w == "sv") {
+            if (FShapePropName.trimmed() == "pib") g.dest = Dest::ShapeInst;
+            else BeginSkip();
+            return true;
+        }
+    }
+    if (w == "object") { g.dest = Dest::Object; return true; }
+    if (w == "result") { if (g.dest == Dest::Object) g.dest = Dest::Body; return true; }
+    if (w == "listtable") { g.dest = Dest::ListTable; return true; }
+    if (w == "listoverridetable") { g.dest = Dest::ListOverrideTable; return true; }
+    if (g.dest == Dest::ListTable && w == "list") { g.dest = Dest::List; FLists.emplace_back(); return true; }
+    if (g.dest == Dest::List && w == "listlevel") {
+        g.dest = Dest::ListLevel;
+        if (!FLists.empty()) FLists.back().levels.emplace_back();
+        return true;
+    }
+    if (g.dest == Dest::ListLevel && w == "leveltext") { g.dest = Dest::LevelText; return true; }
+    if (g.dest == Dest::ListOverrideTable && w == "listoverride") {
+        g.dest = Dest::ListOverride;
+        FOverrideListId = 0;
+        return true;
+    }
+    if (w == "pn" && g.dest == Dest::Body) {
+        g.dest = Dest::PnDef;
+        FPnScratch = {};
+        FPnScratch.active = true;
+        return true;
+    }
+    if (g.dest == Dest::PnDef && (w == "pntxtb" || w == "pntxta")) {
+        g.dest = w == "pntxtb" ? Dest::PnTextBefore : Dest::PnTextAfter;
+        return true;
+    }
+    return false;
+}
+
+void RtfParser::OnFontTableWord(std::string_view w, int param)
+{
+    if (w == "f") {
+        FinishFontEntry();
+        FCurrentFont = param;
+        FFonts[param] = {};
+    } else if (FCurrentFont >= 0 && w == "fcharset") {
+        FontEntry& font = FFonts[FCurrentFont];
+        if (font.codePage == 0) font.codePage = CodePageOfCharset(param);
+    } else if (FCurrentFont >= 0 && w == "cpg") {
+        FFonts[FCurrentFont].codePage = param;
+    } else {
+        OnSpecialCharWord(w);
+    }
+}
+
+void RtfParser::FinishFontEntry()
+{
+    if (FCurrentFont < 0)
+        return;
+    QString& name = FFonts[FCurrentFont].name;
+    const qsizetype semicolon = name.indexOf(';');
+    if (semicolon >= 0)
+        name.truncate(semicolon);
+    name = name.trimmed();
+}
+
+void RtfParser::OnListWord(std::string_view w, int param)
+{
+    const Dest dest = Top().dest;
+    if (dest == Dest::List && w == "listid" && !FLists.empty()) {
+        FLists.back().id = param;
+    } else if (dest == Dest::ListLevel && !FLists.empty() && !FLists.back().levels.empty()) {
+        ListLevelDef& level = FLists.back().levels.back();
+        if (w == "levelnfc" || w == "levelnfcn") level.nfc = param;
+        else if (w == "levelstartat") level.start = param;
+    } else if (dest == Dest::ListOverride) {
+        if (w == "listid") FOverrideListId = param;
+        else if (w == "ls") FListOverrides[param] = FOverrideListId;
+    }
+}
+
+void RtfParser::OnPnWord(std::string_view w, bool has, int param)
+{
+    PnState& pn = FPnScratch;
+    if (w == "pnlvlblt") { pn.bullet = true; pn.level = 0; }
+    else if (w == "pnlvlbody") { pn.bullet = false; pn.level = 0; }
+    else if (w == "pnlvlcont") { pn.active = false; }
+    else if (w == "pnlvl" && has) pn.level = std::clamp(param - 1, 0, 8);
+    else if (w == "pndec") pn.style = QTextListFormat::ListDecimal;
+    else if (w == "pnucltr") pn.style = QTextListFormat::ListUpperAlpha;
+    else if (w == "pnlcltr") pn.style = QTextListFormat::ListLowerAlpha;
+    else if (w == "pnucrm") pn.style = QTextListFormat::ListUpperRoman;
+    else if (w == "pnlcrm") pn.style = QTextListFormat::ListLowerRoman;
+    else if (w == "pnstart") pn.start = param;
+}
+
+void RtfParser::OnPictWord(std::string_view w, bool has, int param)
+{
+    Picture& p = FPicture;
+    if (w == "pngblip") p.kind = Picture::Png;
+    else if (w == "jpegblip") p.kind = Picture::Jpeg;
+    else if (w == "dibitmap") p.kind = Picture::Dib;
+    else if (w == "wmetafile" || w == "emfblip" || w == "macpict" || w == "pmmetafile" || w == "wbitmap")
+        p.kind = Picture::Other;
+    else if (w == "picw") p.width = param;
+    else if (w == "pich") p.height = param;
+    else if (w == "picwgoal") p.goalWidth = param;
+    else if (w == "pichgoal") p.goalHeight = param;
+    else if (w == "picscalex" && has) p.scaleX = param;
+    else if (w == "picscaley" && has) p.scaleY = param;
+}
+
+void RtfParser::FinishPicture()
+{
+    Picture p = std::move(FPicture);
+    FPicture = {};
+    if (p.kind == Picture::None || p.kind == Picture::Other || p.data.isEmpty())
+        return;
+    QImage image;
+    if (p.kind == Picture::Dib)
+        image.loadFromData(BmpFileOfDib(p.data), "BMP");
+    else
+        image.loadFromData(p.data, p.kind == Picture::Png ? "PNG" : "JPEG");
+    if (image.isNull())
+        return;
+    const double scaleX = std::clamp(p.scaleX, 1, 10000) / 100.0;
+    const double scaleY = std::clamp(p.scaleY, 1, 10000) / 100.0;
+    const double width = (p.goalWidth > 0 ? p.goalWidth / kTwipsPerUnit : image.width()) * scaleX;
+    const double height = (p.goalHeight > 0 ? p.goalHeight / kTwipsPerUnit : image.height()) * scaleY;
+
+    QTextImageFormat format;
+    format.merge(CurrentCharFormat());
+    const QByteArray digest = QCryptographicHash::hash(p.data, QCryptographicHash::Sha1).toHex();
+    format.setName("rtfimage:" + QString::fromLatin1(digest));
+    format.setWidth(width);
+    format.setHeight(height);
+    FParagraph.runs.push_back({{}, format, image});
+    FParagraphHasContent = true;
+}
+
+bool RtfParser::OnSpecialCharWord(std::string_view w)
+{
+    struct Special { const char* word; char16_t ch; };
+    static const Special kSpecials[] = {
+        {"tab", u'\t'}, {"line", 0x2028}, {"emdash", 0x2014}, {"endash", 0x2013},
+        {"bullet", 0x2022}, {"lquote", 0x2018}, {"rquote", 0x2019}, {"ldblquote", 0x201C},
+        {"rdblquote", 0x201D}, {"emspace", 0x2003}, {"enspace", 0x2002}, {"qmspace", 0x2005},
+        {"zwj", 0x200D}, {"zwnj", 0x200C}, {"ltrmark", 0x200E}, {"rtlmark", 0x200F},
+        {"zwbo", 0x200B}};
+    for (const Special& s : kSpecials) {
+        if (w == s.word) {
+            AppendText(QString(QChar(s.ch)));
+            return true;
+        }
+    }
+    return false;
+}
+
+bool RtfParser::OnCharWord(std::string_view w, bool has, int param)
+{
+    CharState& c = Top().chr;
+    const bool on = !has || param != 0;
+    if (w == "plain") c = {};
+    else if (w == "b") c.bold = on;
+    else if (w == "i") c.italic = on;
+    else if (w == "ulnone") c.underline = false;
+    else if (w.substr(0, 2) == "ul" && w != "ulc") c.underline = on;
+    else if (w == "strike" || w == "striked") c.strike = on;
+    else if (w == "v") c.hidden = on;
+    else if (w == "scaps") c.smallCaps = on;
+    else if (w == "caps") c.allCaps = on;
+    else if (w == "f") c.font = param;
+    else if (w == "fs") c.halfPoints = has && param > 0 ? std::min(param, 3276) : 24;
+    else if (w == "cf") c.foreground = param;
+    else if (w == "cb" || w == "highlight" || w == "chcbpat") c.background = param;
+    else if (w == "super") c.verticalAlign = on ? 1 : 0;
+    else if (w == "sub") c.verticalAlign = on ? 2 : 0;
+    else if (w == "nosupersub") c.verticalAlign = 0;
+    else if (w == "up") c.verticalAlign = (!has || param > 0) ? 1 : 0;
+    else if (w == "dn") c.verticalAlign = (!has || param > 0) ? 2 : 0;
+    else return false;
+    return true;
+}
+
+bool RtfParser::OnParaWord(std::string_view w, bool has, int param)
+{
+    ParaState& p = Top().para;
+    if (w == "pard") p = {};
+    else if (w == "par") FinishParagraph(true);
+    else if (w == "page") PageBreak();
+    else if (w == "sect" || w == "column") FinishParagraph(true);
+    else if (w == "ql") p.align = 0;
+    else if (w == "qr") p.align = 1;
+    else if (w == "qc") p.align = 2;
+    else if (w == "qj" || w == "qd") p.align = 3;
+    else if (w == "li" || w == "lin") p.left = param;
+    else if (w == "ri" || w == "rin") p.right = param;
+    else if (w == "fi") p.first = param;
+    else if (w == "sb") p.before = param;
+    else if (w == "sa") p.after = param;
+    else if (w == "sl") p.lineSpacing = param;
+    else if (w == "slmult") p.lineMultiple = param != 0;
+    else if (w == "tqr") p.pendingTabType = QTextOption::RightTab;
+    else if (w == "tqc") p.pendingTabType = QTextOption::CenterTab;
+    else if (w == "tqdec") p.pendingTabType = QTextOption::DelimiterTab;
+    else if (w == "tx" || w == "tb") {
+        QTextOption::Tab tab(param, w == "tb" ? QTextOption::LeftTab : p.pendingTabType,
+                             p.pendingTabType == QTextOption::DelimiterTab ? QChar('.') : QChar());
+        p.tabs.append(tab);
+        p.pendingTabType = QTextOption::LeftTab;
+    }
+    else if (w == "intbl") p.inTable = true;
+    else if (w == "itap") p.inTable = has && param > 0;
+    else if (w == "pagebb") p.pageBreakBefore = !has || param != 0;
+    else if (w == "ls") p.listOverride = param;
+    else if (w == "ilvl") p.listLevel = std::clamp(param, 0, 8);
+    else return false;
+    return true;
+}
+
+bool RtfParser::OnTableWord(std::string_view w, bool has, int param)
+{
+    (void)has;
+    if (w == "trowd") { FRowCellRight.clear(); FRowLeft = 0; }
+    else if (w == "cellx") FRowCellRight.push_back(param);
+    else if (w == "trleft") FRowLeft = param;
+    else if (w == "cell") FinishCell();
+    else if (w == "row") FinishRow();
+    else if (w == "nestcell" || w == "nestrow") FinishParagraph(true); // nested tables are flattened
+    else return false;
+    return true;
+}
+
+QColor RtfParser::ColourAt(int index) const
+{
+    if (index <= 0 || index >= int(FColours.size()))
+        return {};
+    return FColours[std::size_t(index)];
+}
+
+QTextCharFormat RtfParser::CurrentCharFormat()
+{
+    const Group& g = Top();
+    const int font = g.chr.font < 0 ? FDefaultFont : g.chr.font;
+    if (FCachedFont == font && FCachedState == g.chr && FCachedHref == g.href)
+        return FCachedFormat;
+    QTextCharFormat f;
+    auto found = FFonts.find(font);
+    if (found == FFonts.end())
+        found = FFonts.find(FDefaultFont);
+    if (found != FFonts.end() && !found->second.name.isEmpty()) {
+        f.setFontFamilies(QStringList{found->second.name});
+    }
+    f.setFontPointSize(g.chr.halfPoints / 2.0);
+    f.setFontWeight(g.chr.bold ? QFont::Bold : QFont::Normal);
+    f.setFontItalic(g.chr.italic);
+    f.setFontUnderline(g.chr.underline);
+    f.setFontStrikeOut(g.chr.strike);
+    if (g.chr.smallCaps) f.setFontCapitalization(QFont::SmallCaps);
+    else if (g.chr.allCaps) f.setFontCapitalization(QFont::AllUppercase);
+    if (QColor fg = ColourAt(g.chr.foreground); fg.isValid()) f.setForeground(fg);
+    if (QColor bg = ColourAt(g.chr.background); bg.isValid()) f.setBackground(bg);
+    if (g.chr.verticalAlign == 1) f.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
+    else if (g.chr.verticalAlign == 2) f.setVerticalAlignment(QTextCharFormat::AlignSubScript);
+    if (g.chr.hidden) f.setProperty(kHiddenTextProperty, true);
+    if (!g.href.isEmpty()) {
+        f.setAnchor(true);
+        f.setAnchorHref(g.href);
+    }
+    FCachedFont = font;
+    FCachedState = g.chr;
+    FCachedHref = g.href;
+    FCachedFormat = f;
+    return f;
+}
+
+QTextBlockFormat RtfParser::BlockFormatOf(const ParaState& p) const
+{
+    QTextBlockFormat f;
+    static const Qt::Alignment kAlign[] = {Qt::AlignLeft, Qt::AlignRight, Qt::AlignHCenter, Qt::AlignJustify};
+    f.setAlignment(kAlign[p.align]);
+    f.setLeftMargin(p.left / kTwipsPerUnit);
+    f.setRightMargin(p.right / kTwipsPerUnit);
+    f.setTextIndent(p.first / kTwipsPerUnit);
+    f.setTopMargin(p.before / kTwipsPerUnit);
+    f.setBottomMargin(p.after / kTwipsPerUnit);
+    if (!p.tabs.isEmpty()) {
+        QList<QTextOption::Tab> tabs = p.tabs;
+        for (QTextOption::Tab& tab : tabs)
+            tab.position /= kTwipsPerUnit;
+        f.setTabPositions(tabs);
+    }
+    if (p.lineSpacing > 0 && p.lineMultiple) {
+        if (p.lineSpacing != 240)
+            f.setLineHeight(p.lineSpacing * 100.0 / 240.0, QTextBlockFormat::ProportionalHeight);
+    } else if (p.lineSpacing > 0) {
+        f.setLineHeight(p.lineSpacing / kTwipsPerUnit, QTextBlockFormat::MinimumHeight);
+    } else if (p.lineSpacing < 0) {
+        f.setLineHeight(-p.lineSpacing / kTwipsPerUnit, QTextBlockFormat::FixedHeight);
+    }
+    return f;
+}
+
+std::optional<RtfListRef> RtfParser::ListOf(const ParaState& p)
+{
+    QTextListFormat format;
+    QString key;
+    if (p.listOverride > 0) {
+        auto over = FListOverrides.find(p.listOverride);
+        const int id = over != FListOverrides.end() ? over->second : p.listOverride;
+        const ListDef* def = nullptr;
+        for (const ListDef& l : FLists)
+            if (l.id == id) def = &l;
+        ListLevelDef level;
+        if (def && !def->levels.empty())
+            level = def->levels[std::min<std::size_t>(std::size_t(p.listLevel), def->levels.size() - 1)];
+        if (level.nfc == 255 && level.text.size() <= 1)
+            return std::nullopt; // a level that shows no number
+        format.setStyle(level.nfc == 23 ? BulletStyleOf(level.text.mid(1, 1)) : StyleOfNfc(level.nfc));
+        if (level.nfc != 23 && level.nfc != 255) {
+            // "\'02\'00." : a length, then text with level placeholders (bytes 0..8).
+            const QString text = level.text.mid(1, level.text.isEmpty() ? 0 : level.text[0].unicode());
+            qsizetype last = -1, first = -1;
+            for (qsizetype i = 0; i < text.size(); ++i)
+                if (text[i].unicode() < 9) { if (first < 0) first = i; last = i; }
+            if (last >= 0) {
+                format.setNumberPrefix(text.left(first));
+                format.setNumberSuffix(text.mid(last + 1));
+            }
+        }
+        key = QString("ls%1").arg(p.listOverride);
+        format.setIndent(p.listLevel + 1);
+        key += QString(":%1").arg(p.listLevel);
+    } else if (p.pn.active) {
+        const PnState& pn = p.pn;
+        const bool sameList = FPreviousHadPn && FPreviousPn.bullet == pn.bullet &&
+                              FPreviousPn.style == pn.style;
+        if (!sameList)
+            ++FPnSequence;
+        format.setStyle(pn.bullet ? BulletStyleOf(pn.before) : pn.style);
+        if (!pn.bullet) {
+            format.setNumberPrefix(pn.before);
+            format.setNumberSuffix(pn.after);
+        }
+        format.setIndent(pn.level + 1);
+        key = QString("pn%1:%2").arg(FPnSequence).arg(pn.level);
+    } else {
+        return std::nullopt;
+    }
+    return RtfListRef{key, format};
+}
+
+void RtfParser::PageBreak()
+{
+    if (FParagraphHasContent)
+        FinishParagraph(true);
+    FPendingPageBreak = true;
+}
+
+void RtfParser::FinishParagraph(bool ended)
+{
+    const ParaState& p = Top().para;
+    RtfParagraph paragraph = std::move(FParagraph);
+    FParagraph = {};
+    FParagraphHasContent = false;
+    paragraph.ended = ended;
+    paragraph.format = BlockFormatOf(p);
+    if (p.pageBreakBefore || FPendingPageBreak)
+        paragraph.format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+    FPendingPageBreak = false;
+    paragraph.list = ListOf(p);
+    FPreviousHadPn = p.pn.active && p.listOverride <= 0;
+    FPreviousPn = p.pn;
+    if (p.inTable) {
+        FCell.paragraphs.push_back(std::move(paragraph));
+    } else {
+        CloseTable();
+        FDocument.items.emplace_back(std::move(paragraph));
+    }
+}
+
+void RtfParser::FinishCell()
+{
+    Top().para.inTable = true;
+    FinishParagraph(true);
+    FRow.cells.push_back(std::move(FCell));
+    FCell = {};
+}
+
+void RtfParser::FinishRow()
+{
+    if (FParagraphHasContent || !FCell.paragraphs.empty())
+        FinishCell();
+    if (FRow.cells.empty())
+        return;
+    FRow.cellRightTwips = FRowCellRight;
+    FRow.leftTwips = FRowLeft;
+    FTable.rows.push_back(std::move(FRow));
+    FRow = {};
+}
+
+void RtfParser::CloseTable()
+{
+    if (!FCell.paragraphs.empty())
+        FRow.cells.push_back(std::move(FCell)), FCell = {};
+    if (!FRow.cells.empty())
+        FinishRow();
+    if (!FTable.rows.empty())
+        FDocument.items.emplace_back(std::move(FTable));
+    FTable = {};
+}
+
+void RtfParser::FinishDocument()
+{
+    if (FGroups.empty())
+        FGroups.emplace_back(); // nothing was opened; keep Top() valid
+    while (FGroups.size() > 1 && FGroups.back().dest != Dest::Body) {
+        // Truncated input: close the open destinations so their content is taken in.
+        FSkipDepth = 0;
+        CloseGroup();
+    }
+    FlushBytes();
+    if (Top().dest == Dest::Body && FParagraphHasContent) {
+        if (Top().para.inTable)
+            FinishRow();
+        else
+            FinishParagraph(false);
+    }
+    CloseTable();
+}
+
+} // namespace
+
+RtfDocument ParseRtf(std::string_view bytes)
+{
+    if (!LooksLikeRtf(bytes))
+        throw ENotRtf();
+    RtfParser parser(bytes);
+    return parser.Run();
+}
+
+} // namespace RtfEngine
