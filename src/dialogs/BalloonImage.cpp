@@ -55,14 +55,38 @@ QImage LoadTail(const char* resource)
     return tail;
 }
 
-// A shape from (left, top) to (right, bottom), right and bottom edges excluded.
-void DrawBodyShape(QPainter& painter, TPShape shape, int left, int top, int right, int bottom)
+// Whether the pixel centre lies in the shape spanning [left, right] x [top, bottom],
+// whose corners are quarter ellipses of the given semi-axes.
+bool InShape(int x, int y, const QRect& box, double rx, double ry)
 {
-    const QRect outline(left, top, right - left - 1, bottom - top - 1);
-    if (shape == sRectangle)
-        painter.drawRect(outline);
-    else
-        painter.drawRoundedRect(outline, 7.5, 7.5, Qt::AbsoluteSize);
+    const double cx = x + 0.5, cy = y + 0.5;
+    const double left = box.left(), top = box.top(), right = box.left() + box.width(), bottom = box.top() + box.height();
+    if (cx < left || cx > right || cy < top || cy > bottom)
+        return false;
+    const double dx = cx < left + rx ? left + rx - cx : cx > right - rx ? cx - (right - rx) : 0;
+    const double dy = cy < top + ry ? top + ry - cy : cy > bottom - ry ? cy - (bottom - ry) : 0;
+    if (dx == 0 || dy == 0)
+        return true;
+    return (dx * dx) / (rx * rx) + (dy * dy) / (ry * ry) <= 1.0;
+}
+
+// A shape from (left, top) to (right, bottom), right and bottom edges excluded, filled
+// with `brush` inside a one-pixel black outline. Drawn pixel by pixel so that the
+// mirrored balloon is the exact mirror image.
+void DrawBodyShape(QImage& image, TPShape shape, int left, int top, int right, int bottom, QColor brush)
+{
+    const QRect box(left, top, right - left, bottom - top);
+    const double r = shape == sRoundRect ? 7.5 : 0.0;
+    const double rx = std::min(r, box.width() / 2.0), ry = std::min(r, box.height() / 2.0);
+    auto inside = [&](int x, int y) { return rx > 0 && ry > 0 ? InShape(x, y, box, rx, ry) : box.contains(x, y); };
+    const QRgb fill = brush.rgba(), outline = qRgb(0, 0, 0);
+    for (int y = std::max(top, 0); y < std::min(bottom, image.height()); ++y)
+        for (int x = std::max(left, 0); x < std::min(right, image.width()); ++x) {
+            if (!inside(x, y))
+                continue;
+            const bool edge = !inside(x - 1, y) || !inside(x + 1, y) || !inside(x, y - 1) || !inside(x, y + 1);
+            image.setPixel(x, y, edge ? outline : fill);
+        }
 }
 
 int LineX(TTextAlign align, int margin, int textWidth, int lineWidth)
@@ -125,13 +149,11 @@ QImage BuildBalloonImage(const TBalloonStyle& style, const QStringList& lines, c
         QPainter painter(&image);
         if (!background.isNull())
             painter.drawImage(0, 0, background);
-        painter.setRenderHint(QPainter::Antialiasing, false);
-        painter.setPen(QPen(Qt::black, 0));
-
-        painter.setBrush(Qt::black);
-        DrawBodyShape(painter, style.Shape, layout.BodyLeft + 2, 2, layout.BodyRight + 2, H + 5);
-        painter.setBrush(style.Color);
-        DrawBodyShape(painter, style.Shape, layout.BodyLeft, 0, layout.BodyRight, H + 3);
+    }
+    DrawBodyShape(image, style.Shape, layout.BodyLeft + 2, 2, layout.BodyRight + 2, H + 5, Qt::black); // shadow
+    DrawBodyShape(image, style.Shape, layout.BodyLeft, 0, layout.BodyRight, H + 3, style.Color);
+    {
+        QPainter painter(&image);
         painter.drawImage(layout.TailX, H - 2, LoadTail(layout.TailResource));
     }
     // The tail's inside joins the body: one fill gives both the balloon colour.
