@@ -1,6 +1,8 @@
 // What the reader makes of an RTF document before it goes into a QTextDocument:
 // paragraphs of formatted runs, tables of such paragraphs and the pictures they show.
 #pragma once
+#include "richedit/RtfEngine.h"
+
 #include <QImage>
 #include <QString>
 #include <QTextBlockFormat>
@@ -11,12 +13,6 @@
 #include <vector>
 
 namespace RtfEngine {
-
-// Character property that marks hidden text ("\v"); the toolkit has no such attribute.
-constexpr int kHiddenTextProperty = QTextFormat::UserProperty + 0x52;
-
-// 1 document unit (pixel at 96 dpi) = 15 twips = 0.75 point.
-constexpr double kTwipsPerUnit = 15.0;
 
 struct RtfRun {
     QString text;           // empty for a picture

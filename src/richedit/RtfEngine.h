@@ -28,8 +28,11 @@ class ERtfError : public std::runtime_error { using std::runtime_error::runtime_
 //
 // Units: block margins, indents, tab positions and image sizes are document units of
 // 1/96 inch (1 unit = 15 twips = 0.75 point); font sizes are points. Hidden text ("\v")
-// carries the character property RtfEngine::kHiddenTextProperty (RtfDocumentModel.h).
+// carries the character property kHiddenTextProperty (the toolkit has no such attribute).
 // A page break is the block format's PageBreak_AlwaysBefore; a line break is U+2028.
+constexpr int kHiddenTextProperty = 0x100000 /* QTextFormat::UserProperty */ + 0x52;
+constexpr double kTwipsPerUnit = 15.0;
+
 struct ReadOptions {
     bool plain = false; // keep only the plain subset (the control's PlainRTF)
 };
