@@ -85,6 +85,7 @@ void AddButtons(TDialogForm& form, const QStringList& captions, const std::vecto
         const int result = static_cast<int>(i) + 1;
         auto* button = new QPushButton(captions[i], &form);
         button->setObjectName(QStringLiteral("button%1").arg(result));
+        button->setAccessibleName(CaptionWithoutAccelerators(captions[i]));
         button->setPalette(palette);
         button->setGeometry(bounds[static_cast<size_t>(i)]);
         QObject::connect(button, &QPushButton::clicked, &form, [&form, result] { form.done(result); });

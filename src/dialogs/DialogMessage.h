@@ -22,7 +22,7 @@ protected:
 
 // Shows the message box modally and returns the accelerator letter of the pressed
 // button ("O" for the default "&OK"). A dialog closed without a button returns a null
-// character.
+// character. The label is named "Message", the icon "Image", the buttons "button1", …
 QChar ShowDialogMessage(const QString& title, QChar kind, const QString& message,
                         const QString& buttons = QString());
 

@@ -88,6 +88,7 @@ int MessageDlg(const QString& message, TMsgDlgType type, std::initializer_list<T
             continue;
         QPushButton* button = box.addButton(QString::fromLatin1(b.Caption), b.Role);
         button->setObjectName(QString::fromLatin1(b.Name));
+        button->setAccessibleName(QString::fromLatin1(b.Name));
         button->setProperty("modalResult", b.Result);
         const int rank = b.Button == mbCancel ? 3 : b.Button == mbNo ? 2 : b.Button == mbOK ? 1 : 0;
         if (rank > escapeRank) {

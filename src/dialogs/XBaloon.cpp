@@ -13,17 +13,26 @@ namespace Dialogs {
 
 namespace {
 
-// What the screen shows under `area` now; a null image where the platform cannot say.
+// What the screen shows under `area` now; transparent where the area leaves the
+// screen or the platform cannot say. Only the on-screen part is asked for: some
+// platforms fail on a grab that reaches past the screen's edge.
 QImage ScreenPixelsUnder(const QRect& area)
 {
+    QImage pixels(area.size(), QImage::Format_ARGB32);
+    pixels.fill(Qt::transparent);
     QScreen* screen = QGuiApplication::screenAt(area.center());
     if (!screen)
         screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return {};
-    const QRect local = area.translated(-screen->geometry().topLeft());
-    const QImage pixels = screen->grabWindow(0, local.x(), local.y(), local.width(), local.height()).toImage();
-    return pixels.size() == area.size() ? pixels : QImage();
+    const QRect visible = screen ? area.intersected(screen->geometry()) : QRect();
+    if (visible.isEmpty())
+        return pixels;
+    const QRect local = visible.translated(-screen->geometry().topLeft());
+    const QImage grabbed = screen->grabWindow(0, local.x(), local.y(), local.width(), local.height()).toImage();
+    if (grabbed.size() == visible.size()) {
+        QPainter painter(&pixels);
+        painter.drawImage(visible.topLeft() - area.topLeft(), grabbed);
+    }
+    return pixels;
 }
 
 } // namespace

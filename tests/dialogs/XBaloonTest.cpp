@@ -184,3 +184,25 @@ TEST_F(XBaloonTest, SettingsTakeEffectAtTheNextShow)
     const int middle = red->Image().width() / 2;
     EXPECT_EQ(red->Image().pixel(middle, fm.height() + 1), qRgb(255, 0, 0));
 }
+
+TEST_F(XBaloonTest, HugeHeadingsAndScreenEdgesStillGiveABalloon)
+{
+    // A heading is a line of the user's information file: it may be any length; and the
+    // pointer may be at the screen's edge, so the balloon reaches past it.
+    struct Case {
+        QPoint pointer;
+        QString text;
+    };
+    const Case cases[] = {
+        {{400, 300}, QString(20000, QChar('W'))},
+        {{400, 300}, QString("x@").repeated(3000)},
+        {{2, 3}, "Time"},
+        {{2, 3}, "Time@Date"},
+    };
+    for (const Case& c : cases) {
+        Baloon->Align = c.pointer.x() < 10 ? alLeft : alRight;
+        TBaloonWindow* balloon = ShowAt(c.pointer, c.text);
+        ASSERT_NE(balloon, nullptr);
+        EXPECT_EQ(balloon->Image().size(), balloon->geometry().size());
+    }
+}
