@@ -1,0 +1,745 @@
+#include "richedit/RichEdit98.h"
+
+#include "richedit/RtfEngine.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+// Blocks in which a stream-in reports its progress.
+constexpr qint64 kStreamBlock = 64 * 1024;
+
+// Width of the selection bar at the left edge, in pixels.
+constexpr int kSelectionBarWidth = 8;
+
+QString DecodeUtf16Le(const QByteArray& bytes) {
+    qsizetype start = 0;
+    if (bytes.size() >= 2 && uchar(bytes[0]) == 0xFF && uchar(bytes[1]) == 0xFE) start = 2;
+    QString text((bytes.size() - start) / 2, Qt::Uninitialized);
+    QChar* out = text.data();
+    for (qsizetype i = start; i + 1 < bytes.size(); i += 2)
+        *out++ = QChar(char16_t(uchar(bytes[i]) | (uchar(bytes[i + 1]) << 8)));
+    return text;
+}
+
+QByteArray EncodeUtf16Le(const QString& text) {
+    QByteArray bytes;
+    bytes.reserve(text.size() * 2);
+    for (const QChar c : text) {
+        bytes.append(char(c.unicode() & 0xFF));
+        bytes.append(char(c.unicode() >> 8));
+    }
+    return bytes;
+}
+
+bool IsFindWordChar(QChar c) { return c.isLetterOrNumber(); }
+
+bool IsWholeWordAt(const QString& text, qsizetype at, qsizetype length) {
+    return (at == 0 || !IsFindWordChar(text[at - 1])) &&
+           (at + length >= text.size() || !IsFindWordChar(text[at + length]));
+}
+
+// The characters of the block around `inBlock` that carry the link effect.
+std::pair<int, int> LinkRunAround(const QTextBlock& block, int inBlock) {
+    int from = -1, to = -1;
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        const int start = fragment.position() - block.position();
+        const int end = start + fragment.length();
+        if (!fragment.charFormat().isAnchor()) {
+            if (start > inBlock) break;
+            from = to = -1;
+            continue;
+        }
+        if (from < 0) from = start;
+        to = end;
+        if (start <= inBlock && inBlock < end) {
+            for (++it; !it.atEnd() && it.fragment().charFormat().isAnchor(); ++it)
+                to = it.fragment().position() - block.position() + it.fragment().length();
+            return {from, to};
+        }
+    }
+    return {-1, -1};
+}
+
+} // namespace
+
+// --- construction ------------------------------------------------------------------------
+
+TCustomRichEdit98::TCustomRichEdit98(QWidget* parent)
+    : QTextEdit(parent),
+      FCustomURLs(TURLCollection::Defaults()),
+      FSelectionAttributes(*this, TTextAttributes98::atSelected),
+      FDefaultAttributes(*this, TTextAttributes98::atDefaultText),
+      FParagraphAttributes(*this),
+      FWideLines(*this),
+      FLines(*this, FWideLines) {
+    setAcceptRichText(true);
+    SetLanguage(RichEditText::SystemDefaultLanguage());
+    FDefaultAttributes.Assign(font());
+    ApplyScrollBars();
+    ApplySelectionVisibility(false);
+
+    connect(this, &QTextEdit::textChanged, this, [this] {
+        NotifyChange();
+        RunPendingLinkScan();
+    });
+    connect(this, &QTextEdit::cursorPositionChanged, this, [this] { NotifySelectionChange(); });
+    connect(this, &QTextEdit::selectionChanged, this, [this] { NotifySelectionChange(); });
+    connect(document(), &QTextDocument::contentsChange, this,
+            [this](int position, int removed, int added) { NoteContentsChange(position, removed, added); });
+    connect(document()->documentLayout(), &QAbstractTextDocumentLayout::update, this, [this] { InvalidateLines(); });
+    connect(document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this,
+            [this] { InvalidateLines(); });
+}
+
+TCustomRichEdit98::~TCustomRichEdit98() = default;
+
+void TRichEdit98::ConfigureAsTemplateEditor(TRichEdit98& edit) {
+    edit.SetLanguage(1033);
+    edit.SetIncludeOLE(true);
+    edit.SetWordWrap(true);
+    edit.SetWantReturns(true);
+    edit.SetHideScrollBars(false);
+    edit.SetScrollBars(ssVertical);
+    edit.SetPlainRTF(false);
+}
+
+void TRichEdit98::ConfigureAsInformationEditor(TRichEdit98& edit) {
+    edit.SetLanguage(1033);
+    edit.SetIncludeOLE(false);
+    edit.SetWordWrap(false);
+    edit.SetWantReturns(false);
+    edit.SetHideScrollBars(true);
+    edit.SetScrollBars(ssNone);
+    edit.SetPlainRTF(true);
+}
+
+// --- properties ----------------------------------------------------------------------------
+
+void TCustomRichEdit98::SetLanguage(int value) {
+    FLanguage = value & 0xFFFF;
+    FCodePage = RichEditText::CodePageOfLanguage(FLanguage);
+}
+
+void TCustomRichEdit98::SetAutoURLDetect(TAutoURLDetect value) {
+    if (value == FAutoURLDetect) return;
+    FAutoURLDetect = value;
+    if (value != adNone) DetectLinks(0, 0);
+}
+
+void TCustomRichEdit98::SetShowSelectionBar(bool value) {
+    FShowSelectionBar = value;
+    ApplyViewportMargins();
+}
+
+void TCustomRichEdit98::SetWordWrap(bool value) {
+    FWordWrap = value;
+    setLineWrapMode(value ? QTextEdit::WidgetWidth : QTextEdit::NoWrap);
+    InvalidateLines();
+}
+
+void TCustomRichEdit98::SetHideScrollBars(bool value) {
+    FHideScrollBars = value;
+    ApplyScrollBars();
+}
+
+void TCustomRichEdit98::SetScrollBars(TScrollStyle value) {
+    FScrollBars = value;
+    ApplyScrollBars();
+}
+
+void TCustomRichEdit98::ApplyScrollBars() {
+    const auto policy = [this](bool wanted) {
+        if (!wanted) return Qt::ScrollBarAlwaysOff;
+        return FHideScrollBars ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOn;
+    };
+    setHorizontalScrollBarPolicy(policy(FScrollBars == ssHorizontal || FScrollBars == ssBoth));
+    setVerticalScrollBarPolicy(policy(FScrollBars == ssVertical || FScrollBars == ssBoth));
+}
+
+void TCustomRichEdit98::SetHideSelection(bool value) {
+    FHideSelection = value;
+    ApplySelectionVisibility(hasFocus());
+}
+
+void TCustomRichEdit98::ApplySelectionVisibility(bool focused) {
+    QPalette current = palette();
+    const QPalette standard = QApplication::palette(this);
+    const bool hide = FHideSelection && !focused;
+    current.setColor(QPalette::Highlight, hide ? current.color(QPalette::Base) : standard.color(QPalette::Highlight));
+    current.setColor(QPalette::HighlightedText,
+                     hide ? current.color(QPalette::Text) : standard.color(QPalette::HighlightedText));
+    setPalette(current);
+}
+
+void TCustomRichEdit98::SetFormattingRect(const QRect& rect) {
+    const QRect area = viewport()->rect();
+    FTextMargins = QMargins(std::max(0, rect.left()), std::max(0, rect.top()),
+                            std::max(0, area.width() + FTextMargins.left() + FTextMargins.right() - rect.right()),
+                            std::max(0, area.height() + FTextMargins.top() + FTextMargins.bottom() - rect.bottom()));
+    ApplyViewportMargins();
+}
+
+void TCustomRichEdit98::ApplyViewportMargins() {
+    QMargins margins = FTextMargins;
+    if (FShowSelectionBar) margins.setLeft(margins.left() + kSelectionBarWidth);
+    setViewportMargins(margins);
+    InvalidateLines();
+}
+
+int TCustomRichEdit98::TextLimit() const { return FMaxLength == 0 ? INT_MAX : FMaxLength; }
+
+int TCustomRichEdit98::RoomFor(int replacedLength) const {
+    const qint64 room = qint64(TextLimit()) - (qint64(GetTextLen()) - replacedLength);
+    return int(std::clamp<qint64>(room, 0, INT_MAX));
+}
+
+void TCustomRichEdit98::SetLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += line + "\r\n";
+    FLines.SetText(text);
+}
+
+// --- text and selection -------------------------------------------------------------------
+
+void TCustomRichEdit98::Clear() {
+    // The document's pictures (the embedded objects) go with its text.
+    clear();
+    InvalidateLines();
+}
+
+std::string TCustomRichEdit98::Text() const {
+    return RichEditText::UnicodeToAnsi(RichEditText::FromEngineText(document()->toRawText()), FCodePage);
+}
+
+std::string TCustomRichEdit98::TextRange(int start, int end) const {
+    const int length = GetTextLen();
+    start = std::clamp(start, 0, length);
+    end = std::clamp(end < 0 ? length : end, start, length);
+    return RichEditText::UnicodeToAnsi(PlainTextOf(start, end, false), FCodePage);
+}
+
+QString TCustomRichEdit98::PlainTextOf(int start, int end, bool objectsAsNames) const {
+    const QString raw = document()->toRawText().mid(start, end - start);
+    if (!objectsAsNames) return RichEditText::FromEngineText(raw);
+    QString text;
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        if (raw[i] != QChar::ObjectReplacementCharacter) {
+            text += raw[i];
+            continue;
+        }
+        QTextCursor at(document());
+        at.setPosition(start + int(i) + 1);
+        const QString name = at.charFormat().toImageFormat().name();
+        text += name.mid(name.lastIndexOf(QLatin1Char('/')) + 1);
+    }
+    return RichEditText::FromEngineText(text);
+}
+
+int TCustomRichEdit98::GetTextLen() const { return document()->characterCount() - 1; }
+
+int TCustomRichEdit98::SelectionStart() const { return textCursor().selectionStart(); }
+
+int TCustomRichEdit98::SelectionLength() const {
+    const QTextCursor cursor = textCursor();
+    return cursor.selectionEnd() - cursor.selectionStart();
+}
+
+void TCustomRichEdit98::SetSelectionStart(int value) {
+    QTextCursor cursor = textCursor();
+    cursor.setPosition(std::clamp(value, 0, GetTextLen()));
+    setTextCursor(cursor);
+}
+
+void TCustomRichEdit98::SetSelectionLength(int value) {
+    QTextCursor cursor = textCursor();
+    const int start = cursor.selectionStart();
+    cursor.setPosition(start);
+    cursor.setPosition(std::clamp(start + std::max(0, value), start, GetTextLen()), QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
+}
+
+std::string TCustomRichEdit98::SelectedText() const {
+    const QTextCursor cursor = textCursor();
+    if (!cursor.hasSelection()) return std::string();
+    return RichEditText::UnicodeToAnsi(PlainTextOf(cursor.selectionStart(), cursor.selectionEnd(), false), FCodePage);
+}
+
+void TCustomRichEdit98::SetSelectedText(const std::string& text) {
+    const QTextCursor cursor = textCursor();
+    ReplaceRange(cursor.selectionStart(), cursor.selectionEnd(),
+                 RichEditText::ToEngineText(RichEditText::AnsiToUnicode(text, FCodePage)));
+}
+
+int TCustomRichEdit98::ReplaceRange(int start, int end, const QString& text) {
+    const int length = GetTextLen();
+    start = std::clamp(start, 0, length);
+    end = std::clamp(end, start, length);
+    QString fitting = text.left(RoomFor(end - start));
+    if (!fitting.isEmpty() && fitting.back().isHighSurrogate()) fitting.chop(1);
+    QTextCursor cursor = textCursor();
+    cursor.setPosition(start);
+    cursor.setPosition(end, QTextCursor::KeepAnchor);
+    cursor.beginEditBlock();
+    if (fitting.isEmpty()) cursor.removeSelectedText();
+    else cursor.insertText(fitting);
+    cursor.endEditBlock();
+    setTextCursor(cursor);
+    return cursor.position();
+}
+
+bool TCustomRichEdit98::Modified() const { return document()->isModified(); }
+void TCustomRichEdit98::SetModified(bool value) { document()->setModified(value); }
+
+// --- lines -------------------------------------------------------------------------------------
+
+const TCustomRichEdit98::TLineMap& TCustomRichEdit98::WrappedLines() const {
+    if (FLineMapValid) return FLineMap;
+    document()->documentLayout()->documentSize(); // lays the whole document out
+    FLineMap.starts.clear();
+    FLineMap.lengths.clear();
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+        const QTextLayout* layout = block.layout();
+        const int lines = layout ? layout->lineCount() : 0;
+        if (lines == 0) {
+            FLineMap.starts.push_back(block.position());
+            FLineMap.lengths.push_back(block.length() - 1);
+            continue;
+        }
+        for (int i = 0; i < lines; ++i) {
+            const QTextLine line = layout->lineAt(i);
+            FLineMap.starts.push_back(block.position() + line.textStart());
+            FLineMap.lengths.push_back(std::min(line.textLength(), block.length() - 1 - line.textStart()));
+        }
+    }
+    FLineMapValid = true;
+    return FLineMap;
+}
+
+int TCustomRichEdit98::LineCount() const {
+    if (!FWordWrap) return document()->blockCount();
+    return int(WrappedLines().starts.size());
+}
+
+int TCustomRichEdit98::LineIndex(int line) const {
+    if (line < 0 || line >= LineCount()) return -1;
+    if (!FWordWrap) return document()->findBlockByNumber(line).position();
+    return WrappedLines().starts[size_t(line)];
+}
+
+int TCustomRichEdit98::LineLength(int line) const {
+    if (line < 0 || line >= LineCount()) return 0;
+    if (!FWordWrap) return document()->findBlockByNumber(line).length() - 1;
+    return WrappedLines().lengths[size_t(line)];
+}
+
+// --- loading and saving ------------------------------------------------------------------------
+
+void TCustomRichEdit98::ReportLoadProgress(qint64 size) {
+    // The engine takes the bytes block by block; each request reports the position first.
+    for (qint64 position = 0;; position += kStreamBlock) {
+        if (OnLoadProgress) OnLoadProgress(this, std::min(position, size), size);
+        if (position >= size) break;
+    }
+}
+
+QTextCursor TCustomRichEdit98::TargetCursor(bool selection) {
+    if (!selection) Clear();
+    return textCursor();
+}
+
+bool TCustomRichEdit98::ReadAsText(const QByteArray& data, TInputFormat format, QTextCursor& cursor) {
+    const QString text = format == ifUnicode ? DecodeUtf16Le(data)
+                                             : RichEditText::AnsiToUnicode(std::string_view(data.constData(), size_t(data.size())), FCodePage);
+    cursor.beginEditBlock();
+    cursor.insertText(RichEditText::ToEngineText(text));
+    cursor.endEditBlock();
+    return true;
+}
+
+bool TCustomRichEdit98::StreamIn(const QByteArray& data, TInputFormat format, bool selection, bool plain) {
+    try {
+        ReportLoadProgress(data.size());
+    } catch (...) {
+        return false; // a failing callback ends the transfer with an error
+    }
+    QTextCursor cursor = TargetCursor(selection);
+    const int lengthBefore = GetTextLen();
+    const int start = cursor.selectionStart();
+    const int replaced = cursor.selectionEnd() - start;
+    try {
+        if (format == ifRTF) RtfEngine::ReadRtf(data, cursor, RtfEngine::ReadOptions{plain});
+        else ReadAsText(data, format, cursor);
+    } catch (...) {
+        // Take back whatever a failed read put in, so that a retry starts clean.
+        const int inserted = GetTextLen() - (lengthBefore - replaced);
+        if (inserted > 0 || replaced > 0) {
+            QTextCursor undo(document());
+            undo.setPosition(std::min(start, GetTextLen()));
+            undo.setPosition(std::clamp(start + std::max(inserted, 0), 0, GetTextLen()), QTextCursor::KeepAnchor);
+            undo.removeSelectedText();
+        }
+        return false;
+    }
+    if (!selection) {
+        document()->clearUndoRedoStacks();
+        cursor.setPosition(0);
+    }
+    setTextCursor(cursor);
+    InvalidateLines();
+    return true;
+}
+
+QByteArray TCustomRichEdit98::StreamOut(TOutputFormat format, bool selection, bool plain) const {
+    const QTextCursor cursor = textCursor();
+    const int start = selection ? cursor.selectionStart() : 0;
+    const int end = selection ? cursor.selectionEnd() : GetTextLen();
+    try {
+        switch (format) {
+        case ofRTF:
+        case ofRTFNoObjs:
+            return RtfEngine::WriteRtf(*document(), start, selection ? end : -1,
+                                       RtfEngine::WriteOptions{plain, format == ofRTF});
+        case ofUnicode: return EncodeUtf16Le(PlainTextOf(start, end, false));
+        case ofText:
+        case ofTextized: {
+            const std::string text = RichEditText::UnicodeToAnsi(PlainTextOf(start, end, format == ofTextized), FCodePage);
+            return QByteArray(text.data(), qsizetype(text.size()));
+        }
+        }
+    } catch (...) {
+    }
+    throw EOutOfResources("Failed to Save Stream");
+}
+
+void TCustomRichEdit98::InsertFromFile(const std::string& fileName) {
+    struct TFlag {
+        bool& flag;
+        explicit TFlag(bool& f) : flag(f) { flag = true; }
+        ~TFlag() { flag = false; }
+    } inserting(FInsertAtSelection);
+    FLines.LoadFromFile(fileName);
+}
+
+// --- search ------------------------------------------------------------------------------------
+
+int TCustomRichEdit98::FindText(const std::string& searchText, int start, int length, TFindOptions98 options) const {
+    const QString needle = RichEditText::ToEngineText(RichEditText::AnsiToUnicode(searchText, FCodePage));
+    const int textLength = GetTextLen();
+    if (needle.isEmpty() || start < 0) return -1;
+    const bool backward = options & foBackward;
+    const bool wholeWord = options & foWholeWord;
+    const Qt::CaseSensitivity sensitivity = (options & foMatchCase) ? Qt::CaseSensitive : Qt::CaseInsensitive;
+    const int from = std::clamp(backward ? (length > 0 ? start - length : 0) : start, 0, textLength);
+    const int to = std::clamp(backward ? start : (length > 0 ? start + length : textLength), 0, textLength);
+    const int n = int(needle.size());
+    if (to - from < n) return -1;
+
+    if (!backward) {
+        for (QTextBlock block = document()->findBlock(from); block.isValid() && block.position() <= to - n;
+             block = block.next()) {
+            const QString text = block.text();
+            const int base = block.position();
+            for (qsizetype at = text.indexOf(needle, std::max(0, from - base), sensitivity); at >= 0;
+                 at = text.indexOf(needle, at + 1, sensitivity)) {
+                if (base + at + n > to) return -1;
+                if (!wholeWord || IsWholeWordAt(text, at, n)) return base + int(at);
+            }
+        }
+        return -1;
+    }
+    for (QTextBlock block = document()->findBlock(to); block.isValid() && block.position() + block.length() > from;
+         block = block.previous()) {
+        const QString text = block.text();
+        const int base = block.position();
+        const qsizetype last = std::min<qsizetype>(text.size() - n, to - base - n);
+        for (qsizetype at = last >= 0 ? text.lastIndexOf(needle, last, sensitivity) : -1; at >= 0;
+             at = at > 0 ? text.lastIndexOf(needle, at - 1, sensitivity) : -1) {
+            if (base + at < from) return -1;
+            if (!wholeWord || IsWholeWordAt(text, at, n)) return base + int(at);
+        }
+    }
+    return -1;
+}
+
+// --- painting lock -------------------------------------------------------------------------------
+
+void TCustomRichEdit98::BeginUpdate() {
+    if (FUpdateCount++ > 0) return;
+    viewport()->setUpdatesEnabled(false);
+    FSavedSelStart = SelectionStart();
+    FSavedSelLength = SelectionLength();
+    FSavedScroll = verticalScrollBar()->value();
+}
+
+void TCustomRichEdit98::EndUpdate() {
+    if (FUpdateCount == 0 || --FUpdateCount > 0) return;
+    QTextCursor cursor = textCursor();
+    const int length = GetTextLen();
+    cursor.setPosition(std::clamp(FSavedSelStart, 0, length));
+    cursor.setPosition(std::clamp(FSavedSelStart + FSavedSelLength, 0, length), QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
+    // The scroll bar stops at its end when the saved line is no longer reachable.
+    verticalScrollBar()->setValue(FSavedScroll);
+    viewport()->setUpdatesEnabled(true);
+    viewport()->update();
+}
+
+// --- notifications -----------------------------------------------------------------------------
+
+void TCustomRichEdit98::HoldChangeNotifications(bool hold) {
+    if (hold) ++FHoldChange;
+    else if (FHoldChange > 0) --FHoldChange;
+}
+
+void TCustomRichEdit98::NotifyChange() {
+    if (FHoldChange == 0 && OnChange) OnChange(this);
+}
+
+void TCustomRichEdit98::NotifySelectionChange() {
+    const int start = SelectionStart(), length = SelectionLength();
+    if (start == FLastSelStart && length == FLastSelLength) return;
+    FLastSelStart = start;
+    FLastSelLength = length;
+    if (FHoldChange == 0 && OnSelectionChange) OnSelectionChange(this);
+}
+
+void TCustomRichEdit98::NoteContentsChange(int position, int /*removed*/, int added) {
+    InvalidateLines();
+    if (FScanningLinks) return;
+    const int end = position + added;
+    FPendingLinkStart = FPendingLinkStart < 0 ? position : std::min(FPendingLinkStart, position);
+    FPendingLinkEnd = std::max(FPendingLinkEnd, end);
+}
+
+void TCustomRichEdit98::RunPendingLinkScan() {
+    if (FScanningLinks || FPendingLinkStart < 0) return;
+    const int start = FPendingLinkStart, end = FPendingLinkEnd;
+    if (FAutoURLDetect == adNone || FUpdateCount > 0 || FInsertAtSelection) return;
+    FPendingLinkStart = FPendingLinkEnd = -1;
+    DetectLinks(start, std::max(end, start + 1));
+}
+
+// --- link detection ---------------------------------------------------------------------------------
+
+void TCustomRichEdit98::DetectLinks(int start, int end) {
+    static const TURLCollection kEngineSchemes = TURLCollection::Defaults();
+    const TURLCollection& schemes = FAutoURLDetect == adExtended ? FCustomURLs : kEngineSchemes;
+    const int length = GetTextLen();
+    if (FScanningLinks || schemes.Empty() || length <= 2) return;
+    if (start >= end) {
+        start = 0;
+        end = length;
+    }
+    start = std::clamp(start, 0, length);
+    end = std::clamp(end, start, length);
+
+    FScanningLinks = true;
+    HoldChangeNotifications(true);
+    BeginUpdate();
+    QTextDocument& doc = *document();
+    for (QTextBlock block = doc.findBlock(start); block.isValid() && block.position() <= end; block = block.next())
+        MarkLinksInBlock(block, start - block.position(), end - block.position(), schemes);
+    EndUpdate();
+    HoldChangeNotifications(false);
+    FScanningLinks = false;
+}
+
+void TCustomRichEdit98::MarkLinksInBlock(const QTextBlock& block, int start, int end, const TURLCollection& schemes) {
+    using TChange = TTextAttributes98::TChange;
+    const QString text = block.text();
+    const int base = block.position();
+    // Widened to whole runs of link characters.
+    int from = std::clamp(start, 0, int(text.size()));
+    int to = std::clamp(end, 0, int(text.size()));
+    while (from > 0 && UrlDetection::IsLinkChar(text[from - 1])) --from;
+    while (to < text.size() && UrlDetection::IsLinkChar(text[to])) ++to;
+    if (from >= to) return;
+
+    struct TLink {
+        int from, to;
+        const TURLType* entry;
+    };
+    std::vector<TLink> links;
+    for (int at = from; at < to;) {
+        if (!UrlDetection::IsLinkChar(text[at])) {
+            ++at;
+            continue;
+        }
+        int wordEnd = at;
+        while (wordEnd < to && UrlDetection::IsLinkChar(text[wordEnd])) ++wordEnd;
+        if (const TURLType* entry = schemes.Classify(text.mid(at, wordEnd - at).toUpper()))
+            links.push_back({at, wordEnd, entry});
+        at = wordEnd;
+    }
+    // Text of the stretch that carries the link effect but is no link any more.
+    std::vector<std::pair<int, int>> stale;
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        if (!fragment.charFormat().isAnchor()) continue;
+        int fs = std::max(from, fragment.position() - base);
+        const int fe = std::min(to, fragment.position() - base + fragment.length());
+        for (const TLink& link : links) {
+            if (link.to <= fs || link.from >= fe) continue;
+            if (link.from > fs) stale.emplace_back(fs, link.from);
+            fs = std::max(fs, link.to);
+        }
+        if (fs < fe) stale.emplace_back(fs, fe);
+    }
+
+    QTextDocument& doc = *document();
+    TChange unlink;
+    unlink.set.setAnchor(false);
+    unlink.set.setUnderlineStyle(QTextCharFormat::NoUnderline);
+    unlink.set.setFontUnderline(false);
+    unlink.set.setProperty(RichEditFormat::UnderlineTypeProperty, 0);
+    unlink.clears = {QTextFormat::AnchorHref, QTextFormat::ForegroundBrush};
+    for (const auto& [fs, fe] : stale) TTextAttributes98::ApplyToRange(doc, base + fs, base + fe, unlink, true);
+    for (const TLink& link : links) {
+        TChange mark;
+        mark.set.setAnchor(true);
+        mark.set.setAnchorHref(text.mid(link.from, link.to - link.from));
+        mark.set.setForeground(link.entry->Color.isValid() ? link.entry->Color : FURLColor);
+        mark.set.setUnderlineStyle(link.entry->Underline ? QTextCharFormat::SingleUnderline : QTextCharFormat::NoUnderline);
+        mark.set.setFontUnderline(link.entry->Underline);
+        mark.set.setProperty(RichEditFormat::UnderlineTypeProperty, link.entry->Underline ? 1 : 0);
+        TTextAttributes98::ApplyToRange(doc, base + link.from, base + link.to, mark, true);
+    }
+}
+
+QString TCustomRichEdit98::LinkTextAt(const QPoint& viewportPos) const {
+    const QPointF point(viewportPos.x() + horizontalScrollBar()->value(), viewportPos.y() + verticalScrollBar()->value());
+    const QTextBlock block = cursorForPosition(viewportPos).block();
+    const QTextLayout* layout = block.layout();
+    if (!layout) return QString();
+    const QPointF local = point - document()->documentLayout()->blockBoundingRect(block).topLeft();
+    for (int i = 0; i < layout->lineCount(); ++i) {
+        const QTextLine line = layout->lineAt(i);
+        if (!line.rect().contains(local) || local.x() > line.naturalTextRect().right()) continue;
+        const int inBlock = line.xToCursor(local.x(), QTextLine::CursorOnCharacter);
+        const auto [from, to] = LinkRunAround(block, inBlock);
+        if (from < 0) return QString();
+        return block.text().mid(from, to - from);
+    }
+    return QString();
+}
+
+void TCustomRichEdit98::mouseMoveEvent(QMouseEvent* event) {
+    QTextEdit::mouseMoveEvent(event);
+    const QString link = LinkTextAt(event->position().toPoint());
+    if (link.isEmpty()) {
+        if (!FHoverLink.isEmpty()) viewport()->setCursor(Qt::IBeamCursor);
+        FHoverLink.clear();
+        return;
+    }
+    const TURLType* entry = FCustomURLs.EntryOfLink(link);
+    const TCursor cursor = entry && entry->Cursor != crDefault ? entry->Cursor
+                           : FURLCursor != crDefault           ? FURLCursor
+                                                               : crHandPoint;
+    viewport()->setCursor(CursorShape(cursor));
+    FHoverLink = link;
+    if (OnURLMove && link.size() > 1) OnURLMove(this, RichEditText::UnicodeToAnsi(link, FCodePage));
+}
+
+void TCustomRichEdit98::mouseReleaseEvent(QMouseEvent* event) {
+    QTextEdit::mouseReleaseEvent(event);
+    if (event->button() != Qt::LeftButton) return;
+    const QString link = LinkTextAt(event->position().toPoint());
+    if (OnURLClick && link.size() > 1) OnURLClick(this, RichEditText::UnicodeToAnsi(link, FCodePage));
+}
+
+// --- keys, focus and other events ---------------------------------------------------------------
+
+void TCustomRichEdit98::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && !FWantReturns) {
+        if (!(event->modifiers() & Qt::ControlModifier)) {
+            event->ignore(); // the Enter key belongs to the window
+            return;
+        }
+        QKeyEvent plainEnter(event->type(), event->key(), Qt::NoModifier, event->text());
+        QTextEdit::keyPressEvent(&plainEnter);
+        return;
+    }
+    const bool typing = !event->text().isEmpty() && (event->text()[0].isPrint() || enter) &&
+                        !(event->modifiers() & Qt::ControlModifier);
+    if (typing && !isReadOnly() && RoomFor(SelectionLength()) < 1) {
+        QApplication::beep();
+        event->accept();
+        return;
+    }
+    QTextEdit::keyPressEvent(event);
+}
+
+void TCustomRichEdit98::contextMenuEvent(QContextMenuEvent* event) {
+    // Pictures have no verbs: a selected object has no context menu at all.
+    if (FAutoVerbMenu && ObjectSelected()) {
+        event->accept();
+        return;
+    }
+    QTextEdit::contextMenuEvent(event);
+}
+
+void TCustomRichEdit98::changeEvent(QEvent* event) {
+    QTextEdit::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        FDefaultAttributes.Assign(font());
+        InvalidateLines();
+    }
+}
+
+void TCustomRichEdit98::resizeEvent(QResizeEvent* event) {
+    QTextEdit::resizeEvent(event);
+    InvalidateLines();
+}
+
+void TCustomRichEdit98::focusInEvent(QFocusEvent* event) {
+    ApplySelectionVisibility(true);
+    QTextEdit::focusInEvent(event);
+}
+
+void TCustomRichEdit98::focusOutEvent(QFocusEvent* event) {
+    QTextEdit::focusOutEvent(event);
+    ApplySelectionVisibility(false);
+}
+
+// --- embedded objects ------------------------------------------------------------------------------
+
+void TCustomRichEdit98::InsertObject() {
+    if (!FIncludeOLE) return;
+    const QString fileName = QFileDialog::getOpenFileName(this, QStringLiteral("Insert Object"));
+    if (fileName.isEmpty()) return;
+    InsertObjectFromFile(fileName);
+}
+
+void TCustomRichEdit98::InsertObjectFromFile(const QString& fileName) {
+    if (!FIncludeOLE) return;
+    QTextCursor cursor = textCursor();
+    FObjects.Embed(cursor, fileName);
+    setTextCursor(cursor);
+}
+
+bool TCustomRichEdit98::ObjectSelected() const {
+    return FIncludeOLE && TEmbeddedObjects::SelectionIsObject(textCursor());
+}
+
+// --- clipboard ---------------------------------------------------------------------------------------
+
+bool TCustomRichEdit98::canInsertFromMimeData(const QMimeData* source) const {
+    return QTextEdit::canInsertFromMimeData(source);
+}
+
+QMimeData* TCustomRichEdit98::createMimeDataFromSelection() const { return QTextEdit::createMimeDataFromSelection(); }
+
+void TCustomRichEdit98::insertFromMimeData(const QMimeData* source) { QTextEdit::insertFromMimeData(source); }
