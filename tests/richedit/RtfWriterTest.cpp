@@ -1,0 +1,126 @@
+// Writing documents as RTF: the header, escapes, and the byte layout the merge relies on.
+#include "RtfTestSupport.h"
+
+#include <QRegularExpression>
+#include <QTextCursor>
+#include <gtest/gtest.h>
+
+using namespace RtfTest;
+
+namespace {
+
+QTextCharFormat Bold()
+{
+    QTextCharFormat f;
+    f.setFontWeight(QFont::Bold);
+    return f;
+}
+
+QTextCharFormat Italic()
+{
+    QTextCharFormat f;
+    f.setFontItalic(true);
+    return f;
+}
+
+} // namespace
+
+TEST(RtfWriter, HeaderAndParagraphMarks)
+{
+    QTextDocument doc;
+    QTextCursor cursor(&doc);
+    cursor.insertText("one");
+    cursor.insertBlock();
+    cursor.insertText("two");
+    const QByteArray rtf = RtfEngine::WriteRtf(doc);
+    EXPECT_TRUE(rtf.startsWith("{\\rtf1\\ansi\\ansicpg1252\\deff0"));
+    EXPECT_TRUE(rtf.contains("{\\fonttbl{\\f0"));
+    EXPECT_TRUE(rtf.endsWith("}"));
+    EXPECT_TRUE(rtf.contains("one\\par\r\n"));
+    EXPECT_TRUE(rtf.contains("two\\par\r\n"));
+    EXPECT_EQ(rtf.count("\\par"), 2); // one per paragraph and no other word starting so
+}
+
+TEST(RtfWriter, EscapesText)
+{
+    struct Case { const char* text; const char* bytes; };
+    const Case cases[] = {
+        {"a\\b{c}", "a\\\\b\\{c\\}"},
+        {"caf\u00e9", "caf\\'e9"},
+        {"\u20ac", "\\'80"},
+        {"\u0410", "\\u1040?"},
+        {"\uf0b7", "\\u-3913?"},
+        {"a\tb", "a\\tab b"},
+        {"a\u2028b", "a\\line b"},
+        {"\u00b6", "\\'b6"},
+    };
+    for (const Case& c : cases) {
+        QTextDocument doc;
+        QTextCursor(&doc).insertText(QString::fromUtf8(c.text));
+        EXPECT_TRUE(RtfEngine::WriteRtf(doc).contains(c.bytes)) << c.bytes << "\n" << RtfEngine::WriteRtf(doc).constData();
+    }
+}
+
+TEST(RtfWriter, MarkersStayContiguous)
+{
+    // A marker typed between differently formatted text, and text typed in several
+    // pieces with the same format, come out as the bytes the merge looks for.
+    QTextDocument doc;
+    QTextCursor cursor(&doc);
+    cursor.insertText("Dear ", Bold());
+    cursor.insertText("@12", QTextCharFormat());
+    cursor.insertText(" sir", Italic());
+    cursor.insertBlock();
+    cursor.insertText("@", Bold());
+    cursor.insertText("3", Bold());
+    cursor.insertText("4 and ", Bold());
+    QTextCharFormat sameAsBold = Bold();
+    sameAsBold.setToolTip("a property the writer does not express");
+    cursor.insertText("@56", sameAsBold);
+    cursor.insertText(QString(5000, 'w') + " @789 " + QString(5000, 'v'), Bold());
+    const QByteArray rtf = RtfEngine::WriteRtf(doc);
+    for (const char* marker : {"@12", "@34 and @56", "@789"})
+        EXPECT_TRUE(rtf.contains(marker)) << marker;
+    // One switch per change of format, none inside a run.
+    EXPECT_EQ(QString::fromLatin1(rtf).count(QRegularExpression("\\\\b(?![a-z0-9])")), 2);
+    EXPECT_EQ(rtf.count("\\b0"), 1);
+    EXPECT_TRUE(rtf.contains(QByteArray(5000, 'w') + " @789 " + QByteArray(5000, 'v')));
+}
+
+TEST(RtfWriter, RangeWritesOnlyItsCharacters)
+{
+    QTextDocument doc;
+    QTextCursor cursor(&doc);
+    cursor.insertText("alpha");
+    cursor.insertBlock();
+    cursor.insertText("beta gamma");
+    const QByteArray part = RtfEngine::WriteRtf(doc, 2, 10);
+    auto read = Read(part);
+    EXPECT_EQ(TextOf(*read), "pha\nbeta");
+    const QByteArray noBreak = RtfEngine::WriteRtf(doc, 6, 10);
+    EXPECT_FALSE(noBreak.contains("\\par"));
+}
+
+TEST(RtfWriter, PlainSubset)
+{
+    QTextDocument doc;
+    QTextCursor cursor(&doc);
+    QTextCharFormat fancy = Bold();
+    fancy.setForeground(QColor(255, 0, 0));
+    fancy.setFontPointSize(30);
+    fancy.setFontFamilies({"Courier New"});
+    QTextBlockFormat centred;
+    centred.setAlignment(Qt::AlignHCenter);
+    centred.setLeftMargin(40);
+    cursor.setBlockFormat(centred);
+    cursor.insertText("line one\tx", fancy);
+    cursor.insertBlock();
+    cursor.insertText("line two");
+    RtfEngine::WriteOptions plain;
+    plain.plain = true;
+    const QByteArray rtf = RtfEngine::WriteRtf(doc, 0, -1, plain);
+    for (const char* absent : {"\\b", "\\cf", "\\colortbl", "\\qc", "\\li", "\\pard", "Courier", "\\fs60"})
+        EXPECT_FALSE(rtf.contains(absent)) << absent;
+    auto read = Read(rtf);
+    EXPECT_EQ(TextOf(*read), "line one\tx\nline two");
+}
