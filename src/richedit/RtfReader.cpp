@@ -294,6 +294,11 @@ RtfDocument RtfParser::Run()
 {
     for (;;) {
         const RtfToken t = FTokens.Next();
+        if (FGroups.empty() && t.kind != RtfToken::GroupOpen) {
+            if (t.kind == RtfToken::End)
+                break;
+            continue; // white space before the document
+        }
         if (t.kind != RtfToken::Text && t.kind != RtfToken::HexByte)
             FlushBytes();
         if (FSkipDepth > 0) {
