@@ -20,7 +20,11 @@ bool LooksLikeRtf(std::string_view bytes)
     while (i < bytes.size() && (bytes[i] == ' ' || bytes[i] == '\t' || bytes[i] == '\r' ||
                                 bytes[i] == '\n' || bytes[i] == '\f'))
         ++i;
-    return bytes.substr(i, 5) == "{\\rtf";
+    if (bytes.substr(i, 5) != "{\\rtf")
+        return false;
+    // "\rtf" must be the whole control word ("{\rtfx" is some other text).
+    const char next = i + 5 < bytes.size() ? bytes[i + 5] : ' ';
+    return !((next >= 'a' && next <= 'z') || (next >= 'A' && next <= 'Z'));
 }
 
 namespace {

@@ -49,6 +49,7 @@ TEST(RtfRobustness, HostileInputs)
     const Case cases[] = {
         {"empty", "", Outcome::NotRtf, nullptr},
         {"plain text", "Heading one\r\nValue one\r\n", Outcome::NotRtf, nullptr},
+        {"other control word", "{\\rtfx}", Outcome::NotRtf, nullptr},
         {"rtf keyword later", "text {\\rtf1 x}", Outcome::NotRtf, nullptr},
         {"white space first", " \r\n\t{\\rtf1 ok\\par}", Outcome::Reads, "ok"},
         {"header only", "{\\rtf1", Outcome::Reads, ""},

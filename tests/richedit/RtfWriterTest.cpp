@@ -3,6 +3,7 @@
 
 #include <QRegularExpression>
 #include <QTextCursor>
+#include <QTextTable>
 #include <gtest/gtest.h>
 
 using namespace RtfTest;
@@ -123,4 +124,15 @@ TEST(RtfWriter, PlainSubset)
         EXPECT_FALSE(rtf.contains(absent)) << absent;
     auto read = Read(rtf);
     EXPECT_EQ(TextOf(*read), "line one\tx\nline two");
+
+    QTextDocument withTable;
+    QTextCursor at(&withTable);
+    at.insertText("above");
+    QTextTable* table = at.insertTable(2, 2);
+    const char* cells[] = {"a", "b", "c", "d"};
+    for (int i = 0; i < 4; ++i)
+        table->cellAt(i / 2, i % 2).firstCursorPosition().insertText(cells[i]);
+    const QByteArray flat = RtfEngine::WriteRtf(withTable, 0, -1, plain);
+    EXPECT_FALSE(flat.contains("\\cell"));
+    EXPECT_EQ(TextOf(*Read(flat)), "above\na\tb\nc\td\n");
 }
