@@ -1,5 +1,6 @@
 #include "richedit/RichEdit98.h"
 
+#include "richedit/ClipboardMime.h"
 #include "richedit/RtfEngine.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -737,9 +738,19 @@ bool TCustomRichEdit98::ObjectSelected() const {
 // --- clipboard ---------------------------------------------------------------------------------------
 
 bool TCustomRichEdit98::canInsertFromMimeData(const QMimeData* source) const {
-    return QTextEdit::canInsertFromMimeData(source);
+    return source->hasFormat(QStringLiteral("text/rtf")) || source->hasFormat(QStringLiteral("application/rtf")) ||
+           QTextEdit::canInsertFromMimeData(source);
 }
 
-QMimeData* TCustomRichEdit98::createMimeDataFromSelection() const { return QTextEdit::createMimeDataFromSelection(); }
+QMimeData* TCustomRichEdit98::createMimeDataFromSelection() const {
+    const QTextCursor cursor = textCursor();
+    return RtfEngine::MakeClipboardData(*document(), cursor.selectionStart(), cursor.selectionEnd());
+}
 
-void TCustomRichEdit98::insertFromMimeData(const QMimeData* source) { QTextEdit::insertFromMimeData(source); }
+void TCustomRichEdit98::insertFromMimeData(const QMimeData* source) {
+    if (isReadOnly() || !source) return;
+    QTextCursor cursor = textCursor();
+    if (!RtfEngine::InsertClipboardData(source, cursor)) return;
+    setTextCursor(cursor);
+    ensureCursorVisible();
+}

@@ -1,0 +1,57 @@
+#include "app/TextCommands.h"
+
+#include "platform/Cp1252.h"
+#include "richedit/RichEdit98.h"
+
+#include <exception>
+#include <iostream>
+
+namespace {
+
+// The template editor's settings, without wrapping: a command line has no window
+// width, so its lines are the document's paragraphs.
+void ConfigureForCommandLine(TRichEdit98& edit, bool plain) {
+    TRichEdit98::ConfigureAsTemplateEditor(edit);
+    edit.SetWordWrap(false);
+    edit.SetPlainRTF(plain);
+}
+
+int Fail(const std::string& message) {
+    std::cerr << message << '\n';
+    return 1;
+}
+
+} // namespace
+
+int RunTextCommand(const std::vector<std::string>& args) {
+    if (args.size() != 1) return Fail("usage: kelvora text FILE");
+    try {
+        TRichEdit98 edit;
+        ConfigureForCommandLine(edit, false);
+        edit.Lines().LoadFromFile(args[0]);
+        for (const std::string& line : edit.Lines().ToVector()) std::cout << Platform::Cp1252ToUtf8(line) << '\n';
+        std::cout.flush();
+        return std::cout ? 0 : Fail("Stream write error");
+    } catch (const std::exception& error) {
+        return Fail(error.what());
+    }
+}
+
+int RunConvertCommand(const std::vector<std::string>& args) {
+    std::vector<std::string> files;
+    bool plain = false;
+    for (const std::string& arg : args) {
+        if (arg == "--plain") plain = true;
+        else files.push_back(arg);
+    }
+    if (files.size() != 2) return Fail("usage: kelvora convert IN OUT [--plain]");
+    try {
+        TRichEdit98 edit;
+        ConfigureForCommandLine(edit, plain);
+        edit.Lines().LoadFromFile(files[0]);
+        edit.Lines().SaveToFile(files[1]);
+        return 0;
+    } catch (const std::exception& error) {
+        return Fail(error.what());
+    }
+}
