@@ -20,6 +20,9 @@ public:
 
     void Insert(const RtfDocument& document)
     {
+        FTargetFormat = FCursor.blockFormat();
+        FTextBefore = !FCursor.atBlockStart();
+        FTextAfter = !FCursor.atBlockEnd();
         const bool tailFollows = !FCursor.atEnd();
         const RtfParagraph* last = nullptr;
         for (const auto& item : document.items) {
@@ -34,20 +37,23 @@ public:
         // The final paragraph mark splits the paragraph it was inserted into; at the end
         // of the document it is the document's own end.
         if (last && last->ended && tailFollows)
-            FCursor.insertBlock();
+            FCursor.insertBlock(FTargetFormat, FCursor.charFormat());
     }
 
 private:
     void InsertParagraph(const RtfParagraph& paragraph)
     {
-        const QTextBlockFormat format = FPlain ? QTextBlockFormat() : paragraph.format;
+        // Without its paragraph mark, a paragraph that joins text already in the block
+        // (a word pasted into a line) keeps that block's format.
+        const bool joinsText = !paragraph.ended && (FNeedBreak ? FTextAfter : FTextBefore || FTextAfter);
+        const QTextBlockFormat format = FPlain ? QTextBlockFormat() : joinsText ? FTargetFormat : paragraph.format;
         if (FNeedBreak)
             FCursor.insertBlock(format, FPlain ? QTextCharFormat() : FirstCharFormat(paragraph));
-        else if (!FPlain)
+        else if (!FPlain && !joinsText)
             FCursor.setBlockFormat(format);
         FNeedBreak = paragraph.ended;
         InsertRuns(paragraph.runs);
-        if (!FPlain && paragraph.list)
+        if (!FPlain && !joinsText && paragraph.list)
             JoinList(*paragraph.list);
     }
 
@@ -156,6 +162,8 @@ private:
     QTextCursor& FCursor;
     bool FPlain;
     bool FNeedBreak = false;
+    QTextBlockFormat FTargetFormat; // the block the insertion started in, as it was
+    bool FTextBefore = false, FTextAfter = false;
     std::map<QString, QTextList*> FLists;
 };
 

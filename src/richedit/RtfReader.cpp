@@ -358,12 +358,10 @@ void RtfParser::OpenGroup()
 bool RtfParser::CloseGroup()
 {
     FUnicodeSkipLeft = 0;
-    if (FGroups.empty())
-        return false;
+    if (FGroups.size() <= 1)
+        return false; // the document's own group stays for the last paragraph's properties
     const Group closed = std::move(FGroups.back());
     FGroups.pop_back();
-    if (FGroups.empty())
-        return false;
     const Dest parent = Top().dest;
     if (closed.dest == Dest::FontTable)
         FinishFontEntry();

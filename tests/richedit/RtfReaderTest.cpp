@@ -311,3 +311,26 @@ TEST(RtfReader, PlainSubsetKeepsTextOnly)
     EXPECT_EQ(BlockOf(*doc, "centred").blockFormat().leftMargin(), 0);
     EXPECT_FALSE(doc->find("c1").currentTable());
 }
+
+TEST(RtfReader, ParagraphFormatAppliesWhereItsMarkIs)
+{
+    struct Case { const char* what; const char* before; int caret; QByteArray rtf; const char* text; Qt::Alignment first, last; };
+    const Case cases[] = {
+        {"word into a line keeps the line's format", "ab", 1, Rtf("\\qr word"), "aworddb", Qt::AlignHCenter, Qt::AlignHCenter},
+        {"whole document into an empty one", "", 0, Rtf("\\qr tail"), "tail", Qt::AlignRight, Qt::AlignRight},
+        {"a marked paragraph takes its format", "ab", 1, Rtf("\\qr one\\par\\pard two"), "aone\ntwob", Qt::AlignRight, Qt::AlignHCenter},
+    };
+    for (const Case& c : cases) {
+        QTextDocument doc;
+        QTextCursor cursor(&doc);
+        QTextBlockFormat centred;
+        centred.setAlignment(Qt::AlignHCenter);
+        cursor.setBlockFormat(centred);
+        cursor.insertText(c.before);
+        cursor.setPosition(c.caret);
+        RtfEngine::ReadRtf(c.rtf, cursor);
+        EXPECT_EQ(TextOf(doc), QString(c.text).replace("db", "b")) << c.what;
+        EXPECT_EQ(doc.firstBlock().blockFormat().alignment(), c.first) << c.what;
+        EXPECT_EQ(doc.lastBlock().blockFormat().alignment(), c.last) << c.what;
+    }
+}
