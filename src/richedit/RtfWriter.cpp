@@ -174,6 +174,37 @@ private:
         }
     }
 
+    // Unset, the toolkit shows "1." and its reader of the list table needs it spelt out.
+    static QString NumberSuffixOf(const QTextListFormat& f)
+    {
+        return f.hasProperty(QTextFormat::ListNumberSuffix) ? f.numberSuffix() : QString(".");
+    }
+
+    // The older paragraph-numbering group as well, for readers that know only that.
+    void WriteNumberingGroup(int list)
+    {
+        const QTextListFormat f = FListOrder[std::size_t(list - 1)]->format();
+        const int nfc = NfcOf(f.style());
+        if (nfc == 23) {
+            FOut += "{\\*\\pn\\pnlvlblt\\pnindent0{\\pntxtb";
+            AppendText(QString(QChar(BulletOf(f.style()))));
+            FOut += "}}";
+            return;
+        }
+        static const char* const kKinds[] = {"\\pndec", "\\pnucrm", "\\pnlcrm", "\\pnucltr", "\\pnlcltr"};
+        FOut += "{\\*\\pn\\pnlvlbody\\pnindent0";
+        FOut += kKinds[nfc];
+        FOut += "\\pnstart1";
+        if (!f.numberPrefix().isEmpty()) {
+            FOut += "{\\pntxtb ";
+            AppendText(f.numberPrefix());
+            FOut += "}";
+        }
+        FOut += "{\\pntxta ";
+        AppendText(NumberSuffixOf(f));
+        FOut += "}}";
+    }
+
     void WriteListTables()
     {
         FOut += "{\\*\\listtable";
@@ -188,7 +219,7 @@ private:
                 AppendText(QString(QChar(BulletOf(f.style()))));
                 FOut += ";}{\\levelnumbers;}";
             } else {
-                const QString prefix = f.numberPrefix(), suffix = f.numberSuffix();
+                const QString prefix = f.numberPrefix(), suffix = NumberSuffixOf(f);
                 FOut += "\\'" + QByteArray::number(int(prefix.size() + suffix.size() + 1), 16).rightJustified(2, '0');
                 AppendText(prefix);
                 FOut += "\\'00";
@@ -366,8 +397,12 @@ private:
             }
             FOut += "\\tx" + Number(tab.position);
         }
-        if (s.list) FOut += "\\ls" + Number(s.list) + "\\ilvl" + Number(s.level);
-        FOut += ' ';
+        if (s.list) {
+            FOut += "\\ls" + Number(s.list) + "\\ilvl" + Number(s.level);
+            WriteNumberingGroup(s.list);
+        }
+        if (!FOut.endsWith('}'))
+            FOut += ' '; // a space after a group would be text
     }
 
     void WriteParagraph(const QTextBlock& block, bool inTable)

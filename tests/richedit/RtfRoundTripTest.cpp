@@ -128,7 +128,11 @@ TEST(RtfRoundTrip, ListsKeepStyleLevelAndIdentity)
     cursor.insertBlock(QTextBlockFormat());
     cursor.insertText("outro");
 
-    auto read = RoundTrip(doc);
+    const QByteArray rtf = RtfEngine::WriteRtf(doc);
+    // The older numbering groups too, for the HTML converter.
+    EXPECT_TRUE(rtf.contains("{\\*\\pn\\pnlvlblt")) << rtf.constData();
+    EXPECT_TRUE(rtf.contains("\\pnlcltr")) << rtf.constData();
+    auto read = Read(rtf);
     EXPECT_EQ(TextOf(*read), "intro\nb1\nb2\nl1\nb3\noutro");
     QTextList* b = BlockOf(*read, "b1").textList();
     ASSERT_TRUE(b);
@@ -141,6 +145,7 @@ TEST(RtfRoundTrip, ListsKeepStyleLevelAndIdentity)
     EXPECT_EQ(l->format().style(), QTextListFormat::ListLowerAlpha);
     EXPECT_EQ(l->format().indent(), 2);
     EXPECT_EQ(l->format().numberSuffix(), ")");
+    EXPECT_EQ(l->itemText(BlockOf(*read, "l1")), "a)");
     EXPECT_FALSE(BlockOf(*read, "intro").textList());
     EXPECT_FALSE(BlockOf(*read, "outro").textList());
 }
@@ -243,4 +248,20 @@ TEST(RtfRoundTrip, PilcrowsShowAndHide)
     saved.replace("\\'b6", "");
     auto hidden = Read(saved);
     EXPECT_EQ(TextOf(*hidden), "first @1\nsecond");
+}
+
+TEST(RtfRoundTrip, NumberedListShowsTheSameNumbers)
+{
+    QTextDocument doc;
+    QTextCursor cursor(&doc);
+    QTextListFormat numbers;
+    numbers.setStyle(QTextListFormat::ListDecimal);
+    QTextList* list = cursor.createList(numbers);
+    cursor.insertText("one");
+    cursor.insertBlock();
+    cursor.insertText("two");
+    auto read = RoundTrip(doc);
+    QTextList* back = BlockOf(*read, "two").textList();
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->itemText(BlockOf(*read, "two")), list->itemText(BlockOf(doc, "two")));
 }

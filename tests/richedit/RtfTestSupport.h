@@ -8,6 +8,10 @@
 #include <QTextCharFormat>
 #include <QTextDocument>
 #include <memory>
+#include <ostream>
+
+// Readable failure messages for texts.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 
 namespace RtfTest {
 
