@@ -603,7 +603,6 @@ void TCustomRichEdit98::MarkLinksInBlock(const QTextBlock& block, int start, int
     TChange unlink;
     unlink.set.setAnchor(false);
     unlink.set.setUnderlineStyle(QTextCharFormat::NoUnderline);
-    unlink.set.setFontUnderline(false);
     unlink.set.setProperty(RichEditFormat::UnderlineTypeProperty, 0);
     unlink.clears = {QTextFormat::AnchorHref, QTextFormat::ForegroundBrush};
     for (const auto& [fs, fe] : stale) TTextAttributes98::ApplyToRange(doc, base + fs, base + fe, unlink, true);
@@ -613,7 +612,6 @@ void TCustomRichEdit98::MarkLinksInBlock(const QTextBlock& block, int start, int
         mark.set.setAnchorHref(text.mid(link.from, link.to - link.from));
         mark.set.setForeground(link.entry->Color.isValid() ? link.entry->Color : FURLColor);
         mark.set.setUnderlineStyle(link.entry->Underline ? QTextCharFormat::SingleUnderline : QTextCharFormat::NoUnderline);
-        mark.set.setFontUnderline(link.entry->Underline);
         mark.set.setProperty(RichEditFormat::UnderlineTypeProperty, link.entry->Underline ? 1 : 0);
         TTextAttributes98::ApplyToRange(doc, base + link.from, base + link.to, mark, true);
     }

@@ -65,7 +65,6 @@ int UnderlineTypeOf(QTextCharFormat::UnderlineStyle style) {
 TChange UnderlineChange(int type) {
     TChange change;
     change.set.setUnderlineStyle(UnderlineStyleOf(type));
-    change.set.setFontUnderline(type != 0);
     change.set.setProperty(RF::UnderlineTypeProperty, type);
     return change;
 }
@@ -451,6 +450,6 @@ void TTextAttributes98::AssignTo(QTextCharFormat& destination) const {
     destination.setFontPointSize(font.pointSizeF());
     destination.setFontWeight(font.weight());
     destination.setFontItalic(font.italic());
-    destination.setFontUnderline(font.underline());
+    destination.setUnderlineStyle(font.underline() ? QTextCharFormat::SingleUnderline : QTextCharFormat::NoUnderline);
     if (Pitch() != fpDefault) destination.setFontFixedPitch(font.fixedPitch());
 }
