@@ -220,6 +220,17 @@ TEST(RtfRoundTrip, PictureAsPng)
     EXPECT_FALSE(RtfEngine::WriteRtf(doc, 0, -1, noObjects).contains("\\pict"));
 }
 
+TEST(RtfRoundTrip, TextBeyondTheCodePage)
+{
+    const QString text = QString::fromUtf8("caf\u00e9 \u20ac \u0416\u4e2d \U0001F600 \u00b6 {x}\\");
+    QTextDocument doc;
+    QTextCursor(&doc).insertText(text);
+    const QByteArray rtf = RtfEngine::WriteRtf(doc);
+    for (char c : rtf)
+        EXPECT_LT(static_cast<unsigned char>(c), 128) << "the RTF itself is 7-bit";
+    EXPECT_EQ(TextOf(*Read(rtf)), text);
+}
+
 TEST(RtfRoundTrip, SecondWriteIsIdentical)
 {
     // Loading the saved source again (as the pilcrow command does) must not drift.

@@ -54,6 +54,8 @@ TEST(RtfWriter, EscapesText)
         {"a\tb", "a\\tab b"},
         {"a\u2028b", "a\\line b"},
         {"\u00b6", "\\'b6"},
+        {"\U0001F600", "\\u-10179?\\u-8704?"},
+        {"a\fb", "a\\page b"},
     };
     for (const Case& c : cases) {
         QTextDocument doc;
