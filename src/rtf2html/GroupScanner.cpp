@@ -1,0 +1,395 @@
+#include "rtf2html/GroupScanner.h"
+
+#include "rtf2html/DocumentTables.h"
+#include "rtf2html/Formatting.h"
+#include "rtf2html/HtmlWriter.h"
+#include "rtf2html/RtfToHtml.h"
+#include "rtf2html/TableReader.h"
+
+#include <algorithm>
+#include <array>
+
+namespace rtf2html {
+
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsLower(char c) { return c >= 'a' && c <= 'z'; }
+
+constexpr std::array<std::string_view, 21> kSkippedDestinations = {
+    "bkmkstart", "bkmkend", "filetbl", "footer", "footerf", "footnote", "header",
+    "headerf", "info", "levelnumbers", "leveltext", "list", "listlevel", "listname",
+    "listoverridetable", "listtable", "pict", "pntext", "revtbl", "sp", "template"};
+
+constexpr std::array<std::string_view, 8> kNumberTypes = {"pndec", "pncard", "pnucltr", "pnucrm",
+                                                         "pnlcltr", "pnlcrm", "pnord", "pnordt"};
+
+template <size_t N>
+bool IsOneOf(std::string_view word, const std::array<std::string_view, N>& words) {
+    return std::find(words.begin(), words.end(), word) != words.end();
+}
+
+// Passes over `count` raw bytes from `at`; a line change counts as one.
+size_t PassOverBytes(TLineBuffer& buffer, size_t at, int64_t count, bool retain) {
+    while (count > 0) {
+        if (at < buffer.size()) {
+            const int64_t take = std::min<int64_t>(count, int64_t(buffer.size() - at));
+            at += size_t(take);
+            count -= take;
+            continue;
+        }
+        if (buffer.InputAtEnd()) return buffer.size();
+        if (retain) {
+            buffer.AppendNextLine();
+        } else {
+            buffer.ReplaceWithNextLine();
+            at = 0;
+        }
+        --count;
+    }
+    return at;
+}
+
+// A style's codes as they are put into the text: its own style words are left
+// out, so that styles naming each other cannot splice without end.
+std::string SpliceableCodes(std::string_view codes) {
+    std::string out;
+    size_t i = 0;
+    while (i < codes.size()) {
+        const size_t next = codes.find('\\', i + 1);
+        const std::string_view word = codes.substr(i, next == std::string_view::npos ? next : next - i);
+        if (!(word.size() > 2 && word[0] == '\\' && word[1] == 's' && IsDigit(word[2]))) out.append(word);
+        i = next == std::string_view::npos ? codes.size() : next;
+    }
+    return out;
+}
+
+class TScanner {
+public:
+    TScanner(TRun& run, TLineBuffer& buffer, format& fmt) : R(run), B(buffer), F(fmt) {}
+
+    // One pass over the buffer; false when a "}" closed no group.
+    bool Pass() {
+        size_t i = 0;
+        while (i < B.size()) {
+            const char c = B[i];
+            if (c == '{') {
+                OpenGroup(i);
+                i = 0;
+            } else if (c == '}') {
+                if (!CloseGroup(i)) return false;
+                i = 0;
+            } else if (c == '\\') {
+                i = Backslash(i);
+            } else {
+                Text(c);
+                ++i;
+            }
+        }
+        return true;
+    }
+
+private:
+    void Emit(std::string_view html) { EmitHtml(R, html); }
+    void EmitText(std::string_view text) { Emit(FormatText(R, text, F)); }
+
+    void CloseTocLink() {
+        if (R.TocLinkOpen) {
+            Emit("</A>");
+            R.TocLinkOpen = false;
+        }
+    }
+
+    void OpenGroup(size_t at) {
+        B.CutAt(at + 1);
+        CloseTocLink();
+        if (FSaved.size() >= kMaxGroupDepth)
+            throw EStructureError("RTF groups are nested more than " + std::to_string(kMaxGroupDepth) +
+                                  " levels deep");
+        FSaved.push_back(F);
+    }
+
+    bool CloseGroup(size_t at) {
+        B.CutAt(at + 1);
+        CloseTocLink();
+        if (FSaved.empty()) return false;
+        const format& outer = FSaved.back();
+        if (FormatsDiffer(F, outer)) {
+            Emit(CloseAllTags(R));
+            R.ReopenTags = true;
+            CopyFormat(F, outer);
+        }
+        FSaved.pop_back();
+        return true;
+    }
+
+    void Text(char c) {
+        if (R.PendingListItem) {
+            Emit("<LI type=disc>");
+            R.PendingListItem = false;
+        }
+        if (R.NumberedBody && R.ParagraphStart && !R.NextNumberText.empty()) {
+            EmitText("&&" + R.NextNumberText);
+            R.NextNumberText.clear();
+        }
+        EmitText(std::string_view(&c, 1));
+    }
+
+    size_t Backslash(size_t at) {
+        const size_t i = at + 1;
+        if (i >= B.size()) return i; // a line-end backslash: a symbol without action
+        const char c = B[i];
+        switch (c) {
+        case '\\':
+        case '{':
+        case '}':
+            if (!F.Hidden) EmitText(std::string_view(&c, 1));
+            return i + 1;
+        case '~':
+            if (!F.Hidden) EmitText("&nbsp;");
+            return i + 1;
+        case '_':
+            if (!F.Hidden) EmitText("-");
+            return i + 1;
+        case '\'': {
+            if (!B.Reach(i + 2)) return B.size(); // an escape cut off by the end of input
+            const char pair[2] = {B[i + 1], B[i + 2]};
+            EmitText(std::string_view(pair, 2));
+            return i + 3;
+        }
+        case '*':
+            return Starred(i);
+        default:
+            return IsLower(c) ? ControlWord(i) : i + 1;
+        }
+    }
+
+    size_t Starred(size_t star) {
+        if (B.StartsWith(star + 1, "\\pn") && star + 4 < B.size() && (B[star + 4] == ' ' || B[star + 4] == '\\')) {
+            NumberingGroup(star + 4);
+            return 0;
+        }
+        if (B.StartsWith(star + 1, "\\bkmk") && !R.BookmarkBreakDone) {
+            Emit("<P>");
+            R.BookmarkBreakDone = true;
+        }
+        Skip(star);
+        return 0;
+    }
+
+    void Skip(size_t from) {
+        B.CutAt(from);
+        B.CutAt(SkipGroup(B, 0, false));
+    }
+
+    size_t ControlWord(size_t at) {
+        const TControlWord cw = ReadControlWord(B, at, false);
+        R.EndOfInput = B.InputAtEnd();
+        return Dispatch(cw.Word, cw.Next);
+    }
+
+    size_t Dispatch(const std::string& word, size_t next) {
+        if (word == "fonttbl" || word == "colortbl" || word == "stylesheet") {
+            if (word == "fonttbl") ParseFontTable(R, B, next);
+            else if (word == "colortbl") ParseColorTable(R, B, next);
+            else ParseStyleSheet(R, B, next);
+            R.EndOfInput = B.InputAtEnd();
+            return 0;
+        }
+        if (word.size() > 1 && word[0] == 's' && IsDigit(word[1])) return ApplyStyle(word, next);
+        if (word == "trowd") {
+            Emit(CloseAllTags(R));
+            CloseOpenLists(R);
+            B.CutAt(next);
+            ParseTable(R, B);
+            R.EndOfInput = B.InputAtEnd();
+            return 0;
+        }
+        if (IsOneOf(word, kSkippedDestinations)) {
+            Skip(next);
+            if (word == "pict") EmitText("&pict;");
+            return 0;
+        }
+        CloseTocLink();
+        Emit(ControlWordAction(R, word, F));
+        R.TocLinkOpen = false;
+        return next;
+    }
+
+    size_t ApplyStyle(const std::string& word, size_t next) {
+        const int32_t n = NumberOr(std::string_view(word).substr(1), 0);
+        for (int level = 1; level <= kOutlineLevels; ++level) {
+            if (R.TocStyles[size_t(level)] == n) {
+                if (R.HeadingStyles[size_t(level)] >= 0) {
+                    R.TocParagraph = R.TocLinkPending = true;
+                    R.TocLevel = level;
+                }
+                break;
+            }
+            if (R.HeadingStyles[size_t(level)] == n) {
+                R.HeadingAnchorPending = true;
+                R.HeadingLevel = level;
+            }
+        }
+        // A style number beyond the table adds no codes.
+        std::string codes = n >= 0 && n < kStyleEntries ? SpliceableCodes(R.StyleTable[size_t(n)].Codes) : "";
+        B.CutAt(next);
+        if (!codes.empty()) {
+            codes += ' '; // ends the codes' last word, so following text stays text
+            B.Prepend(codes);
+        }
+        return 0;
+    }
+
+    // "{\*\pn ...}": bullet levels, numbered paragraphs and their number texts.
+    void NumberingGroup(size_t from) {
+        R.NumberTextBefore.clear();
+        R.NumberTextAfter.clear();
+        std::string start;
+        int64_t balance = 1;
+        size_t i = from;
+        for (;;) {
+            if (i >= B.size()) {
+                if (B.InputAtEnd()) {
+                    B.CutAt(B.size());
+                    break;
+                }
+                B.ReplaceWithNextLine();
+                i = 0;
+                continue;
+            }
+            const char c = B[i];
+            if (c == '{') {
+                ++balance;
+            } else if (c == '}') {
+                if (--balance == 0) {
+                    B.CutAt(i); // the closing brace is the main scan's
+                    break;
+                }
+            } else if (c == '\\') {
+                if (i + 1 < B.size() && IsLower(B[i + 1])) {
+                    size_t end = i + 1;
+                    while (end < B.size() && IsWordLetter(B[end])) ++end;
+                    i = NumberingWord(std::string(B.View(i + 1).substr(0, end - i - 1)), end, start);
+                    continue;
+                }
+                ++i; // an escaped character is no brace
+            }
+            ++i;
+        }
+        R.EndOfInput = B.InputAtEnd();
+        if (R.NumberedBody) {
+            const std::string text = R.NumberTextBefore + start + R.NumberTextAfter;
+            if (!text.empty()) EmitText("&&" + text);
+        }
+    }
+
+    // Acts on one word of a numbering group; where scanning goes on.
+    size_t NumberingWord(const std::string& w, size_t end, std::string& start) {
+        const bool level = w.size() == 6 && w.compare(0, 5, "pnlvl") == 0 && IsDigit(w[5]);
+        if (w == "pnlvlblt" || (level && w[5] >= '5')) {
+            R.NumberedBody = false;
+            R.InBulletList = true;
+            ++R.ListDepth;
+            Emit("<UL><LI type=disc>");
+        } else if (w == "pnlvlcont" || w == "pnlvlbody" || (level && w[5] >= '1' && w[5] <= '4')) {
+            R.NumberedBody = w == "pnlvlbody";
+            R.InBulletList = false;
+        } else if (IsOneOf(w, kNumberTypes)) {
+            R.NumberTypeSeen = true;
+        } else if (w.find("pnstart") != std::string::npos) {
+            if (R.NumberTypeSeen && R.NumberedBody) {
+                start = w.size() > 7 ? w.substr(7) : std::string();
+                R.ParagraphNumber = NumberOr(start, 1);
+            }
+        } else if ((w == "pntxta" || w == "pntxtb") && R.NumberedBody) {
+            size_t from = end;
+            if (from < B.size() && B[from] == ' ') ++from;
+            const size_t close = B.FindFirstOf("}", from);
+            (w == "pntxta" ? R.NumberTextAfter : R.NumberTextBefore).append(B.View(from).substr(0, close - from));
+            return close;
+        }
+        return end;
+    }
+
+    TRun& R;
+    TLineBuffer& B;
+    format& F;
+    std::vector<format> FSaved; // the format of each open group, taken at its "{"
+};
+
+} // namespace
+
+bool IsWordLetter(char c) { return IsLower(c) || IsDigit(c) || c == '-'; }
+
+TControlWord ReadControlWord(TLineBuffer& buffer, size_t at, bool append) {
+    size_t end = at;
+    while (end < buffer.size() && IsWordLetter(buffer[end])) ++end;
+    TControlWord cw{std::string(buffer.View(at).substr(0, end - at)), end};
+    if (end < buffer.size()) {
+        if (buffer[end] == ' ') ++cw.Next;
+        return cw;
+    }
+    // The word ends the line. On the last line nothing follows: the scan ends.
+    if (append) {
+        buffer.AppendNextLine();
+    } else if (buffer.InputAtEnd()) {
+        buffer.CutAt(buffer.size());
+        cw.Next = 0;
+    } else {
+        buffer.ReplaceWithNextLine();
+        cw.Next = 0;
+    }
+    return cw;
+}
+
+size_t SkipGroup(TLineBuffer& buffer, size_t from, bool retain) {
+    int64_t balance = 0;
+    size_t i = from;
+    for (;;) {
+        if (i >= buffer.size()) {
+            if (buffer.InputAtEnd()) return buffer.size();
+            if (retain) {
+                buffer.AppendNextLine();
+            } else {
+                buffer.ReplaceWithNextLine();
+                i = 0;
+            }
+            continue;
+        }
+        const char c = buffer[i];
+        if (c == '{') {
+            ++balance;
+        } else if (c == '}') {
+            if (--balance < 0) return i;
+        } else if (c == '\\') {
+            if (buffer.StartsWith(i + 1, "bin") && i + 4 < buffer.size() && IsDigit(buffer[i + 4])) {
+                size_t end = i + 4;
+                while (end < buffer.size() && IsDigit(buffer[end])) ++end;
+                const int32_t count = NumberOr(buffer.View(i + 4).substr(0, end - i - 4), 0);
+                if (end < buffer.size() && buffer[end] == ' ') ++end;
+                i = PassOverBytes(buffer, end, count, retain);
+                continue;
+            }
+            // Escaped braces and backslashes do not count.
+            if (i + 1 < buffer.size()) ++i;
+        }
+        ++i;
+    }
+}
+
+void ParseGroup(TRun& run, TLineBuffer& buffer, format& fmt) {
+    TScanner scanner(run, buffer, fmt);
+    for (;;) {
+        run.EndOfInput = buffer.InputAtEnd();
+        if (!scanner.Pass()) return;
+        // Groups still open at the end of input simply end with it.
+        if (buffer.InputAtEnd()) {
+            run.EndOfInput = true;
+            return;
+        }
+        buffer.ReplaceWithNextLine();
+    }
+}
+
+} // namespace rtf2html

@@ -1,0 +1,35 @@
+// The group scanner: follows the nesting of RTF groups, recognises control
+// symbols and words, drops destinations that have no place in a page, reads
+// paragraph numbering groups, applies styles and hands tables to their readers.
+#pragma once
+#include "rtf2html/LineBuffer.h"
+#include "rtf2html/RunContext.h"
+
+#include <string>
+
+namespace rtf2html {
+
+// Deeper nesting than this is refused with EStructureError.
+constexpr size_t kMaxGroupDepth = 10000;
+
+// Scans until the input ends or a "}" closes no group.
+void ParseGroup(TRun& run, TLineBuffer& buffer, format& fmt);
+
+// Index of the "}" that closes the group the buffer is in, scanning from `from`;
+// size() when the input ends first. With `retain` lines are appended, otherwise
+// each new line replaces the buffer (the index is then one into the last line).
+size_t SkipGroup(TLineBuffer& buffer, size_t from, bool retain);
+
+struct TControlWord {
+    std::string Word;
+    size_t Next; // where scanning goes on (a delimiting space is consumed)
+};
+
+// Reads the control word whose first letter is at `at`. A word that reaches the
+// end of the buffer ends there: the next line then replaces the buffer (or, with
+// `append`, is appended) and scanning goes on with it.
+TControlWord ReadControlWord(TLineBuffer& buffer, size_t at, bool append);
+
+bool IsWordLetter(char c);
+
+} // namespace rtf2html
