@@ -748,7 +748,15 @@ QMimeData* TCustomRichEdit98::createMimeDataFromSelection() const {
 void TCustomRichEdit98::insertFromMimeData(const QMimeData* source) {
     if (isReadOnly() || !source) return;
     QTextCursor cursor = textCursor();
-    if (!RtfEngine::InsertClipboardData(source, cursor)) return;
+    cursor.beginEditBlock();
+    const bool inserted = RtfEngine::InsertClipboardData(source, cursor);
+    cursor.endEditBlock();
+    if (!inserted) return;
+    if (GetTextLen() > TextLimit()) {
+        document()->undo(); // the paste does not fit: refused as a whole
+        QApplication::beep();
+        return;
+    }
     setTextCursor(cursor);
     ensureCursorVisible();
 }

@@ -29,6 +29,7 @@ TEST(ControlFind, FindTextTable) {
         {"abc", 22, 0, foBackward, 16},               // a match must end before the start
         {"abc", 19, 3, foBackward, 16},
         {"abc", 19, 2, foBackward, -1},
+        {"abc", 22, 5, foBackward, -1},               // "xabc" starts before the range
         {"abc", 19, 0, foBackward | foWholeWord, 4},
         {"abc", 30, 0, foBackward | foWholeWord | foMatchCase, 20},
         {"zzz", 0, 0, 0, -1},

@@ -112,6 +112,11 @@ TEST_F(ControlObjects, CopyPutsRtfOnTheClipboardAndPasteReadsIt) {
     EXPECT_EQ(other.Text(), "[bold]");
     other.SetSelectionStart(2);
     EXPECT_TRUE(other.SelectionAttributes().Bold());
+
+    other.SetMaxLength(8);
+    other.SetSelectionStart(0);
+    other.PasteFromClipboard(); // would make 10 characters
+    EXPECT_EQ(other.Text(), "[bold]");
 }
 
 } // namespace
