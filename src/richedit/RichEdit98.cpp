@@ -185,10 +185,12 @@ void TCustomRichEdit98::ApplySelectionVisibility(bool focused) {
 }
 
 void TCustomRichEdit98::SetFormattingRect(const QRect& rect) {
-    const QRect area = viewport()->rect();
-    FTextMargins = QMargins(std::max(0, rect.left()), std::max(0, rect.top()),
-                            std::max(0, area.width() + FTextMargins.left() + FTextMargins.right() - rect.right()),
-                            std::max(0, area.height() + FTextMargins.top() + FTextMargins.bottom() - rect.bottom()));
+    // The client area is the viewport with the margins now applied around it.
+    const QMargins applied = viewportMargins();
+    const int width = viewport()->width() + applied.left() + applied.right();
+    const int height = viewport()->height() + applied.top() + applied.bottom();
+    FTextMargins = QMargins(std::max(0, rect.left()), std::max(0, rect.top()), std::max(0, width - rect.right()),
+                            std::max(0, height - rect.bottom()));
     ApplyViewportMargins();
 }
 

@@ -168,3 +168,25 @@ TEST(ControlProperties, UndoWorksWithUndoLimitZero) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(ControlProperties, TheFormattingRectStaysPutWhenAppliedAgain) {
+    for (const bool bar : {false, true}) {
+        TRichEdit98 e;
+        e.resize(300, 200);
+        e.SetShowSelectionBar(bar);
+        e.show();
+        QApplication::processEvents();
+        const QSize client = e.contentsRect().size();
+        const int viewportWidth = e.viewport()->width();
+        for (int i = 0; i < 3; ++i) {
+            e.SetFormattingRect(QRect(QPoint(6, 0), QPoint(client.width() - 6, client.height())));
+            QApplication::processEvents();
+        }
+        EXPECT_EQ(e.viewport()->width(), viewportWidth - 12) << bar;
+        EXPECT_EQ(e.viewport()->x(), e.contentsRect().x() + 6 + (bar ? 8 : 0)) << bar;
+    }
+}
+
+} // namespace
