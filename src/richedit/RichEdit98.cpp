@@ -396,7 +396,9 @@ bool TCustomRichEdit98::StreamIn(const QByteArray& data, TInputFormat format, bo
         return false;
     }
     if (!selection) {
+        // A freshly loaded document has no history and no changes.
         document()->clearUndoRedoStacks();
+        document()->setModified(false);
         cursor.setPosition(0);
     }
     setTextCursor(cursor);

@@ -267,7 +267,13 @@ void TRichEditStrings98::LoadFromStream(const QByteArray& stream) {
     const bool selection = FOwner.SelectedInOut() || FOwner.InsertingAtSelection();
     bool loaded = FOwner.StreamIn(stream, FOwner.InputFormat(), selection, FOwner.PlainRTF());
     if (!loaded && FOwner.InputFormat() == ifRTF) loaded = FOwner.StreamIn(stream, ifText, selection, FOwner.PlainRTF());
-    if (FOwner.AutoURLDetect() == adExtended) FOwner.DetectLinks(0, 0);
+    if (FOwner.AutoURLDetect() == adExtended) {
+        FOwner.DetectLinks(0, 0);
+        if (!selection) { // link marks are part of the loaded document, not an edit
+            FOwner.document()->clearUndoRedoStacks();
+            FOwner.document()->setModified(false);
+        }
+    }
     if (!loaded) throw EOutOfResources("Failed to Load Stream");
 }
 

@@ -220,10 +220,18 @@ TEST_F(ControlLoadSave, AFailedInsertFromFileDoesNotLeaveTheInsertModeOn) {
     EXPECT_EQ(edit.Text(), "whole");
 }
 
-TEST_F(ControlLoadSave, AWholeLoadResetsUndo) {
-    edit.Lines().SetText("typed");
-    edit.Lines().LoadFromFile(Write("doc.rtf", kRtf));
-    EXPECT_FALSE(edit.document()->isUndoAvailable());
+TEST_F(ControlLoadSave, AWholeLoadResetsUndoAndModifiedButAnInsertionIsAnEdit) {
+    for (const TAutoURLDetect detection : {adNone, adExtended}) {
+        edit.SetAutoURLDetect(detection);
+        edit.Lines().SetText("typed http:x");
+        edit.Lines().LoadFromFile(Write("doc.rtf", std::string(kRtf) + " see ftp:files"));
+        EXPECT_FALSE(edit.document()->isUndoAvailable()) << detection;
+        EXPECT_FALSE(edit.Modified()) << detection;
+        edit.InsertFromFile(Write("part.txt", "more"));
+        EXPECT_TRUE(edit.Modified()) << detection;
+        edit.undo();
+        EXPECT_EQ(edit.Lines().Get(0), "Hello bold text") << detection;
+    }
 }
 
 } // namespace
