@@ -531,8 +531,9 @@ void TCustomRichEdit98::NoteContentsChange(int position, int /*removed*/, int ad
 void TCustomRichEdit98::RunPendingLinkScan() {
     if (FScanningLinks || FPendingLinkStart < 0) return;
     const int start = FPendingLinkStart, end = FPendingLinkEnd;
-    if (FAutoURLDetect == adNone || FUpdateCount > 0 || FInsertAtSelection) return;
+    if (FAutoURLDetect != adNone && (FUpdateCount > 0 || FInsertAtSelection)) return; // scanned later
     FPendingLinkStart = FPendingLinkEnd = -1;
+    if (FAutoURLDetect == adNone) return;
     DetectLinks(start, std::max(end, start + 1));
 }
 
