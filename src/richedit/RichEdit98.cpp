@@ -362,13 +362,13 @@ QTextCursor TCustomRichEdit98::TargetCursor(bool selection) {
     return textCursor();
 }
 
-bool TCustomRichEdit98::ReadAsText(const QByteArray& data, TInputFormat format, QTextCursor& cursor) {
-    const QString text = format == ifUnicode ? DecodeUtf16Le(data)
-                                             : RichEditText::AnsiToUnicode(std::string_view(data.constData(), size_t(data.size())), FCodePage);
+void TCustomRichEdit98::ReadAsText(const QByteArray& data, TInputFormat format, QTextCursor& cursor) {
+    const QString text = format == ifUnicode
+                             ? DecodeUtf16Le(data)
+                             : RichEditText::AnsiToUnicode(std::string_view(data.constData(), size_t(data.size())), FCodePage);
     cursor.beginEditBlock();
     cursor.insertText(RichEditText::ToEngineText(text));
     cursor.endEditBlock();
-    return true;
 }
 
 bool TCustomRichEdit98::StreamIn(const QByteArray& data, TInputFormat format, bool selection, bool plain) {

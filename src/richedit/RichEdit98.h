@@ -210,7 +210,7 @@ private:
     void NotifySelectionChange();
     void NoteContentsChange(int position, int removed, int added);
     void RunPendingLinkScan();
-    bool ReadAsText(const QByteArray& data, TInputFormat format, QTextCursor& cursor);
+    void ReadAsText(const QByteArray& data, TInputFormat format, QTextCursor& cursor);
     void ReportLoadProgress(qint64 size);
     QString PlainTextOf(int start, int end, bool objectsAsNames) const;
     QString LinkTextAt(const QPoint& viewportPos) const;

@@ -3,6 +3,7 @@
 #include "richedit/RichEdit98.h"
 
 #include <QFile>
+#include <QImage>
 #include <QTemporaryDir>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -232,6 +233,36 @@ TEST_F(ControlLoadSave, AWholeLoadResetsUndoAndModifiedButAnInsertionIsAnEdit) {
         edit.undo();
         EXPECT_EQ(edit.Lines().Get(0), "Hello bold text") << detection;
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST(ControlFormats, UnicodeInAndOutAndTextizedObjects) {
+    TRichEdit98 edit;
+    edit.SetInputFormat(ifUnicode);
+    const char16_t text[] = u"\uFEFFa\u20AC\u0416\r\nb";
+    edit.Lines().LoadFromStream(QByteArray(reinterpret_cast<const char*>(text), sizeof(text) - 2));
+    EXPECT_EQ(edit.document()->toPlainText(), QString::fromUtf16(u"a\u20AC\u0416\nb"));
+    EXPECT_EQ(edit.Lines().Get(0), "a\x80?") << "no 1252 byte for the Cyrillic letter";
+
+    edit.SetOutputFormat(ofUnicode);
+    QByteArray out;
+    edit.Lines().SaveToStream(out);
+    EXPECT_EQ(out, QByteArray(reinterpret_cast<const char*>(text) + 2, sizeof(text) - 4));
+
+    QTemporaryDir dir;
+    QImage picture(4, 4, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    ASSERT_TRUE(picture.save(dir.filePath("logo.png")));
+    edit.SetIncludeOLE(true);
+    edit.SetSelectionStart(1);
+    edit.InsertObjectFromFile(dir.filePath("logo.png"));
+    edit.SetOutputFormat(ofTextized);
+    QByteArray textized;
+    edit.Lines().SaveToStream(textized);
+    EXPECT_EQ(textized.toStdString(), "alogo.png\x80?\r\nb");
 }
 
 } // namespace
