@@ -490,11 +490,14 @@ void TCustomRichEdit98::BeginUpdate() {
 
 void TCustomRichEdit98::EndUpdate() {
     if (FUpdateCount == 0 || --FUpdateCount > 0) return;
-    QTextCursor cursor = textCursor();
-    const int length = GetTextLen();
-    cursor.setPosition(std::clamp(FSavedSelStart, 0, length));
-    cursor.setPosition(std::clamp(FSavedSelStart + FSavedSelLength, 0, length), QTextCursor::KeepAnchor);
-    setTextCursor(cursor);
+    // An untouched selection stays as it is, typing format included.
+    if (SelectionStart() != FSavedSelStart || SelectionLength() != FSavedSelLength) {
+        QTextCursor cursor = textCursor();
+        const int length = GetTextLen();
+        cursor.setPosition(std::clamp(FSavedSelStart, 0, length));
+        cursor.setPosition(std::clamp(FSavedSelStart + FSavedSelLength, 0, length), QTextCursor::KeepAnchor);
+        setTextCursor(cursor);
+    }
     // The scroll bar stops at its end when the saved line is no longer reachable.
     verticalScrollBar()->setValue(FSavedScroll);
     viewport()->setUpdatesEnabled(true);
