@@ -711,6 +711,26 @@ void TCustomRichEdit98::resizeEvent(QResizeEvent* event) {
     InvalidateLines();
 }
 
+bool TCustomRichEdit98::event(QEvent* event) {
+    // A press in the selection bar selects the line beside it.
+    if (FShowSelectionBar && event->type() == QEvent::MouseButtonPress) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        const QRect area = viewport()->geometry();
+        const QPoint at = mouse->position().toPoint();
+        if (mouse->button() == Qt::LeftButton && at.x() < area.left() && at.y() >= area.top() &&
+            at.y() < area.bottom()) {
+            QTextCursor line = cursorForPosition(QPoint(0, at.y() - area.top()));
+            line.movePosition(QTextCursor::StartOfLine);
+            line.movePosition(QTextCursor::EndOfLine, QTextCursor::KeepAnchor);
+            if (line.atBlockEnd()) line.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
+            setTextCursor(line);
+            setFocus(Qt::MouseFocusReason);
+            return true;
+        }
+    }
+    return QTextEdit::event(event);
+}
+
 void TCustomRichEdit98::focusInEvent(QFocusEvent* event) {
     ApplySelectionVisibility(true);
     QTextEdit::focusInEvent(event);

@@ -190,3 +190,26 @@ TEST(ControlProperties, TheFormattingRectStaysPutWhenAppliedAgain) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(ControlProperties, APressInTheSelectionBarSelectsTheLine) {
+    TRichEdit98 e;
+    e.resize(300, 200);
+    e.SetWordWrap(false);
+    e.Lines().SetText("first line\r\nsecond line\r\nthird");
+    e.SetShowSelectionBar(true);
+    e.show();
+    QApplication::processEvents();
+    QTextCursor second(e.document());
+    second.setPosition(e.LineIndex(1));
+    const int y = e.viewport()->y() + e.cursorRect(second).center().y();
+    QTest::mouseClick(&e, Qt::LeftButton, {}, QPoint(e.viewport()->x() - 3, y));
+    EXPECT_EQ(e.SelectedText(), "second line\r\n");
+    e.SetShowSelectionBar(false);
+    e.SetSelectionStart(0);
+    QTest::mouseClick(&e, Qt::LeftButton, {}, QPoint(1, y));
+    EXPECT_EQ(e.SelectedText(), "");
+}
+
+} // namespace
