@@ -59,11 +59,12 @@ public:
     void SetSelectedInOut(bool value) { FSelectedInOut = value; }
     bool PlainRTF() const { return FPlainRTF; }
     void SetPlainRTF(bool value) { FPlainRTF = value; }
-    // Stored only: the document keeps its own undo history (see the report).
+    // Stored only: the document's undo history has no depth to set, so undo works at 0.
     int UndoLimit() const { return FUndoLimit; }
     void SetUndoLimit(int value) { FUndoLimit = value; }
     bool IncludeOLE() const { return FIncludeOLE; }
     void SetIncludeOLE(bool value) { FIncludeOLE = value; }
+    // Stored only: pictures are never activated in place.
     bool AllowInPlace() const { return FAllowInPlace; }
     void SetAllowInPlace(bool value) { FAllowInPlace = value; }
     bool AutoVerbMenu() const { return FAutoVerbMenu; }
@@ -80,6 +81,7 @@ public:
     int Language() const { return FLanguage; }
     void SetLanguage(int value);
     int CodePage() const { return FCodePage; }
+    // Stored only: keyboard and input-method switching are the toolkit's.
     TLangOptions LangOptions() const { return FLangOptions; }
     void SetLangOptions(TLangOptions value) { FLangOptions = value; }
     bool ShowSelectionBar() const { return FShowSelectionBar; }
@@ -115,6 +117,7 @@ public:
 
     // --- text and selection (positions from 0, a paragraph break counts one) ----------
     void Clear();
+    // The whole text; a paragraph break is CR LF here but one position elsewhere.
     std::string Text() const;
     void SetText(const std::string& text) { FLines.SetText(text); }
     int GetTextLen() const;
