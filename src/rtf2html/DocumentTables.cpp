@@ -205,6 +205,7 @@ void ParseFontTable(TRun& run, TLineBuffer& b, size_t from) {
 
 void ParseColorTable(TRun& run, TLineBuffer& b, size_t from) {
     size_t i = from;
+    if (b.Reach(i) && b[i] == ' ') ++i; // "\colortbl ;" declares the automatic colour too
     if (b.Reach(i) && b[i] == ';') { // the automatic colour, declared by an empty first entry
         ReadColorEntry(run, "");
         ++i;
