@@ -220,6 +220,7 @@ private:
     void OnSymbol(char symbol);
     void OnText(std::string_view bytes);
     void OnHexByte(unsigned char byte);
+    void AppendTextBytes(std::string_view bytes, bool body);
     void OnBinary(std::string_view data);
     void OnUnicode(int value);
     void FlushBytes();
@@ -456,25 +457,33 @@ void RtfParser::OnText(std::string_view bytes)
             }
         }
         return;
-    case Dest::Body: {
-        // A form feed in the text is a page break.
-        std::size_t start = 0;
-        for (std::size_t i = 0; i < bytes.size(); ++i) {
-            if (bytes[i] != '\f')
-                continue;
-            FPendingBytes.append(bytes.data() + start, qsizetype(i - start));
-            FlushBytes();
-            PageBreak();
-            start = i + 1;
-        }
-        FPendingBytes.append(bytes.data() + start, qsizetype(bytes.size() - start));
+    case Dest::Body:
+        AppendTextBytes(bytes, true);
         return;
-    }
     default:
         if (CollectTarget())
-            FPendingBytes.append(bytes.data(), qsizetype(bytes.size()));
+            AppendTextBytes(bytes, false);
         return;
     }
+}
+
+// Control characters other than the tab are not text; in the body a form feed is a
+// page break.
+void RtfParser::AppendTextBytes(std::string_view bytes, bool body)
+{
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(bytes[i]);
+        if (c >= 0x20 || c == '\t')
+            continue;
+        FPendingBytes.append(bytes.data() + start, qsizetype(i - start));
+        start = i + 1;
+        if (c == '\f' && body) {
+            FlushBytes();
+            PageBreak();
+        }
+    }
+    FPendingBytes.append(bytes.data() + start, qsizetype(bytes.size() - start));
 }
 
 void RtfParser::OnHexByte(unsigned char byte)
@@ -701,6 +710,7 @@ void RtfParser::FinishFontEntry()
     const qsizetype semicolon = name.indexOf(';');
     if (semicolon >= 0)
         name.truncate(semicolon);
+    name.removeIf([](QChar c) { return c.unicode() < 0x20; });
     name = name.trimmed();
 }
 

@@ -95,6 +95,8 @@ private:
             }
             for (auto it = block.begin(); !it.atEnd(); ++it) {
                 const QTextCharFormat f = it.fragment().charFormat();
+                if (f.isImageFormat())
+                    continue; // pictures are written without character properties
                 FontIndex(f);
                 if (!FOptions.plain) {
                     ColourIndex(f.foreground());
@@ -138,7 +140,7 @@ private:
         FOut += "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1{\\fonttbl";
         for (qsizetype i = 0; i < FFonts.size(); ++i) {
             FOut += "{\\f" + Number(int(i)) + "\\fnil\\fcharset0 ";
-            AppendText(FFonts[i]);
+            AppendText(FFonts[i].trimmed()); // the reader trims the name too
             FOut += ";}";
         }
         FOut += "}\r\n";
@@ -493,7 +495,7 @@ private:
         if (!href.isEmpty()) {
             FStateBeforeLink = FState;
             FOut += "{\\field{\\*\\fldinst{HYPERLINK \"";
-            AppendText(href);
+            AppendText(QString(href).replace('"', "%22")); // a quote would end the field's argument
             FOut += "\"}}{\\fldrslt{";
         }
     }

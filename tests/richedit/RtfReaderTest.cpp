@@ -53,6 +53,7 @@ TEST(RtfReader, CharacterFormatting)
         {"X", [](const QTextCharFormat& f) { return f.fontPointSize() == 12; }, "default size"},
         {"{\\f1 X}", [](const QTextCharFormat& f) { return f.fontFamilies().toStringList() == QStringList{"Courier New"}; }, "font"},
         {"X", [](const QTextCharFormat& f) { return f.fontFamilies().toStringList() == QStringList{"Arial"}; }, "default font"},
+        {"{\\f2 X}", [](const QTextCharFormat& f) { return f.fontFamilies().toStringList() == QStringList{"Odd Name"}; }, "font name cleaned"},
         {"{\\cf1 X}", [](const QTextCharFormat& f) { return f.foreground().color() == QColor(255, 0, 0); }, "colour"},
         {"{\\cf0 X}", [](const QTextCharFormat& f) { return f.foreground().style() == Qt::NoBrush; }, "auto colour"},
         {"{\\highlight2 X}", [](const QTextCharFormat& f) { return f.background().color() == QColor(0, 0, 255); }, "highlight"},
@@ -66,7 +67,7 @@ TEST(RtfReader, CharacterFormatting)
         {"{\\b{\\i Y}X}", [](const QTextCharFormat& f) { return f.fontWeight() == QFont::Bold && !f.fontItalic(); }, "group restores"},
     };
     for (const Case& c : cases) {
-        auto doc = Read(Rtf(QByteArray("a") + c.body + "b\\par "));
+        auto doc = Read(Rtf(QByteArray("{\\fonttbl{\\f2\\fnil  Odd Name \\'00;}}a") + c.body + "b\\par "));
         EXPECT_TRUE(c.check(FormatOf(*doc, "X"))) << c.what;
         EXPECT_FALSE(FormatOf(*doc, "a").fontItalic()) << c.what;
     }

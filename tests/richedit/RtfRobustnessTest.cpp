@@ -76,6 +76,7 @@ TEST(RtfRobustness, HostileInputs)
         {"list reference without table", "{\\rtf1\\ls5\\ilvl99 item\\par}", Outcome::Reads, "item"},
         {"colour index out of range", "{\\rtf1\\cf99\\highlight-3 c}", Outcome::Reads, "c"},
         {"nul bytes", QByteArray("{\\rtf1 a\0b}", 11), Outcome::Reads, "ab"},
+        {"control bytes are not text", "{\\rtf1 a\x01\x1f" "b\tc}", Outcome::Reads, "ab\tc"},
     };
     for (const Case& c : cases) {
         QString text;

@@ -46,6 +46,8 @@ TEST(RtfRoundTrip, CharacterFormatting)
          [](auto& f) { return f.fontCapitalization() == QFont::SmallCaps; }},
         {"link", [](auto& f) { f.setAnchor(true); f.setAnchorHref("https://example.org/x?a=1"); },
          [](auto& f) { return f.isAnchor() && f.anchorHref() == "https://example.org/x?a=1"; }},
+        {"link with a quote", [](auto& f) { f.setAnchor(true); f.setAnchorHref("http://x.org/\"q\""); },
+         [](auto& f) { return f.isAnchor() && f.anchorHref() == "http://x.org/%22q%22"; }},
     };
     for (const CharCase& c : cases) {
         QTextDocument doc;
