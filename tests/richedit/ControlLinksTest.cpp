@@ -127,14 +127,23 @@ TEST_F(ControlLinkTyping, ClickAndMoveReportTheLinkText) {
     clicks.clear();
     QTest::mouseClick(edit.viewport(), Qt::LeftButton, {}, PointOf(1));
     EXPECT_TRUE(clicks.empty()) << "plain text is no link";
+}
 
-    // A link of one character raises nothing.
-    edit.SetSelectionStart(int(edit.Text().size()) - 1);
-    edit.SetSelectionLength(1);
-    edit.SelectionAttributes().SetLink(true);
+TEST_F(ControlLinkTyping, ALinkOfOneCharacterRaisesNoEvent) {
+    edit.SetAutoURLDetect(adNone); // marks set by hand stay
+    std::vector<std::string> clicks;
+    edit.OnURLClick = [&](TCustomRichEdit98*, const std::string& url) { clicks.push_back(url); };
+    edit.Lines().SetText("a x yz b");
+    for (const auto& [start, length] : {std::pair{2, 1}, std::pair{4, 2}}) {
+        edit.SetSelectionStart(start);
+        edit.SetSelectionLength(length);
+        edit.SelectionAttributes().SetLink(true);
+    }
     edit.SetSelectionLength(0);
-    QTest::mouseClick(edit.viewport(), Qt::LeftButton, {}, PointOf(int(edit.Text().size()) - 1));
+    QTest::mouseClick(edit.viewport(), Qt::LeftButton, {}, PointOf(2));
     EXPECT_TRUE(clicks.empty());
+    QTest::mouseClick(edit.viewport(), Qt::LeftButton, {}, PointOf(4));
+    EXPECT_EQ(clicks, std::vector<std::string>{"yz"});
 }
 
 TEST(ControlLinks, NoDetectionLeavesTypedTextAlone) {
