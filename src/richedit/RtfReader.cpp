@@ -2,12 +2,12 @@
 
 #include "richedit/RtfCodePage.h"
 #include "richedit/RtfEngine.h"
+#include "richedit/RtfField.h"
+#include "richedit/RtfPicture.h"
 #include "richedit/RtfTokenizer.h"
 
-#include <QBuffer>
 #include <QColor>
 #include <QCryptographicHash>
-#include <QImageReader>
 #include <QTextOption>
 
 #include <map>
@@ -93,7 +93,7 @@ struct ListDef {
 };
 
 struct Picture {
-    enum Kind { None, Png, Jpeg, Dib, Other } kind = None;
+    RtfPictureKind kind = RtfPictureKind::None;
     int width = 0, height = 0, goalWidth = 0, goalHeight = 0;
     int scaleX = 100, scaleY = 100;
     QByteArray data;
@@ -136,77 +136,6 @@ QTextListFormat::Style BulletStyleOf(const QString& bulletText)
     return QTextListFormat::ListDisc;
 }
 
-// The URL of a HYPERLINK field instruction, empty for other fields.
-QString HyperlinkTarget(const QString& instruction)
-{
-    const QString inst = instruction.trimmed();
-    if (!inst.startsWith("HYPERLINK", Qt::CaseInsensitive))
-        return {};
-    QString url, anchor;
-    bool nextIsAnchor = false;
-    qsizetype i = 9;
-    while (i < inst.size()) {
-        while (i < inst.size() && inst[i].isSpace()) ++i;
-        if (i >= inst.size()) break;
-        QString word;
-        if (inst[i] == '"') {
-            const qsizetype end = inst.indexOf('"', i + 1);
-            word = inst.mid(i + 1, end < 0 ? -1 : end - i - 1);
-            i = end < 0 ? inst.size() : end + 1;
-        } else {
-            const qsizetype start = i;
-            while (i < inst.size() && !inst[i].isSpace()) ++i;
-            word = inst.mid(start, i - start);
-            if (word.startsWith('\\')) {
-                nextIsAnchor = word == "\\l";
-                continue;
-            }
-        }
-        if (nextIsAnchor) {
-            anchor = word;
-            nextIsAnchor = false;
-        } else if (url.isEmpty()) {
-            url = word;
-        }
-    }
-    if (!anchor.isEmpty())
-        url += '#' + anchor;
-    return url;
-}
-
-// A device-independent bitmap as stored in RTF lacks the file header the image
-// readers expect; this adds it.
-QByteArray BmpFileOfDib(const QByteArray& dib)
-{
-    if (dib.size() < 12)
-        return {};
-    auto u16 = [&](int at) { return quint32(uchar(dib[at])) | quint32(uchar(dib[at + 1])) << 8; };
-    auto u32 = [&](int at) { return u16(at) | u16(at + 2) << 16; };
-    const quint32 headerSize = u32(0);
-    if (headerSize < 12 || headerSize > quint32(dib.size()))
-        return {};
-    const bool coreHeader = headerSize == 12;
-    const quint32 bitCount = coreHeader ? u16(10) : u16(14);
-    const quint32 compression = coreHeader || headerSize < 20 ? 0 : u32(16);
-    quint32 colours = coreHeader || headerSize < 36 ? 0 : u32(32);
-    if (colours == 0 && bitCount <= 8)
-        colours = 1u << bitCount;
-    quint32 offset = 14 + headerSize + std::min<quint32>(colours, 256) * (coreHeader ? 3 : 4);
-    if (headerSize == 40 && compression == 3)
-        offset += 12; // bit field masks follow the header
-    QByteArray file;
-    auto put = [&](quint32 v, int bytes) {
-        for (int b = 0; b < bytes; ++b)
-            file.append(char((v >> (8 * b)) & 0xFF));
-    };
-    file.append("BM");
-    put(14 + quint32(dib.size()), 4);
-    put(0, 4);
-    put(offset, 4);
-    file.append(dib);
-    return file;
-}
-
 class RtfParser {
 public:
     explicit RtfParser(std::string_view input) : FTokens(input) {}
@@ -232,7 +161,7 @@ private:
     bool OnDestinationWord(std::string_view word);
     bool OnCharWord(std::string_view word, bool has, int param);
     bool OnParaWord(std::string_view word, bool has, int param);
-    bool OnTableWord(std::string_view word, bool has, int param);
+    bool OnTableWord(std::string_view word, int param);
     bool OnSpecialCharWord(std::string_view word);
     void OnFontTableWord(std::string_view word, int param);
     void OnListWord(std::string_view word, int param);
@@ -595,7 +524,7 @@ void RtfParser::OnWord(const RtfToken& t)
         FAnsiCodePage = 10000;
     } else {
         (void)(OnSpecialCharWord(word) || OnCharWord(word, t.hasParam, t.param) ||
-               OnParaWord(word, t.hasParam, t.param) || OnTableWord(word, t.hasParam, t.param));
+               OnParaWord(word, t.hasParam, t.param) || OnTableWord(word, t.param));
     }
 }
 
@@ -747,11 +676,11 @@ void RtfParser::OnPnWord(std::string_view w, bool has, int param)
 void RtfParser::OnPictWord(std::string_view w, bool has, int param)
 {
     Picture& p = FPicture;
-    if (w == "pngblip") p.kind = Picture::Png;
-    else if (w == "jpegblip") p.kind = Picture::Jpeg;
-    else if (w == "dibitmap") p.kind = Picture::Dib;
+    if (w == "pngblip") p.kind = RtfPictureKind::Png;
+    else if (w == "jpegblip") p.kind = RtfPictureKind::Jpeg;
+    else if (w == "dibitmap") p.kind = RtfPictureKind::Dib;
     else if (w == "wmetafile" || w == "emfblip" || w == "macpict" || w == "pmmetafile" || w == "wbitmap")
-        p.kind = Picture::Other;
+        p.kind = RtfPictureKind::Other;
     else if (w == "picw") p.width = param;
     else if (w == "pich") p.height = param;
     else if (w == "picwgoal") p.goalWidth = param;
@@ -764,13 +693,7 @@ void RtfParser::FinishPicture()
 {
     Picture p = std::move(FPicture);
     FPicture = {};
-    if (p.kind == Picture::None || p.kind == Picture::Other || p.data.isEmpty())
-        return;
-    QImage image;
-    if (p.kind == Picture::Dib)
-        image.loadFromData(BmpFileOfDib(p.data), "BMP");
-    else
-        image.loadFromData(p.data, p.kind == Picture::Png ? "PNG" : "JPEG");
+    const QImage image = DecodeRtfPicture(p.kind, p.data);
     if (image.isNull())
         return;
     const double scaleX = std::clamp(p.scaleX, 1, 10000) / 100.0;
@@ -868,9 +791,8 @@ bool RtfParser::OnParaWord(std::string_view w, bool has, int param)
     return true;
 }
 
-bool RtfParser::OnTableWord(std::string_view w, bool has, int param)
+bool RtfParser::OnTableWord(std::string_view w, int param)
 {
-    (void)has;
     if (w == "trowd") { FRowCellRight.clear(); FRowLeft = 0; }
     else if (w == "cellx") FRowCellRight.push_back(param);
     else if (w == "trleft") FRowLeft = param;
@@ -1051,8 +973,10 @@ void RtfParser::FinishRow()
 
 void RtfParser::CloseTable()
 {
-    if (!FCell.paragraphs.empty())
-        FRow.cells.push_back(std::move(FCell)), FCell = {};
+    if (!FCell.paragraphs.empty()) {
+        FRow.cells.push_back(std::move(FCell));
+        FCell = {};
+    }
     if (!FRow.cells.empty())
         FinishRow();
     if (!FTable.rows.empty())
