@@ -234,6 +234,8 @@ private:
         // A style number beyond the table adds no codes.
         std::string codes = n >= 0 && n < kStyleEntries ? SpliceableCodes(R.StyleTable[size_t(n)].Codes) : "";
         B.CutAt(next);
+        R.SplicedBytes += codes.size();
+        if (R.SplicedBytes > kSpliceAllowance + kSplicePerInputByte * B.InputBytesRead()) codes.clear();
         if (!codes.empty()) {
             codes += ' '; // ends the codes' last word, so following text stays text
             B.Prepend(codes);

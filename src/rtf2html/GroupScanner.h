@@ -12,6 +12,12 @@ namespace rtf2html {
 // Deeper nesting than this is refused with EStructureError.
 constexpr size_t kMaxGroupDepth = 10000;
 
+// Style codes put into the text are limited to this many bytes plus a multiple
+// of the input read, so that a small file cannot apply huge styles without end;
+// beyond it styles add no codes.
+constexpr size_t kSpliceAllowance = size_t(4) << 20;
+constexpr size_t kSplicePerInputByte = 32;
+
 // Scans until the input ends or a "}" closes no group.
 void ParseGroup(TRun& run, TLineBuffer& buffer, format& fmt);
 

@@ -28,7 +28,7 @@ TLineInput::TLineInput(int fd, std::string path, std::string text)
 
 TLineInput::TLineInput(TLineInput&& other) noexcept
     : FDescriptor(other.FDescriptor), FPath(std::move(other.FPath)), FData(std::move(other.FData)),
-      FPos(other.FPos), FEof(other.FEof) {
+      FPos(other.FPos), FBytesRead(other.FBytesRead), FEof(other.FEof) {
     other.FDescriptor = -1;
 }
 
@@ -71,6 +71,7 @@ bool TLineInput::AppendLine(std::string& dest) {
             size_t end = nl;
             if (end > FPos && FData[end - 1] == '\r') --end;
             dest.append(FData, FPos, end - FPos);
+            FBytesRead += nl + 1 - FPos;
             FPos = nl + 1;
             return true;
         }
@@ -79,6 +80,7 @@ bool TLineInput::AppendLine(std::string& dest) {
         const bool heldCr = end > FPos && FData[end - 1] == '\r';
         if (heldCr) --end;
         dest.append(FData, FPos, end - FPos);
+        FBytesRead += end - FPos;
         FPos = end;
         if (!Refill()) {
             FPos = FData.size(); // a CR that ends the file ends its last line

@@ -22,6 +22,8 @@ public:
     bool AtEnd();
     // Appends the next line to `dest`; false (and nothing appended) at the end.
     bool AppendLine(std::string& dest);
+    // Bytes handed out in lines so far.
+    size_t BytesRead() const { return FBytesRead; }
 
 private:
     TLineInput(int fd, std::string path, std::string text);
@@ -31,6 +33,7 @@ private:
     std::string FPath;
     std::string FData;
     size_t FPos = 0;
+    size_t FBytesRead = 0;
     bool FEof;
 };
 
@@ -49,6 +52,7 @@ public:
     }
 
     bool InputAtEnd() { return FInput.AtEnd(); }
+    size_t InputBytesRead() const { return FInput.BytesRead(); }
     // The buffer becomes the next input line (empty when none is left).
     void ReplaceWithNextLine();
     // Appends the next input line without a separator; false when none is left.

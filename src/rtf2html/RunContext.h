@@ -86,6 +86,7 @@ struct TRun {
     // Group scanner.
     bool EndOfInput = false;
     bool BookmarkBreakDone = false;
+    size_t SplicedBytes = 0; // style codes put into the text so far
 
     // Formatting layer.
     std::vector<stackelem> TagStack;

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace rtf2html::test {
 namespace {
 
@@ -75,6 +77,20 @@ TEST(GroupScanner, Styles) {
 TEST(GroupScanner, StylesNamingThemselvesDoNotLoop) {
     // A style whose codes hold style words would splice without end.
     EXPECT_EQ(BodyOf("{\\stylesheet{\\s1\\s2\\b a;}{\\s2\\s1\\i b;}}\\s1 x\\s2 y"), "<B>x</B><B><I>y</I></B>");
+}
+
+TEST(GroupScanner, StyleCodesAreLimitedByTheInputSize) {
+    // Each style word of a few bytes would put two thousand bytes of codes into
+    // the text; past the allowance the styles add no codes, but the text stays.
+    std::string codes;
+    while (codes.size() < 2000) codes += "\\b\\i";
+    std::string rtf = "{\\stylesheet{\\s1" + codes + " X;}}";
+    const size_t words = 3 * kSpliceAllowance / 2000;
+    for (size_t i = 0; i < words; ++i) rtf += "\\s1 a";
+    const std::string body = BodyOf(rtf);
+    EXPECT_EQ(body.substr(0, 7), "<B><I>a");
+    EXPECT_EQ(size_t(std::count(body.begin(), body.end(), 'a')), words);
+    EXPECT_EQ(body.substr(body.size() - 9), "a</I></B>");
 }
 
 TEST(GroupScanner, TableOfContentsLinksAndHeadingAnchors) {
