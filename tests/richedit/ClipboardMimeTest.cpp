@@ -3,6 +3,7 @@
 
 #include "richedit/ClipboardMime.h"
 
+#include <QImage>
 #include <QMimeData>
 #include <functional>
 #include <QTextCursor>
@@ -70,6 +71,12 @@ TEST(ClipboardMime, PasteOrder)
              d.setData("text/rtf", "{\\rtf1 " + QByteArray(5000, '{')); d.setText("from text"); }, "[from text]", true},
         {"html before text", [](QMimeData& d) { d.setHtml("<i>h</i>"); d.setText("t"); }, "[h]", true},
         {"text", [](QMimeData& d) { d.setText("just text"); }, "[just text]", true},
+        {"image before text", [](QMimeData& d) {
+             QImage image(3, 2, QImage::Format_RGB32);
+             image.fill(Qt::red);
+             d.setImageData(image);
+             d.setText("t"); },
+         "[\uFFFC]", true},
         {"nothing usable", [](QMimeData& d) { d.setData("application/x-unknown", "zz"); }, "[]", false},
     };
     for (const Case& c : cases) {
@@ -83,13 +90,20 @@ TEST(ClipboardMime, PasteOrder)
 
 TEST(ClipboardMime, PasteReplacesSelection)
 {
-    QTextDocument target;
-    QTextCursor cursor(&target);
-    cursor.insertText("keep DROP keep");
-    cursor.setPosition(5);
-    cursor.setPosition(9, QTextCursor::KeepAnchor);
-    QMimeData data;
-    data.setText("new");
-    ASSERT_TRUE(RtfEngine::InsertClipboardData(&data, cursor));
-    EXPECT_EQ(TextOf(target), "keep new keep");
+    const std::function<void(QMimeData&)> fills[] = {
+        [](QMimeData& d) { d.setText("new"); },
+        [](QMimeData& d) { d.setHtml("<span>new</span>"); },
+        [](QMimeData& d) { d.setData("text/rtf", "{\\rtf1 new}"); },
+    };
+    for (const auto& fill : fills) {
+        QTextDocument target;
+        QTextCursor cursor(&target);
+        cursor.insertText("keep DROP keep");
+        cursor.setPosition(5);
+        cursor.setPosition(9, QTextCursor::KeepAnchor);
+        QMimeData data;
+        fill(data);
+        ASSERT_TRUE(RtfEngine::InsertClipboardData(&data, cursor));
+        EXPECT_EQ(TextOf(target), "keep new keep") << data.formats().join(",").toStdString();
+    }
 }
