@@ -197,6 +197,7 @@ private:
     int FRed = -1, FGreen = -1, FBlue = -1;
 
     std::vector<ListDef> FLists;
+    std::map<int, std::size_t> FListById; // \listid -> index in FLists
     std::map<int, int> FListOverrides; // \ls number -> list id
     int FOverrideListId = 0;
     PnState FPnScratch;
@@ -648,6 +649,7 @@ void RtfParser::OnListWord(std::string_view w, int param)
     const Dest dest = Top().dest;
     if (dest == Dest::List && w == "listid" && !FLists.empty()) {
         FLists.back().id = param;
+        FListById[param] = FLists.size() - 1;
     } else if (dest == Dest::ListLevel && !FLists.empty() && !FLists.back().levels.empty()) {
         ListLevelDef& level = FLists.back().levels.back();
         if (w == "levelnfc" || w == "levelnfcn") level.nfc = param;
@@ -880,9 +882,8 @@ std::optional<RtfListRef> RtfParser::ListOf(const ParaState& p)
     if (p.listOverride > 0) {
         auto over = FListOverrides.find(p.listOverride);
         const int id = over != FListOverrides.end() ? over->second : p.listOverride;
-        const ListDef* def = nullptr;
-        for (const ListDef& l : FLists)
-            if (l.id == id) def = &l;
+        auto byId = FListById.find(id);
+        const ListDef* def = byId != FListById.end() ? &FLists[byId->second] : nullptr;
         ListLevelDef level;
         if (def && !def->levels.empty())
             level = def->levels[std::min<std::size_t>(std::size_t(p.listLevel), def->levels.size() - 1)];

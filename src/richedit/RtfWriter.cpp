@@ -63,6 +63,7 @@ public:
         const qreal size = document.defaultFont().pointSizeF();
         FDefaultPoints = size > 0 ? size : 12.0;
         FFonts.append(FDefaultFamily);
+        FFontIndex.emplace(FDefaultFamily, 0);
     }
 
     QByteArray Write()
@@ -116,12 +117,12 @@ private:
             family = f.property(QTextFormat::FontFamily).toString();
         if (family.isEmpty() || FOptions.plain)
             return 0;
-        qsizetype index = FFonts.indexOf(family);
-        if (index < 0) {
+        auto found = FFontIndex.find(family);
+        if (found == FFontIndex.end()) {
+            found = FFontIndex.emplace(family, int(FFonts.size())).first;
             FFonts.append(family);
-            index = FFonts.size() - 1;
         }
-        return int(index);
+        return found->second;
     }
 
     int ColourIndex(const QBrush& brush)
@@ -129,10 +130,12 @@ private:
         if (brush.style() == Qt::NoBrush || FOptions.plain)
             return 0;
         const QRgb rgb = brush.color().rgb() & 0xFFFFFF;
-        for (std::size_t i = 0; i < FColours.size(); ++i)
-            if (FColours[i] == rgb) return int(i) + 1;
-        FColours.push_back(rgb);
-        return int(FColours.size());
+        auto found = FColourIndex.find(rgb);
+        if (found == FColourIndex.end()) {
+            FColours.push_back(rgb);
+            found = FColourIndex.emplace(rgb, int(FColours.size())).first;
+        }
+        return found->second;
     }
 
     void WriteHeader()
@@ -573,7 +576,9 @@ private:
     QString FDefaultFamily;
     qreal FDefaultPoints = 12;
     QStringList FFonts;
-    std::vector<QRgb> FColours;
+    std::map<QString, int> FFontIndex;
+    std::vector<QRgb> FColours;          // colour table entries 1..n
+    std::map<QRgb, int> FColourIndex;
     std::map<const QTextList*, int> FListIds;
     std::vector<QTextList*> FListOrder;
     CharSpec FState;
