@@ -43,12 +43,18 @@ struct WriteOptions {
 };
 
 // Inserts the document held in `rtf` at the cursor, replacing its selection, as one
-// undoable edit. Throws ENotRtf or ERtfError.
+// undoable edit. Throws ENotRtf or ERtfError; on either the document is unchanged.
+// Every "\par" is a paragraph break, except that the document's last one adds no empty
+// paragraph when nothing follows the cursor, so a saved document loads back unchanged.
+// A paragraph without its mark that lands in a line of text keeps that line's format.
 void ReadRtf(const QByteArray& rtf, QTextCursor& cursor, const ReadOptions& options = {});
 
-// The RTF of the characters [start, end) of the document (end < 0: to the end):
-// "{\rtf1\ansi\ansicpg1252…" with font and colour tables. Runs of identical
-// formatting are written as one, so a typed marker such as «@12» stays contiguous.
+// The RTF of the characters [start, end) of the document (end < 0: to the end, the last
+// paragraph's mark included): "{\rtf1\ansi\ansicpg1252…" with font and colour tables.
+// Each paragraph mark in the range is "\par" + CR LF. Runs of identical formatting are
+// written as one and text lines are never broken, so a typed marker such as «@12» stays
+// contiguous; no other control word starting with "par" is written except "\pard",
+// which comes only where a paragraph's properties change.
 QByteArray WriteRtf(const QTextDocument& document, int start = 0, int end = -1,
                     const WriteOptions& options = {});
 
