@@ -278,3 +278,21 @@ TEST(RtfRoundTrip, NumberedListShowsTheSameNumbers)
     ASSERT_TRUE(back);
     EXPECT_EQ(back->itemText(BlockOf(*read, "two")), list->itemText(BlockOf(doc, "two")));
 }
+
+TEST(RtfRoundTrip, PilcrowsLandOnlyAtParagraphEndsAndFormatChanges)
+{
+    QTextDocument doc;
+    QTextCursor cursor(&doc);
+    QTextBlockFormat centred;
+    centred.setAlignment(Qt::AlignHCenter);
+    cursor.setBlockFormat(centred);
+    cursor.insertText("a");
+    cursor.insertBlock();
+    cursor.insertText("b");
+    cursor.insertBlock(QTextBlockFormat());
+    cursor.insertText("c");
+    QByteArray source = RtfEngine::WriteRtf(doc);
+    source.replace("\\par", "\xb6\\par");
+    // "\pard" starts the centred paragraph and the left-aligned one after it.
+    EXPECT_EQ(TextOf(*Read(source)), "\u00b6a\u00b6\nb\u00b6\n\u00b6c\u00b6");
+}
