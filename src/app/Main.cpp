@@ -1,6 +1,12 @@
 // kelvora: the editor, or one of its command-line doors.
 #include "app/Commands.h"
+#include "app/Editor.h"
+#include "app/HtmlCommand.h"
+#include "app/TextCommands.h"
 
+#include <QApplication>
+
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <map>
@@ -9,29 +15,55 @@ namespace {
 
 using TCommand = int (*)(const TArgs&);
 
+// Subcommands that need no display and no Qt.
 const std::map<std::string, TCommand>& CoreCommands() {
     static const std::map<std::string, TCommand> commands = {
         {"merge", RunMergeCommand},
         {"eval", RunEvalCommand},
+        {"html", RunHtmlCommand},
     };
     return commands;
 }
 
+// Subcommands that load and save through the rich edit control: they need a
+// QApplication, but no display.
+const std::map<std::string, TCommand>& EditorCommands() {
+    static const std::map<std::string, TCommand> commands = {
+        {"text", RunTextCommand},
+        {"convert", RunConvertCommand},
+    };
+    return commands;
+}
+
+int RunWithoutDisplay(TCommand command, int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    return command(TArgs(argv + 2, argv + argc));
+}
+
+bool LooksLikeOption(const char* arg) { return arg[0] == '-' && arg[1] != '\0'; }
+
 void PrintUsage() {
-    std::cerr << "usage: kelvora merge TEMPLATE INFO [--overwrite] [-o OUT.rtf] [--html OUT.html]\n"
-                 "       kelvora eval EXPRESSION\n";
+    std::cerr << "usage: kelvora [FILE]\n"
+                 "       kelvora merge TEMPLATE INFO [--overwrite] [-o OUT.rtf] [--html OUT.html]\n"
+                 "       kelvora html IN.rtf OUT.html [--option noFonts|optimize|onlyDefiniteOpt]...\n"
+                 "       kelvora eval EXPRESSION\n"
+                 "       kelvora text FILE\n"
+                 "       kelvora convert IN OUT [--plain]\n";
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        PrintUsage();
-        return 1;
+    if (argc >= 2) {
+        const auto core = CoreCommands().find(argv[1]);
+        if (core != CoreCommands().end()) return core->second(TArgs(argv + 2, argv + argc));
+        const auto editor = EditorCommands().find(argv[1]);
+        if (editor != EditorCommands().end()) return RunWithoutDisplay(editor->second, argc, argv);
+        if (argc > 2 || LooksLikeOption(argv[1])) {
+            PrintUsage();
+            return 1;
+        }
     }
-    const TArgs rest(argv + 2, argv + argc);
-    const auto core = CoreCommands().find(argv[1]);
-    if (core != CoreCommands().end()) return core->second(rest);
-    PrintUsage();
-    return 1;
+    return RunEditor(argc, argv, argc == 2 ? argv[1] : nullptr);
 }

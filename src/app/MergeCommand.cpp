@@ -1,4 +1,5 @@
 #include "app/Commands.h"
+#include "app/HtmlExport.h"
 
 #include "assembly/MergeMessages.h"
 #include "assembly/MergePipeline.h"
@@ -6,6 +7,7 @@
 #include "text/TextFiles.h"
 
 #include <chrono>
+#include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -85,9 +87,23 @@ int ExitStatus(TMergeOutcome outcome) {
     }
 }
 
+// The page goes through "$$$" as the editor's Save As does, so its title is "$$$".
+void WriteHtml(const std::string& htmlFile, const std::string& merged) {
+    const std::string scratch = "$$$";
+    SaveTextFile(scratch, merged);
+    try {
+        WriteFileSafely(htmlFile, [&](const std::string& aside) { ConvertToHtml(scratch, aside); });
+    } catch (...) {
+        std::remove(scratch.c_str());
+        throw;
+    }
+    std::remove(scratch.c_str());
+}
+
 void WriteResult(const MergeArgs& m, const std::string& merged) {
-    if (m.outFile.empty()) std::cout.write(merged.data(), static_cast<std::streamsize>(merged.size())).flush();
-    else SaveTextFileSafely(m.outFile, merged);
+    if (!m.htmlFile.empty()) WriteHtml(m.htmlFile, merged);
+    if (!m.outFile.empty()) SaveTextFileSafely(m.outFile, merged);
+    else if (m.htmlFile.empty()) std::cout.write(merged.data(), static_cast<std::streamsize>(merged.size())).flush();
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 // The kelvora command line, run as a user runs it.
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
@@ -38,7 +40,21 @@ CliRun Kelvora(const std::vector<std::string>& args) {
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile("cli-out.txt"), ReadFile("cli-err.txt")};
 }
 
-TEST(EvalCommand, PrintsValuesAsTheMergeFormatsThem) {
+// Each test runs in a fresh folder of its own, so tests running side by side never
+// share their files.
+class InScratchFolder : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder.isValid());
+        ASSERT_EQ(chdir(folder.path().toLocal8Bit().constData()), 0);
+    }
+    QTemporaryDir folder;
+};
+
+using EvalCommand = InScratchFolder;
+using Samples = InScratchFolder;
+
+TEST_F(EvalCommand, PrintsValuesAsTheMergeFormatsThem) {
     const std::pair<const char*, const char*> cases[] = {
         {"10-2-3", "       11.00\n"}, {"12/05/2001", "     4802.40\n"}, {"150*2", "      300.00\n"},
         {"2+3*(4-1)-5", "       -4.00\n"}, {"555-1234", "     -679.00\n"}, {"7", "        7.00\n"},
@@ -57,10 +73,10 @@ TEST(EvalCommand, PrintsValuesAsTheMergeFormatsThem) {
     EXPECT_EQ(Kelvora({"eval", "(1+2"}).err, "missing ')'\n");
 }
 
-class MergeCommand : public ::testing::Test {
+class MergeCommand : public InScratchFolder {
 protected:
     void SetUp() override {
-        std::remove("out.rtf");
+        InScratchFolder::SetUp();
         WriteFile("letter.tem", "{\\rtf1 Dear @1,\\par Fee: @2\\par Time: @3\\par Regards @1\\par}\n");
         // LF breaks and no final break: read as the information editor shows them
         WriteFile("letter.inf", "Client\nMr J. Brown\r\nFee\r150*2\nTime\n1/2 day");
@@ -87,10 +103,21 @@ TEST_F(MergeCommand, OverwriteModeWorkedExample) {
     EXPECT_EQ(ReadFile("out.rtf"), "Name: Mr J. Brown   Date: 1 May     \\par\r\n");
 }
 
+TEST_F(MergeCommand, AlsoWritesThePageThroughTheScratchFile) {
+    const CliRun r = Kelvora({"merge", "letter.tem", "letter.inf", "--html", "out.html"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, ""); // the page takes the place of standard output
+    const std::string page = ReadFile("out.html");
+    EXPECT_NE(page.find("<TITLE>$$$</TITLE>"), std::string::npos);
+    EXPECT_NE(page.find("Regards Mr J. Brown"), std::string::npos);
+    EXPECT_FALSE(Exists("$$$"));
+}
+
 TEST_F(MergeCommand, MissingValueWritesNothing) {
     WriteFile("short.inf", "Client\nMr J. Brown\n");
-    const CliRun r = Kelvora({"merge", "letter.tem", "short.inf", "-o", "out.rtf"});
+    const CliRun r = Kelvora({"merge", "letter.tem", "short.inf", "-o", "out.rtf", "--html", "out.html"});
     EXPECT_EQ(r.status, 2);
+    EXPECT_FALSE(Exists("out.html"));
     EXPECT_EQ(r.err, "Your TEMPLATE file contains a value\nthat is not in the INFORMATION file \n the value is @2\n"
                      "Please use \"edit/ find\" to  correct the error \nand  re-save the template before proceeding\n");
     EXPECT_FALSE(Exists("out.rtf"));
@@ -118,14 +145,14 @@ TEST_F(MergeCommand, FileAndUsageErrors) {
         EXPECT_EQ(r.err, message);
     }
     for (const auto& args : std::vector<std::vector<std::string>>{{"merge"}, {"merge", "a"}, {"merge", "a", "b", "--bogus"},
-                                                                  {"merge", "a", "b", "-o"}, {"no-such-command"}}) {
+                                                                  {"merge", "a", "b", "-o"}, {"no-such-command", "x"}, {"--help"}}) {
         const CliRun r = Kelvora(args);
         EXPECT_EQ(r.status, 1);
         EXPECT_NE(r.err.find("usage:"), std::string::npos);
     }
 }
 
-TEST(Samples, BundledPairsMerge) {
+TEST_F(Samples, BundledPairsMerge) {
     const std::string dir = std::string(KELVORA_SOURCE_DIR) + "/samples/";
     CliRun r = Kelvora({"merge", dir + "engagement-letter.tem", dir + "engagement-letter.inf"});
     EXPECT_EQ(r.status, 0);

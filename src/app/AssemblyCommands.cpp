@@ -1,0 +1,119 @@
+// Document Assembly menu: selecting the two files, the mode, and "Do It".
+#include "app/CommandRunner.h"
+#include "app/EditorLines.h"
+#include "app/MainForm.h"
+
+#include "assembly/MergeMessages.h"
+#include "assembly/MergePipeline.h"
+#include "dialogs/DialogMessage.h"
+#include "richedit/RichEdit98.h"
+#include "text/TextFiles.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QFile>
+#include <QLabel>
+
+namespace {
+
+std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+void Show(const TMergeMessage& m) {
+    Dialogs::ShowDialogMessage(QString::fromLocal8Bit(m.title.c_str()), QChar(m.kind),
+                               QString::fromLocal8Bit(m.text.c_str()));
+}
+
+void ProcessPendingMessages() { QCoreApplication::processEvents(); }
+
+} // namespace
+
+void TMainForm::EditInformationFile1Click() {
+    const QString fileName = RunFileDialog(OpenPreviewDialog1, "*.inf");
+    if (fileName.isEmpty()) return;
+    SetDocumentTitle(fileName);
+    RichEditEx2->Lines().LoadFromFile(LocalPath(fileName));
+    ShowOnly(RichEditEx2);
+    if (RichEditEx2->Lines().Count() % 2 != 0) Show(OddLinesMessage());
+}
+
+void TMainForm::EditTemplateFile1Click() {
+    const QString fileName = RunFileDialog(OpenPreviewDialog1, "*.tem");
+    if (fileName.isEmpty()) return;
+    TemplateFileName = fileName;
+    SetDocumentTitle("untitled");
+    RichEditEx1->Lines().LoadFromFile(LocalPath(fileName));
+    ShowOnly(RichEditEx1);
+}
+
+void TMainForm::ToggleInsOverwrite1Click() {
+    OverwriteMode = !OverwriteMode;
+    ToggleInsOverwrite1->setChecked(OverwriteMode);
+}
+
+// The merge lets pending messages run after every marker; meanwhile every command
+// and both editors are switched off, so nothing can change the lines being read or
+// start a second merge, and the window will not close.
+class TMainForm::MergeScope {
+public:
+    explicit MergeScope(TMainForm* form) : FForm(form) {
+        FForm->FMerging = true;
+        FForm->SetCommandsEnabled(false);
+        FForm->msgpanel1->show();
+        FForm->msgpanel1->raise();
+        ProcessPendingMessages();
+    }
+    ~MergeScope() {
+        FForm->msgpanel1->hide();
+        FForm->SetCommandsEnabled(true);
+        FForm->FMerging = false;
+    }
+    MergeScope(const MergeScope&) = delete;
+    MergeScope& operator=(const MergeScope&) = delete;
+
+private:
+    TMainForm* FForm;
+};
+
+TMergeResult TMainForm::RunMerge() {
+    const MergeScope scope(this);
+    const TEditorLines lines(RichEditEx2->Lines());
+    return MergeTemplateFile(LocalPath(TemplateFileName), lines,
+                             OverwriteMode ? TMergeMode::Overwrite : TMergeMode::Insert,
+                             [this](int count, const std::string& text) {
+                                 msgpanel1->setText(QString::fromStdString(ProgressCaption(count)));
+                                 ProcessPendingMessages();
+                                 SaveTextFile("debug.rtf", text);
+                             });
+}
+
+void TMainForm::DoIt1Click() {
+    if (RichEditEx1->Lines().Count() < 2) {
+        Show(NoTemplateMessage());
+        return;
+    }
+    const TMergeResult result = RunMerge();
+    if (result.outcome != TMergeOutcome::Done) {
+        Show(MergeOutcomeMessage(result));
+        return;
+    }
+    RichEditEx2->hide();
+    SaveTextFile("$$$", result.text);
+    RichEditEx1->Clear();
+    LoadMergedResult();
+    ProcessPendingMessages();
+    RichEditEx1->show();
+    Show(MergeOutcomeMessage(result));
+    RichEditEx1->SetFocus();
+}
+
+void TMainForm::LoadMergedResult() {
+    const std::string scratch = "$$$";
+    struct DeleteScratch {
+        const std::string& name;
+        ~DeleteScratch() { std::remove(name.c_str()); }
+    } deleteScratch{scratch};
+    QFile file(QString::fromStdString(scratch));
+    if (!file.open(QIODevice::ReadOnly)) throw Platform::EFOpenError(scratch);
+    const QByteArray buffer = file.readAll();
+    if (!RichEditEx1->StreamIn(buffer, ifRTF, true, false)) throw EOutOfResources("Failed to Load Stream");
+}

@@ -1,0 +1,21 @@
+#include "app/CommandRunner.h"
+
+#include "dialogs/MessageDlg.h"
+
+#include <QString>
+
+void ShowException(const std::exception& error) {
+    Dialogs::MessageDlg(QString::fromLocal8Bit(error.what()), Dialogs::mtError, {Dialogs::mbOK}, 0);
+}
+
+bool RunCommand(const std::function<void()>& command) {
+    try {
+        command();
+        return true;
+    } catch (const EAbort&) {
+        return false;
+    } catch (const std::exception& e) {
+        ShowException(e);
+        return false;
+    }
+}

@@ -1,0 +1,154 @@
+// TMainForm: the program's only main window. It owns the two editors — the
+// template editor RichEditEx1 and the information editor RichEditEx2, one shown
+// at a time — and every command of the program.
+#pragma once
+#include <QList>
+#include <QMainWindow>
+#include <QString>
+#include <string>
+
+#include "assembly/MergeEngine.h"
+
+class QAction;
+class QFileDialog;
+class QLabel;
+class QMenu;
+class QStatusBar;
+class QTimer;
+class QToolButton;
+class QWidget;
+class TRichEdit98;
+namespace Dialogs {
+class TFindDialog;
+class TXBaloon;
+}
+
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TMainForm(QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // --- components -----------------------------------------------------------------
+    QWidget* SpeedBar = nullptr;
+    QWidget* Ruler = nullptr;
+    TRichEdit98* RichEditEx1 = nullptr; // template editor
+    TRichEdit98* RichEditEx2 = nullptr; // information editor
+    QStatusBar* StatusBar = nullptr;
+    QLabel* Hintpanel = nullptr;
+    QLabel* msgpanel1 = nullptr; // the merge's wait panel
+    QTimer* Timer1 = nullptr;
+    QFileDialog* OpenPreviewDialog1 = nullptr;
+    QFileDialog* SaveDialog = nullptr;
+    Dialogs::TFindDialog* FindDialog1 = nullptr;
+    Dialogs::TFindDialog* ReplaceDialog1 = nullptr;
+    Dialogs::TXBaloon* XBaloon1 = nullptr;
+
+    QMenu* FileMenu = nullptr;
+    QMenu* EditMenu = nullptr;
+    QMenu* DocumentAssembly1 = nullptr;
+    QMenu* Window1 = nullptr;
+    QMenu* Help1 = nullptr;
+    QAction* ToggleInsOverwrite1 = nullptr;
+
+    QToolButton* CRLFButton = nullptr;
+
+    // --- fields ---------------------------------------------------------------------
+    QString CurrentFileName;  // the current document, shown in the title
+    QString TemplateFileName; // the template the merge reads
+    bool OverwriteMode = false;
+    bool PilcrowsShown = false;
+
+    // --- editor choice --------------------------------------------------------------
+    // The information editor if it has the focus or is visible, else the template editor.
+    TRichEdit98* CurrentEditor() const;
+    // The template editor if it is the active control, focused or visible, else the
+    // information editor.
+    TRichEdit98* TemplateFirstEditor() const;
+
+    // The window title «name - Kelvora»; the name becomes CurrentFileName.
+    void SetDocumentTitle(const QString& name);
+    // Asks to save a modified document; Cancel ends the calling command (EAbort).
+    void CheckSaveChanges();
+
+    // --- file commands --------------------------------------------------------------
+    void FileNew();
+    void FileOpen();
+    void FileSave();
+    void FileSaveAs();
+    void FileExit();
+    // Loads a document into the template editor as File/Open does after its dialog.
+    void OpenDocument(const QString& fileName);
+
+    // --- document assembly ----------------------------------------------------------
+    void EditInformationFile1Click();
+    void EditTemplateFile1Click();
+    void ToggleInsOverwrite1Click();
+    void DoIt1Click();
+    void LoadMergedResult();
+    bool Merging() const { return FMerging; }
+
+    // --- editing commands -----------------------------------------------------------
+    void EditUndo();
+    void Redo1Click();
+    void EditCut();
+    void EditCopy();
+    void EditPaste();
+    void Selectall1Click();
+    void T1Click();
+    void F1Click();
+    void R1Click();
+    void FindDialog1Find();
+    void replaceDialog1Find();
+    void ReplaceDialog1Replace();
+    void ReplaceInEditor(TRichEdit98* editor, const std::string& search, const std::string& replacement);
+    void Mathcalculate1Click();
+    void Insertpagebreak1Click();
+    void Insertnonvisiblepagebreak1Click();
+    void SpeedButton3Click();
+    void CRLFButtonClick();
+
+    // --- marker lookup ----------------------------------------------------------------
+    // The template editor's mouse press, after the editor has placed the caret.
+    void RichEditEx1MouseDown(Qt::MouseButton button);
+
+    // --- hints and the update check -------------------------------------------------
+    void showhint(const QString& longHint);
+    void Timer1Timer();
+    void checkwebpagefornewversionClick();
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void FormCreate();
+    void BuildLayout();
+    void BuildMenus();
+    void BuildFileMenu();
+    void BuildEditMenu();
+    void BuildAssemblyMenu();
+    void BuildHelpMenu();
+    void BuildSpeedBar();
+    QAction* AddItem(QMenu* menu, const char* name, const QString& caption, const QKeySequence& shortcut,
+                     const QString& hint, void (TMainForm::*handler)());
+    QToolButton* AddButton(const char* name, const QString& hint, void (TMainForm::*handler)(),
+                           const QIcon& icon = QIcon(), const QString& caption = QString());
+    void ShowOnly(TRichEdit98* editor);
+    // Runs a file dialog; the chosen path, or an empty string when cancelled.
+    QString RunFileDialog(QFileDialog* dialog, const QString& fileNamePattern = QString());
+    void SaveEditorTo(TRichEdit98* editor, const QString& fileName);
+    void SaveEditorAsHtml(TRichEdit98* editor, const QString& fileName);
+    bool ConfirmOverwrite(const QString& fileName);
+    class MergeScope;
+    // Runs the merge with the wait panel, commands held off meanwhile.
+    TMergeResult RunMerge();
+    void SetCommandsEnabled(bool enabled);
+    void FindInEditor(const Dialogs::TFindDialog& dialog);
+    // Writes the text to "$$$" and inserts that file at the template editor's caret.
+    void InsertThroughScratchFile(const std::string& text);
+
+    bool FMerging = false;
+    QList<QAction*> FHeldActions; // commands switched off while a merge runs
+};

@@ -1,0 +1,302 @@
+// The main window driven as a user drives it: menu commands, file dialogs, messages.
+#include "ModalAnswer.h"
+
+#include "app/MainForm.h"
+#include "richedit/RichEdit98.h"
+#include "text/TextFiles.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMenuBar>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+namespace {
+
+void WriteFile(const QString& name, const QByteArray& bytes) {
+    QFile f(name);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray ReadFile(const QString& name) {
+    QFile f(name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+class MainFormTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        previous = QDir::currentPath();
+        QDir::setCurrent(dir.path()); // the scratch files land here
+        form = std::make_unique<TMainForm>();
+        form->show();
+    }
+    void TearDown() override {
+        form.reset();
+        QDir::setCurrent(previous);
+    }
+    QString Path(const QString& name) const { return dir.filePath(name); }
+    void Trigger(const char* name) {
+        QAction* action = form->findChild<QAction*>(name);
+        ASSERT_NE(action, nullptr) << name;
+        action->trigger();
+    }
+    // Selects the information and template files through their menu commands.
+    void SelectFiles(const QByteArray& info, const QByteArray& templ) {
+        WriteFile(Path("case.inf"), info);
+        WriteFile(Path("case.tem"), templ);
+        ChooseInNextFileDialog(Path("case.inf"));
+        QString warning = "none";
+        if (info.count('\n') % 2) PressInNextModal("button1", &warning);
+        Trigger("EditInformationFile1");
+        ChooseInNextFileDialog(Path("case.tem"));
+        Trigger("EditTemplateFile1");
+    }
+
+    QTemporaryDir dir;
+    QString previous;
+    std::unique_ptr<TMainForm> form;
+};
+
+TEST_F(MainFormTest, StartsUntitledWithTheTemplateEditorShown) {
+    EXPECT_EQ(form->windowTitle(), "untitled - Kelvora");
+    EXPECT_EQ(form->CurrentFileName, "untitled");
+    EXPECT_TRUE(form->RichEditEx1->isVisible());
+    EXPECT_FALSE(form->RichEditEx2->isVisible());
+    EXPECT_FALSE(form->msgpanel1->isVisible());
+    EXPECT_EQ(form->msgpanel1->text(), "Please wait");
+    EXPECT_FALSE(form->Hintpanel->isVisible());
+    EXPECT_EQ(form->findChild<QToolButton*>("CRLFButton")->text(), "Show \u00B6");
+}
+
+TEST_F(MainFormTest, MenusHoldTheirItemsInOrder) {
+    QStringList menus;
+    for (QAction* a : form->menuBar()->actions()) menus << a->text();
+    EXPECT_EQ(menus, (QStringList{"&File", "&Edit", "Document Assembly", "Window", "Help"}));
+    struct Item { const char* name; const char* caption; const char* shortcut; };
+    const Item items[] = {
+        {"FileOpenItem", "&Open...", "Ctrl+O"},       {"FileSaveItem", "&Save", "Ctrl+S"},
+        {"PrintPreview1", "PrintPre&view", "Ctrl+Alt+V"}, {"FilePrintItem", "&Print", "Ctrl+P"},
+        {"EditCutItem", "Cu&t", "Ctrl+X"},            {"EditPasteItem", "&Paste", "Shift+Ins"},
+        {"F1", "&Find", "Ctrl+F"},                    {"R1", "&Replace", "Ctrl+H"},
+        {"Mathcalculate1", "Math calculate", "Ctrl+Alt+M"}, {"Insertpagebreak1", "Insert Blank lines", "Ctrl+Alt+I"},
+        {"Insertnonvisiblepagebreak1", "Insert page break", "Ctrl+Alt+P"}, {"Selectall2", "&Select all", "Ctrl+A"},
+        {"T1", "&Toggle Windows", "Ctrl+W"},          {"DoIt1", "Do It", "Ctrl+D"},
+        {"ToggleInsOverwrite1", "Toggle Ins/Overwrite", "Ctrl+T"}, {"FileNewItem", "&New", ""},
+        {"checkwebpagefornewversion", "Check web page for new version", ""},
+    };
+    for (const Item& item : items) {
+        QAction* a = form->findChild<QAction*>(item.name);
+        ASSERT_NE(a, nullptr) << item.name;
+        EXPECT_EQ(a->text(), item.caption) << item.name;
+        EXPECT_EQ(a->shortcut().toString(), item.shortcut) << item.name;
+    }
+    EXPECT_EQ(form->findChild<QAction*>("FileExitItem")->statusTip(), "Exit this application");
+    EXPECT_EQ(form->findChild<QToolButton*>("OpenButton")->toolTip(), "Open");
+    EXPECT_EQ(form->findChild<QToolButton*>("SpeedButton1")->toolTip(), "Print preview");
+}
+
+TEST_F(MainFormTest, HintPanelShowsLongHintsForFourSeconds) {
+    form->showhint("Create a new file");
+    EXPECT_TRUE(form->Hintpanel->isVisible());
+    EXPECT_EQ(form->Hintpanel->text(), "Create a new file");
+    EXPECT_EQ(form->Hintpanel->palette().color(QPalette::Window), QColor(Qt::yellow));
+    EXPECT_TRUE(form->Timer1->isActive());
+    EXPECT_EQ(form->Timer1->interval(), 4000);
+    form->Timer1Timer();
+    EXPECT_EQ(form->Hintpanel->text(), "");
+    EXPECT_TRUE(form->Hintpanel->isVisible());
+    EXPECT_FALSE(form->Timer1->isActive());
+}
+
+TEST_F(MainFormTest, EditorChoiceFollowsTheShownEditor) {
+    EXPECT_EQ(form->CurrentEditor(), form->RichEditEx1);
+    EXPECT_EQ(form->TemplateFirstEditor(), form->RichEditEx1);
+    Trigger("T1");
+    EXPECT_TRUE(form->RichEditEx2->isVisible());
+    EXPECT_FALSE(form->RichEditEx1->isVisible());
+    EXPECT_EQ(form->CurrentEditor(), form->RichEditEx2);
+    EXPECT_EQ(form->TemplateFirstEditor(), form->RichEditEx2);
+    Trigger("T1");
+    EXPECT_EQ(form->CurrentEditor(), form->RichEditEx1);
+}
+
+TEST_F(MainFormTest, SaveAsDispatchesOnTheExtension) {
+    form->RichEditEx1->SetText("Hello @12 world");
+    struct Case { const char* name; bool written; bool html; };
+    const Case cases[] = {
+        {"report", false, false}, {"report.doc", false, false}, {"notes.txt", true, false},
+        {"letter.rtf", true, false}, {"short.R", true, false}, {"page.htm", true, true}, {"page.HT", true, true},
+    };
+    for (const Case& c : cases) {
+        ChooseInNextFileDialog(Path(c.name));
+        Trigger("FileSaveAsItem");
+        const QByteArray written = ReadFile(Path(c.name));
+        EXPECT_EQ(!written.isEmpty(), c.written) << c.name;
+        if (!c.written) continue;
+        if (c.html) {
+            EXPECT_TRUE(written.contains("<TITLE>$$$</TITLE>")) << c.name;
+            EXPECT_FALSE(QFile::exists("$$$")) << c.name;
+            EXPECT_TRUE(written.contains("Hello @12 world")) << c.name;
+        } else {
+            EXPECT_TRUE(written.startsWith("{\\rtf1")) << c.name; // RTF also for ".txt"
+            EXPECT_TRUE(written.contains("@12")) << c.name;
+            EXPECT_EQ(form->CurrentFileName, Path(c.name));
+        }
+    }
+}
+
+TEST_F(MainFormTest, SaveAsAsksBeforeOverwriting) {
+    form->RichEditEx1->SetText("new text");
+    WriteFile(Path("letter.rtf"), "old");
+    for (const char* answer : {"No", "Cancel"}) {
+        QString question;
+        ChooseInNextFileDialog(Path("letter.rtf"));
+        QTimer::singleShot(0, [&] { PressInNextModal(answer, &question); });
+        Trigger("FileSaveAsItem");
+        EXPECT_TRUE(question.contains("OK to overwrite " + Path("letter.rtf"))) << answer << " " << question.toStdString();
+        EXPECT_EQ(ReadFile(Path("letter.rtf")), "old") << answer;
+    }
+    ChooseInNextFileDialog(Path("letter.rtf"));
+    QTimer::singleShot(0, [&] { PressInNextModal("Yes"); });
+    Trigger("FileSaveAsItem");
+    EXPECT_TRUE(ReadFile(Path("letter.rtf")).startsWith("{\\rtf1"));
+}
+
+TEST_F(MainFormTest, SaveUsesThePlainDialogUntilNewMakesItUntitled) {
+    form->RichEditEx1->SetText("text");
+    ChooseInNextFileDialog(Path("plain.rtf"));
+    Trigger("FileSaveItem");
+    EXPECT_TRUE(QFile::exists(Path("plain.rtf")));
+    EXPECT_EQ(form->CurrentFileName, "untitled"); // Save keeps the name
+    EXPECT_FALSE(form->RichEditEx1->Modified());
+
+    Trigger("FileNewItem");
+    EXPECT_EQ(form->windowTitle(), "Untitled - Kelvora");
+    EXPECT_EQ(form->RichEditEx1->Lines().Count(), 0);
+    form->RichEditEx1->SetText("again");
+    ChooseInNextFileDialog(Path("again.rtf"));
+    Trigger("FileSaveItem"); // runs Save As, which renames the document
+    EXPECT_EQ(form->CurrentFileName, Path("again.rtf"));
+}
+
+TEST_F(MainFormTest, UnsavedChangesAreAskedAboutAndCancelKeepsThem) {
+    form->RichEditEx1->SetText("precious");
+    form->RichEditEx1->SetModified(true);
+    QString question;
+    PressInNextModal("Cancel", &question);
+    Trigger("FileNewItem");
+    EXPECT_TRUE(question.contains("Save changes to untitled?")) << question.toStdString();
+    EXPECT_EQ(form->RichEditEx1->Text().substr(0, 8), "precious");
+    EXPECT_EQ(form->CurrentFileName, "untitled");
+
+    PressInNextModal("No");
+    Trigger("FileNewItem");
+    EXPECT_EQ(form->CurrentFileName, "Untitled");
+    EXPECT_EQ(form->RichEditEx1->Lines().Count(), 0);
+}
+
+TEST_F(MainFormTest, OpenLoadsIntoTheTemplateEditor) {
+    WriteFile(Path("doc.rtf"), "{\\rtf1\\ansi Opened {\\b text}\\par}");
+    ChooseInNextFileDialog(Path("doc.rtf"));
+    Trigger("FileOpenItem");
+    EXPECT_EQ(form->windowTitle(), "doc.rtf - Kelvora");
+    EXPECT_EQ(form->RichEditEx1->Lines().Get(0), "Opened text");
+    EXPECT_FALSE(form->RichEditEx1->Modified());
+    EXPECT_FALSE(form->RichEditEx1->ReadOnly());
+}
+
+TEST_F(MainFormTest, UnreadableTemplateIsReportedAndTheProgramGoesOn) {
+    SelectFiles("Client\r\nMr J. Brown\r\n", "{\\rtf1\\ansi Dear @1\\par Regards\\par}");
+    QFile::remove(Path("case.tem"));
+    QString error;
+    PressInNextModal("OK", &error);
+    Trigger("DoIt1");
+    EXPECT_EQ(error, "Cannot open file " + Path("case.tem"));
+    EXPECT_FALSE(form->msgpanel1->isVisible());
+    EXPECT_TRUE(form->findChild<QAction*>("DoIt1")->isEnabled());
+    EXPECT_EQ(form->RichEditEx1->Lines().Get(0), "Dear @1");
+}
+
+TEST_F(MainFormTest, DoItWithoutTemplateSaysSo) {
+    QString message, title;
+    PressInNextModal("button1", &message, &title);
+    Trigger("DoIt1");
+    EXPECT_EQ(title, "Kelvora");
+    EXPECT_TRUE(message.contains("You have not chosen a Template file")) << message.toStdString();
+}
+
+TEST_F(MainFormTest, DoItMergesTheWorkedExample) {
+    SelectFiles("Client\r\nMr J. Brown\r\nFee\r\n150*2\r\nTime\r\n1/2 day\r\n",
+                "{\\rtf1\\ansi Dear @1,\\par Fee: @2\\par Time: @3\\par Regards @1\\par}");
+    EXPECT_EQ(form->TemplateFileName, Path("case.tem"));
+    EXPECT_EQ(form->CurrentFileName, "untitled");
+    QString message, title;
+    PressInNextModal("button1", &message, &title);
+    Trigger("DoIt1");
+    EXPECT_EQ(title, "4 replacements were made");
+    EXPECT_TRUE(message.contains("You now have at least TWO choices")) << message.toStdString();
+    EXPECT_EQ(form->msgpanel1->text(), "4  replacements  ");
+    EXPECT_FALSE(form->msgpanel1->isVisible());
+    EXPECT_TRUE(form->RichEditEx1->isVisible());
+    EXPECT_FALSE(form->RichEditEx2->isVisible());
+    EXPECT_EQ(form->RichEditEx1->Lines().Get(0), "Dear Mr J. Brown,");
+    EXPECT_EQ(form->RichEditEx1->Lines().Get(1), "Fee:       300.00");
+    EXPECT_EQ(form->RichEditEx1->Lines().Get(3), "Regards Mr J. Brown");
+    EXPECT_FALSE(QFile::exists("$$$"));
+    EXPECT_TRUE(ReadFile("debug.rtf").contains("Regards Mr J. Brown"));
+    EXPECT_TRUE(form->findChild<QAction*>("DoIt1")->isEnabled()); // commands are back
+    EXPECT_EQ(form->windowTitle(), "untitled - Kelvora");
+}
+
+TEST_F(MainFormTest, DoItUsesUnsavedInformationEdits) {
+    SelectFiles("Client\r\nMr J. Brown\r\n", "{\\rtf1\\ansi Dear @1\\par Regards\\par}");
+    form->RichEditEx2->Lines().Put(1, "Ms K. Green");
+    PressInNextModal("button1");
+    Trigger("DoIt1");
+    EXPECT_EQ(form->RichEditEx1->Lines().Get(0), "Dear Ms K. Green");
+}
+
+TEST_F(MainFormTest, DoItStopsAtAMissingValueAndLeavesTheEditors) {
+    SelectFiles("Client\r\nMr J. Brown\r\n", "{\\rtf1\\ansi Dear @1, @2\\par Regards\\par}");
+    const std::string before = form->RichEditEx1->Text();
+    QString message, title;
+    PressInNextModal("button1", &message, &title);
+    Trigger("DoIt1");
+    EXPECT_EQ(title, "Kelvora");
+    EXPECT_TRUE(message.contains("the value is @2")) << message.toStdString();
+    EXPECT_EQ(form->RichEditEx1->Text(), before);
+    EXPECT_FALSE(form->msgpanel1->isVisible());
+    EXPECT_TRUE(ReadFile("debug.rtf").contains("Dear Mr J. Brown, @2"));
+}
+
+TEST_F(MainFormTest, DoItReportsARefusedOverwrite) {
+    SelectFiles("a\r\nMr J. Brown\r\nb\r\nx\r\n", "{\\rtf1\\ansi @1 @2\\par Regards\\par}");
+    Trigger("ToggleInsOverwrite1");
+    EXPECT_TRUE(form->findChild<QAction*>("ToggleInsOverwrite1")->isChecked());
+    QString message;
+    PressInNextModal("button1", &message);
+    Trigger("DoIt1");
+    EXPECT_TRUE(message.contains("The programme wants to insert Mr J. Brown")) << message.toStdString();
+    EXPECT_TRUE(form->RichEditEx1->Text().find("@1 @2") != std::string::npos);
+}
+
+TEST_F(MainFormTest, OddInformationFileIsWarnedAboutButKept) {
+    WriteFile(Path("odd.inf"), "a\r\nb\r\nc\r\nd\r\ne\r\n");
+    QString warning;
+    ChooseInNextFileDialog(Path("odd.inf"));
+    QTimer::singleShot(0, [&] { PressInNextModal("button1", &warning); });
+    Trigger("EditInformationFile1");
+    EXPECT_TRUE(warning.contains("There is a problem with this file")) << warning.toStdString();
+    EXPECT_EQ(form->RichEditEx2->Lines().Count(), 5);
+    EXPECT_TRUE(form->RichEditEx2->isVisible());
+    EXPECT_EQ(form->windowTitle(), "odd.inf - Kelvora");
+}
+
+} // namespace
