@@ -136,11 +136,6 @@ void TLineBuffer::Prepend(std::string_view text) {
     FStart = room - text.size();
 }
 
-void TLineBuffer::Assign(std::string text) {
-    FData = std::move(text);
-    FStart = 0;
-}
-
 size_t TLineBuffer::FindFirstOf(std::string_view chars, size_t from) {
     for (;;) {
         if (from < size()) {

@@ -64,8 +64,6 @@ public:
     void CutAt(size_t i);
     // Puts `text` in front of the buffer.
     void Prepend(std::string_view text);
-    // The buffer becomes `text`.
-    void Assign(std::string text);
     // Index of the first of `chars` at or after `from`, lines appended while
     // searching; size() when the input ends first.
     size_t FindFirstOf(std::string_view chars, size_t from);

@@ -172,7 +172,7 @@ private:
         if (w == "pard" || (w == "widctlpar" && !B.StartsWith(next, "\\intbl"))) {
             if (F.TableState == RowClosed) {
                 if (FLookAhead) {
-                    EndTable();
+                    EndTable(wordStart);
                     return kTableEnded;
                 }
                 next = StartLookAhead(w, wordStart, next);
@@ -238,9 +238,10 @@ private:
         FRemoved.clear();
     }
 
-    // Hands the retained text back, without the groups skipped while looking ahead,
-    // and forgets the tags opened for text that is read again.
-    void ReturnRetainedText() {
+    // Hands the retained text back, without the groups skipped while looking ahead
+    // (all of them before `scanned`), and forgets the tags opened for text that is
+    // read again. Only the scanned part is rebuilt, so long lines stay linear.
+    void ReturnRetainedText(size_t scanned) {
         if (!FRemoved.empty()) {
             std::string kept;
             size_t from = 0;
@@ -248,17 +249,18 @@ private:
                 kept.append(B.View(from).substr(0, start - from));
                 from = end;
             }
-            kept.append(B.View(std::min(from, B.size())));
-            B.Assign(std::move(kept));
+            kept.append(B.View(std::min(from, scanned)).substr(0, scanned - std::min(from, scanned)));
+            B.CutAt(scanned);
+            B.Prepend(kept);
         }
         if (R.TagStack.size() > FTagDepth) R.TagStack.resize(FTagDepth);
         EndLookAhead();
     }
 
-    void EndTable() {
+    void EndTable(size_t scanned) {
         F.TableState = OutsideTable;
         EmitHtml(R, "</TABLE><BR>");
-        ReturnRetainedText();
+        ReturnRetainedText(scanned);
     }
 
     // The input ended inside the table: close what is open and keep any text
@@ -266,7 +268,7 @@ private:
     void InputEnded() {
         if (F.TableState == RowClosed) {
             if (FLookAhead) {
-                EndTable();
+                EndTable(B.size());
                 return;
             }
             EmitHtml(R, "</TABLE><BR>" + FCellText);
