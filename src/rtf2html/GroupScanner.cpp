@@ -139,18 +139,11 @@ private:
         const size_t i = at + 1;
         if (i >= B.size()) return i; // a line-end backslash: a symbol without action
         const char c = B[i];
+        if (const std::string_view symbol = SymbolText(c); !symbol.empty()) {
+            if (!F.Hidden) EmitText(symbol);
+            return i + 1;
+        }
         switch (c) {
-        case '\\':
-        case '{':
-        case '}':
-            if (!F.Hidden) EmitText(std::string_view(&c, 1));
-            return i + 1;
-        case '~':
-            if (!F.Hidden) EmitText("&nbsp;");
-            return i + 1;
-        case '_':
-            if (!F.Hidden) EmitText("-");
-            return i + 1;
         case '\'': {
             if (!B.Reach(i + 2)) return B.size(); // an escape cut off by the end of input
             const char pair[2] = {B[i + 1], B[i + 2]};
@@ -323,6 +316,17 @@ private:
 } // namespace
 
 bool IsWordLetter(char c) { return IsLower(c) || IsDigit(c) || c == '-'; }
+
+std::string_view SymbolText(char c) {
+    switch (c) {
+    case '\\': return "\\";
+    case '{': return "{";
+    case '}': return "}";
+    case '~': return "&nbsp;";
+    case '_': return "-";
+    default: return {};
+    }
+}
 
 TControlWord ReadControlWord(TLineBuffer& buffer, size_t at, bool append) {
     size_t end = at;

@@ -6,6 +6,7 @@
 #include "rtf2html/RunContext.h"
 
 #include <string>
+#include <string_view>
 
 namespace rtf2html {
 
@@ -37,5 +38,9 @@ struct TControlWord {
 TControlWord ReadControlWord(TLineBuffer& buffer, size_t at, bool append);
 
 bool IsWordLetter(char c);
+
+// The text the control symbol "\" + c writes ("\\", "\{", "\}", "\~", "\_"),
+// empty for the others.
+std::string_view SymbolText(char c);
 
 } // namespace rtf2html

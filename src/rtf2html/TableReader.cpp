@@ -104,18 +104,11 @@ private:
         const size_t i = at + 1;
         if (i >= B.size()) return i;
         const char c = B[i];
+        if (const std::string_view symbol = SymbolText(c); !symbol.empty()) {
+            if (!F.Hidden) Out(FormatText(R, symbol, F));
+            return i + 1;
+        }
         switch (c) {
-        case '\\':
-        case '{':
-        case '}':
-            if (!F.Hidden) Out(FormatText(R, std::string_view(&c, 1), F));
-            return i + 1;
-        case '~':
-            if (!F.Hidden) Out(FormatText(R, "&nbsp;", F));
-            return i + 1;
-        case '_':
-            if (!F.Hidden) Out(FormatText(R, "-", F));
-            return i + 1;
         case '\'': {
             if (!B.Reach(i + 2)) return B.size();
             const char pair[2] = {B[i + 1], B[i + 2]};
