@@ -1,6 +1,7 @@
 #include "app/MainForm.h"
 
 #include "app/CommandRunner.h"
+#include "app/Formatting.h"
 #include "dialogs/FindReplaceDialog.h"
 #include "dialogs/XBaloon.h"
 #include "richedit/RichEdit98.h"
@@ -215,7 +216,7 @@ void TMainForm::BuildEditMenu() {
     EditMenu->addSeparator()->setObjectName("N5");
     AddItem(EditMenu, "F1", "&Find", QKeySequence("Ctrl+F"), {}, &TMainForm::F1Click);
     AddItem(EditMenu, "R1", "&Replace", QKeySequence("Ctrl+H"), {}, &TMainForm::R1Click);
-    AddItem(EditMenu, "miEditFont", "&Font...", {}, {}, nullptr);
+    AddItem(EditMenu, "miEditFont", "&Font...", {}, {}, &TMainForm::SelectFont);
     AddItem(EditMenu, "Mathcalculate1", "Math calculate", QKeySequence("Ctrl+Alt+M"),
             "calculates a maths expression and replaces", &TMainForm::Mathcalculate1Click);
     AddItem(EditMenu, "Insertpagebreak1", "Insert Blank lines", QKeySequence("Ctrl+Alt+I"),
@@ -283,6 +284,7 @@ void TMainForm::BuildSpeedBar() {
                            &TMainForm::CRLFButtonClick, {}, "Show \u00B6");
     CRLFButton->setFixedWidth(41);
     static_cast<QHBoxLayout*>(SpeedBar->layout())->addStretch(1);
+    Formatting = new TFormatting(SpeedBar, Ruler, RichEditEx1, this);
 }
 
 void TMainForm::FormCreate() {
@@ -290,6 +292,14 @@ void TMainForm::FormCreate() {
     OpenPreviewDialog1->setDirectory(programDir);
     SaveDialog->setDirectory(programDir);
     SetDocumentTitle("untitled");
+    Formatting->FillFontList();
+    Formatting->BuildRulerTabs();
+    Formatting->SelectionChange();
+    // The toolbar follows text changes of the template editor, not caret moves.
+    RichEditEx1->OnChange = [this](TCustomRichEdit98*) { RunCommand([this] { Formatting->SelectionChange(); }); };
+    RichEditEx1->OnMouseDown = [this](TCustomRichEdit98*, Qt::MouseButton button, Qt::KeyboardModifiers, int, int) {
+        RunCommand([this, button] { RichEditEx1MouseDown(button); });
+    };
     PilcrowsShown = false;
     CRLFButton->setText("Show \u00B6");
     RichEditEx2->hide();
@@ -374,6 +384,15 @@ void TMainForm::SetCommandsEnabled(bool enabled) {
     for (QWidget* w : {SpeedBar, Ruler, static_cast<QWidget*>(RichEditEx1), static_cast<QWidget*>(RichEditEx2)})
         w->setEnabled(enabled);
 }
+
+void TMainForm::resizeEvent(QResizeEvent* e) {
+    QMainWindow::resizeEvent(e);
+    if (!Formatting) return;
+    Formatting->ApplyEditMargins();
+    RunCommand([this] { Formatting->SelectionChange(); });
+}
+
+void TMainForm::SelectFont() { Formatting->SelectFont(); }
 
 void TMainForm::closeEvent(QCloseEvent* e) {
     // FormCloseQuery: refuse while a merge runs, on Cancel, or when saving fails.

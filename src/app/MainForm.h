@@ -17,6 +17,7 @@ class QStatusBar;
 class QTimer;
 class QToolButton;
 class QWidget;
+class TFormatting;
 class TRichEdit98;
 namespace Dialogs {
 class TFindDialog;
@@ -52,6 +53,8 @@ public:
     QAction* ToggleInsOverwrite1 = nullptr;
 
     QToolButton* CRLFButton = nullptr;
+    // The formatting half of the toolbar and the ruler.
+    TFormatting* Formatting = nullptr;
 
     // --- fields ---------------------------------------------------------------------
     QString CurrentFileName;  // the current document, shown in the title
@@ -107,6 +110,7 @@ public:
     void Insertnonvisiblepagebreak1Click();
     void SpeedButton3Click();
     void CRLFButtonClick();
+    void SelectFont();
 
     // --- marker lookup ----------------------------------------------------------------
     // The template editor's mouse press, after the editor has placed the caret.
@@ -121,6 +125,7 @@ protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override; // FormResize
 
 private:
     void FormCreate();

@@ -642,6 +642,14 @@ QString TCustomRichEdit98::LinkTextAt(const QPoint& viewportPos) const {
     return QString();
 }
 
+void TCustomRichEdit98::mousePressEvent(QMouseEvent* event) {
+    QTextEdit::mousePressEvent(event);
+    if (OnMouseDown) {
+        const QPoint at = event->position().toPoint();
+        OnMouseDown(this, event->button(), event->modifiers(), at.x(), at.y());
+    }
+}
+
 void TCustomRichEdit98::mouseMoveEvent(QMouseEvent* event) {
     QTextEdit::mouseMoveEvent(event);
     const QString link = LinkTextAt(event->position().toPoint());

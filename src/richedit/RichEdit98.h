@@ -43,6 +43,9 @@ class TCustomRichEdit98;
 using TNotifyEvent = std::function<void(TCustomRichEdit98* Sender)>;
 using TRichEditProgressEvent = std::function<void(TCustomRichEdit98* Sender, qint64 Pos, qint64 Size)>;
 using TURLEvent = std::function<void(TCustomRichEdit98* Sender, const std::string& URL)>;
+// Button, modifier keys and the position in the control's viewport.
+using TMouseEvent = std::function<void(TCustomRichEdit98* Sender, Qt::MouseButton Button,
+                                       Qt::KeyboardModifiers Shift, int X, int Y)>;
 
 class TCustomRichEdit98 : public QTextEdit {
     Q_OBJECT
@@ -178,6 +181,8 @@ public:
     TRichEditProgressEvent OnSaveProgress;
     TURLEvent OnURLClick;
     TURLEvent OnURLMove;
+    // After the control has handled a press itself, so the caret is already placed.
+    TMouseEvent OnMouseDown;
 
     // True while a line-list bulk change or link scan holds change notifications back.
     bool ChangeNotificationsHeld() const { return FHoldChange > 0; }
@@ -191,6 +196,7 @@ protected:
     QMimeData* createMimeDataFromSelection() const override;
     void insertFromMimeData(const QMimeData* source) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;

@@ -15,6 +15,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTextCursor>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -210,6 +212,17 @@ TEST_F(MarkerLookupTest, WarnsWithoutAnInformationFile) {
     EXPECT_TRUE(BalloonShown());
     EXPECT_EQ(form->XBaloon1->Color, QColor(255, 0, 0));
     EXPECT_EQ(form->XBaloon1->Font.pointSize(), 11);
+}
+
+TEST_F(MarkerLookupTest, ARealClickOnTheAtSignLooksUp) {
+    form->RichEditEx2->SetText("Client\r\nMr J. Brown");
+    editor->SetText("Dear @1 x");
+    QTextCursor at(editor->document());
+    at.setPosition(5);
+    const QPoint where = editor->cursorRect(at).center() + QPoint(1, 0);
+    QTest::mouseClick(editor->viewport(), Qt::LeftButton, {}, where);
+    EXPECT_EQ(editor->SelectedText(), "@1 ");
+    EXPECT_TRUE(BalloonShown());
 }
 
 TEST_F(MarkerLookupTest, RightButtonChangesNothing) {
