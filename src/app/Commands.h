@@ -1,10 +1,15 @@
 // The subcommands of the `kelvora` command line. Each takes the words after its
 // name and returns the process exit status.
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 
 using TArgs = std::vector<std::string>;
 
-int RunMergeCommand(const TArgs& args);
+// Reads an information file's lines.
+using TInformationReader = std::function<std::vector<std::string>(const std::string& fileName)>;
+
+// `kelvora merge`, its information lines read by `readInformation`.
+int RunMergeCommand(const TArgs& args, const TInformationReader& readInformation);
 int RunEvalCommand(const TArgs& args);

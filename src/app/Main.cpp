@@ -2,6 +2,7 @@
 #include "app/Commands.h"
 #include "app/Editor.h"
 #include "app/HtmlCommand.h"
+#include "app/InformationFile.h"
 #include "app/TextCommands.h"
 
 #include <QApplication>
@@ -18,7 +19,6 @@ using TCommand = int (*)(const TArgs&);
 // Subcommands that need no display and no Qt.
 const std::map<std::string, TCommand>& CoreCommands() {
     static const std::map<std::string, TCommand> commands = {
-        {"merge", RunMergeCommand},
         {"eval", RunEvalCommand},
         {"html", RunHtmlCommand},
     };
@@ -29,14 +29,22 @@ const std::map<std::string, TCommand>& CoreCommands() {
 // QApplication, but no display.
 const std::map<std::string, TCommand>& EditorCommands() {
     static const std::map<std::string, TCommand> commands = {
+        {"merge", [](const TArgs& args) { return RunMergeCommand(args, LoadInformationLines); }},
         {"text", RunTextCommand},
         {"convert", RunConvertCommand},
     };
     return commands;
 }
 
+// Standard error belongs to the command's own messages; the toolkit's chatter
+// about its environment stays out of it.
+void KeepToolkitNotesQuiet(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) std::cerr << message.toStdString() << '\n';
+}
+
 int RunWithoutDisplay(TCommand command, int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    qInstallMessageHandler(KeepToolkitNotesQuiet);
     QApplication app(argc, argv);
     return command(TArgs(argv + 2, argv + argc));
 }

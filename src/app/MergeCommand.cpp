@@ -8,9 +8,7 @@
 
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <optional>
 #include <unistd.h>
 
@@ -35,17 +33,6 @@ std::optional<MergeArgs> ParseMergeArgs(const TArgs& args) {
     m.templateFile = files[0];
     m.infoFile = files[1];
     return m;
-}
-
-// The information file's lines as the information editor shows a plain-text file.
-std::vector<std::string> ReadInformationLines(const std::string& fileName) {
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in) throw Platform::EFOpenError(fileName);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) throw Platform::EFOpenError(fileName);
-    std::vector<std::string> lines;
-    SplitLines(bytes, lines);
-    return lines;
 }
 
 // "N  replacements  " on a terminal, a few times a second at most.
@@ -109,14 +96,14 @@ void WriteResult(const MergeArgs& m, const std::string& merged) {
 } // namespace
 
 // kelvora merge TEMPLATE INFO [--overwrite] [-o OUT] [--html OUT.html]
-int RunMergeCommand(const TArgs& args) {
+int RunMergeCommand(const TArgs& args, const TInformationReader& readInformation) {
     const auto m = ParseMergeArgs(args);
     if (!m) {
         std::cerr << "usage: kelvora merge TEMPLATE INFO [--overwrite] [-o OUT.rtf] [--html OUT.html]\n";
         return 1;
     }
     try {
-        const TVectorLines lines(ReadInformationLines(m->infoFile));
+        const TVectorLines lines(readInformation(m->infoFile));
         TMergeResult result;
         {
             TerminalProgress progress;

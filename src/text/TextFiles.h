@@ -34,11 +34,6 @@ void SaveTextFileSafely(const std::string& fileName, std::string_view text);
 template <typename OnLine>
 void ForEachLine(std::string_view text, OnLine onLine);
 
-// The lines of plain text, the way the information editor shows a text file.
-template <typename Lines>
-void SplitLines(std::string_view text, Lines& lines) {
-    ForEachLine(text, [&lines](std::string_view line) { lines.emplace_back(line); });
-}
 
 // Starts a program; with `wait`, blocks until it has ended. Whether it started.
 bool RunProgram(const std::string& commandLine, bool hidden, bool wait);

@@ -113,6 +113,14 @@ TEST_F(MergeCommand, AlsoWritesThePageThroughTheScratchFile) {
     EXPECT_FALSE(Exists("$$$"));
 }
 
+TEST_F(MergeCommand, InformationFileSavedAsRtfIsReadAsTheEditorShowsIt) {
+    WriteFile("rich.inf", "{\\rtf1\\ansi Client\\par Mr {\\b J.} Brown\\par Fee\\par 150*2\\par Time\\par 1/2 day\\par}");
+    const CliRun r = Kelvora({"merge", "letter.tem", "rich.inf"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "4 replacements were made\n");
+    EXPECT_NE(r.out.find("Dear Mr J. Brown,\\par Fee:       300.00"), std::string::npos);
+}
+
 TEST_F(MergeCommand, MissingValueWritesNothing) {
     WriteFile("short.inf", "Client\nMr J. Brown\n");
     const CliRun r = Kelvora({"merge", "letter.tem", "short.inf", "-o", "out.rtf", "--html", "out.html"});

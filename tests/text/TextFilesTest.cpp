@@ -95,23 +95,6 @@ TEST(SaveTextFileSafely, FailureLeavesTheOldFileIntact) {
     std::remove("safe-test.txt");
 }
 
-TEST(SplitLines, BreaksLikeTheInformationEditor) {
-    using V = std::vector<std::string>;
-    const std::pair<std::string, V> cases[] = {
-        {"a\r\nb\r\n", V{"a", "b"}},
-        {"a\nb", V{"a", "b"}},
-        {"a\rb\r", V{"a", "b"}},
-        {"a\n\nb\n\n", V{"a", "", "b", ""}},
-        {"", V{}},
-        {"\n", V{""}},
-    };
-    for (const auto& [text, lines] : cases) {
-        V got;
-        SplitLines(text, got);
-        EXPECT_EQ(got, lines) << text;
-    }
-}
-
 TEST(RunProgram, ReportsWhetherTheProgramStarted) {
     EXPECT_TRUE(RunProgram("true", true, true));
     EXPECT_FALSE(RunProgram("no-such-update.exe", true, true));
