@@ -76,8 +76,8 @@ TEST(Formatting, HiddenText) {
     ExpectBodies({
         {"hidden tab writes nothing", "a\\v\\tab\\v0 b", "ab"},
         {"hidden character still reopens tags", "\\b a\\b0\\v b\\v0 c", "<B>a</B>c"},
-        {"hidden escapes and specials", "\\v\\'e4\\~\\emdash\\lquote\\ldblquote\\v0 x", "x"},
-        {"specials", "\\tab|\\emdash|\\endash|\\emspace|\\enspace|\\lquote\\rquote|\\ldblquote\\rdblquote",
+        {"hidden escapes and typographic marks", "\\v\\'e4\\~\\emdash\\lquote\\ldblquote\\v0 x", "x"},
+        {"typographic marks", "\\tab|\\emdash|\\endash|\\emspace|\\enspace|\\lquote\\rquote|\\ldblquote\\rdblquote",
          "&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;|--|-|&nbsp;&nbsp;|&nbsp;|''|\"\""},
         {"line and page", "a\\line b\\page c", "a<BR>b<BR><HR><BR>c"},
     });

@@ -35,7 +35,7 @@ TEST(GroupScanner, GroupsKeepTheirFormat) {
 TEST(GroupScanner, SymbolsAndEscapes) {
     ExpectBodies({
         {"escapes", "\\'e4\\~\\-x\\_y", "&auml;&nbsp;x-y"},
-        {"escaped specials", "\\\\\\{\\}", "\\{}"},
+        {"escaped braces and backslash", "\\\\\\{\\}", "\\{}"},
         {"unknown symbols are consumed", "a\\|b\\:c", "abc"},
         {"a backslash ending a line is a symbol without action", "a\\\nb", "ab"},
     });
