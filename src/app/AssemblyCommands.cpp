@@ -115,5 +115,8 @@ void TMainForm::LoadMergedResult() {
     QFile file(QString::fromStdString(scratch));
     if (!file.open(QIODevice::ReadOnly)) throw Platform::EFOpenError(scratch);
     const QByteArray buffer = file.readAll();
-    if (!RichEditEx1->StreamIn(buffer, ifRTF, true, false)) throw EOutOfResources("Failed to Load Stream");
+    // A template kept as plain text merges into plain text: it goes in as such
+    // rather than being lost.
+    if (!RichEditEx1->StreamIn(buffer, ifRTF, true, false) && !RichEditEx1->StreamIn(buffer, ifText, true, false))
+        throw EOutOfResources("Failed to Load Stream");
 }

@@ -255,6 +255,16 @@ TEST_F(MainFormTest, DoItMergesTheWorkedExample) {
     EXPECT_EQ(form->windowTitle(), "untitled - Kelvora");
 }
 
+TEST_F(MainFormTest, DoItOnAPlainTextTemplateGivesPlainText) {
+    SelectFiles("Client\r\nMr J. Brown\r\n", "Dear @1,\r\nRegards\r\n");
+    QString title;
+    PressInNextModal("button1", nullptr, &title);
+    Trigger("DoIt1");
+    EXPECT_EQ(title, "1 replacements were made");
+    EXPECT_EQ(form->RichEditEx1->Lines().Get(0), "Dear Mr J. Brown,");
+    EXPECT_FALSE(QFile::exists("$$$"));
+}
+
 TEST_F(MainFormTest, DoItUsesUnsavedInformationEdits) {
     SelectFiles("Client\r\nMr J. Brown\r\n", "{\\rtf1\\ansi Dear @1\\par Regards\\par}");
     form->RichEditEx2->Lines().Put(1, "Ms K. Green");
