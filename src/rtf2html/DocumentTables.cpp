@@ -41,7 +41,7 @@ size_t ReadFontEntry(TRun& run, TLineBuffer& b, size_t at, int& slot) {
     if (nameEnd < b.size() && b[nameEnd] != '}') {
         size_t start = nameEnd + 1;
         if (b[nameEnd] == '{') start = std::min(b.FindFirstOf("}", nameEnd) + 1, b.size()); // a panose group
-        nameEnd = b.FindFirstOf(";{\\", start);
+        nameEnd = b.FindFirstOf(";{\\}", start); // or "}" when the entry has no ";"
         name = std::string(b.View(start).substr(0, nameEnd - start));
         if (nameEnd < b.size() && b[nameEnd] == '{' && (b.Reach(nameEnd + 7), b.StartsWith(nameEnd + 1, "\\*\\falt"))) {
             const size_t altStart = nameEnd + 9;

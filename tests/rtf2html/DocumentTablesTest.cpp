@@ -46,6 +46,7 @@ TEST(FontTable, RecordsNamesAndNumbers) {
         {"{\\fonttbl\n{\\f0 Arial;}\n{\\f1 Symbol;}\n}\nrest", {{"Arial", 0}, {"Symbol", 1}}, "}|rest"},
         {"{\\fonttbl{\\f0 Arial;}{\\x1 Odd;}}", {{"Arial", 0}}, "{\\x1 Odd;}}"},
         {"{\\fonttbl}", {}, "}"},
+        {"{\\fonttbl{\\f0\\fnil Arial}{\\f1 Courier;}}", {{"Arial", 0}, {"Courier", 1}}, "}"},
     };
     for (const TCase& c : cases) {
         TWriterRun w;
