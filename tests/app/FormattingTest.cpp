@@ -497,6 +497,38 @@ TEST_F(FormattingTest, RulerCaptionDrawsOneTickPerTabStop) {
     }
 }
 
+TEST_F(FormattingTest, MarkersKeepTheirSizesAndPointAtTheLine) {
+    struct Case {
+        const char* name;
+        QRect geometry; // left as shown for no indents
+        bool pointsDown;
+    } cases[] = {
+        {"FirstInd", QRect(2, 2, 10, 9), true},
+        {"LeftInd", QRect(2, 12, 10, 11), false},
+        {"RightInd", QRect(0, 14, 9, 12), false},
+    };
+    for (const Case& c : cases) {
+        auto* marker = ruler->findChild<TRulerMarker*>(c.name);
+        ASSERT_NE(marker, nullptr) << c.name;
+        EXPECT_EQ(marker->size(), c.geometry.size()) << c.name;
+        EXPECT_EQ(marker->y(), c.geometry.y()) << c.name;
+        if (marker->ShowsWingdings()) continue; // the font draws the glyph
+        // Drawn by hand: the row nearest the ruler line is the narrow tip.
+        const QImage image = marker->grab().toImage();
+        const auto inkWidth = [&](int y) {
+            int ink = 0;
+            for (int x = 0; x < image.width(); ++x) ink += qGray(image.pixel(x, y)) < 128;
+            return ink;
+        };
+        int top = 0, bottom = image.height() - 1;
+        while (top < bottom && inkWidth(top) == 0) ++top;
+        while (bottom > top && inkWidth(bottom) == 0) --bottom;
+        ASSERT_LT(top, bottom) << c.name << " draws nothing";
+        if (c.pointsDown) EXPECT_GT(inkWidth(top), inkWidth(bottom)) << c.name;
+        else EXPECT_LT(inkWidth(top), inkWidth(bottom)) << c.name;
+    }
+}
+
 TEST_F(FormattingTest, RulerLineAndEditMarginsFollowTheSizes) {
     for (int width : {1000, 873, 1210}) {
         window.resize(width, 400);
