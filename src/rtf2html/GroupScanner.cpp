@@ -205,7 +205,8 @@ private:
         }
         CloseTocLink();
         Emit(ControlWordAction(R, word, F));
-        R.TocLinkOpen = false;
+        // A link opened by the word's own output (a tab first in a contents line) ends with it.
+        CloseTocLink();
         return next;
     }
 

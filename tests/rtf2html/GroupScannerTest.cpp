@@ -106,6 +106,9 @@ TEST(GroupScanner, TableOfContentsLinksAndHeadingAnchors) {
         {"anchors count per level", sheet + "\\s2 A\\par\\s1 B\\par\\plain\\s2 C\\par",
          "<A NAME=\"2-1\">A</A><BR><B><A NAME=\"1-1\">B</A></B><BR><A NAME=\"2-2\">C</A><BR>"},
     });
+    // A link opened by a control word's output is closed right after it.
+    EXPECT_EQ(BodyOf(sheet + "\\pard\\s10\\tab Intro\\par"),
+              "<A HREF=\"#1-1\">&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;</A>Intro<BR>");
     // A toc level without a heading style of that level gets no link.
     EXPECT_EQ(BodyOf("{\\stylesheet{\\s10 toc 3;}}\\s10 Intro\\par"), "Intro<BR>");
 }
