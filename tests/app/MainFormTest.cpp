@@ -265,6 +265,28 @@ TEST_F(MainFormTest, DoItOnAPlainTextTemplateGivesPlainText) {
     EXPECT_FALSE(QFile::exists("$$$"));
 }
 
+TEST_F(MainFormTest, CommandsWaitWhileTheMergeRuns) {
+    SelectFiles("Client\r\nMr J. Brown\r\n", "{\\rtf1\\ansi Dear @1\\par Regards\\par}");
+    bool sawPanel = false, doItEnabled = true, editorEnabled = true, closed = true;
+    // Runs at the merge's first look at pending messages, as user input would.
+    QTimer::singleShot(0, [&] {
+        sawPanel = form->msgpanel1->isVisible();
+        doItEnabled = form->findChild<QAction*>("DoIt1")->isEnabled();
+        editorEnabled = form->RichEditEx2->isEnabled();
+        closed = form->close();
+    });
+    PressInNextModal("button1");
+    Trigger("DoIt1");
+    EXPECT_TRUE(sawPanel);
+    EXPECT_FALSE(doItEnabled);
+    EXPECT_FALSE(editorEnabled);
+    EXPECT_FALSE(closed);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(form->findChild<QAction*>("DoIt1")->isEnabled());
+    EXPECT_TRUE(form->RichEditEx2->isEnabled());
+    EXPECT_FALSE(form->findChild<QAction*>("FilePrintItem")->isEnabled()); // stays as it was
+}
+
 TEST_F(MainFormTest, DoItUsesUnsavedInformationEdits) {
     SelectFiles("Client\r\nMr J. Brown\r\n", "{\\rtf1\\ansi Dear @1\\par Regards\\par}");
     form->RichEditEx2->Lines().Put(1, "Ms K. Green");
