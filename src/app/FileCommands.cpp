@@ -42,7 +42,11 @@ void TMainForm::CheckSaveChanges() {
 }
 
 QString TMainForm::RunFileDialog(QFileDialog* dialog, const QString& fileNamePattern) {
-    if (!fileNamePattern.isEmpty()) dialog->setNameFilters({fileNamePattern, "All files (*)"});
+    // The open dialog serves several commands: each sets its own pattern, or none.
+    if (dialog == OpenPreviewDialog1) {
+        const QString all = "All files (*)";
+        dialog->setNameFilters(fileNamePattern.isEmpty() ? QStringList{all} : QStringList{fileNamePattern, all});
+    }
     if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return {};
     return dialog->selectedFiles().constFirst();
 }
