@@ -234,6 +234,7 @@ void TFormatting::BuildRuler() {
     FirstInd = new TRulerMarker(Ruler, "FirstInd", 234, TRulerMarker::mpDown, QRect(2, 2, 10, 9));
     LeftInd = new TRulerMarker(Ruler, "LeftInd", 233, TRulerMarker::mpUp, QRect(2, 12, 10, 11));
     RightInd = new TRulerMarker(Ruler, "RightInd", 241, TRulerMarker::mpUp, QRect(Ruler->width() - 14, 14, 9, 12));
+    FRightIndRulerWidth = Ruler->width();
     for (TRulerMarker* marker : {FirstInd, LeftInd, RightInd}) marker->installEventFilter(this);
     Ruler->installEventFilter(this);
     RulerResize();
@@ -279,6 +280,11 @@ void TFormatting::ApplyEditMargins() {
 void TFormatting::RulerResize() {
     RulerLine->resize(std::max(0, Ruler->width() - 2 * RulerLine->x()), RulerLine->height());
     RulerFace->setGeometry(Ruler->rect());
+    // The right marker stands at a distance from the right edge. The window's own
+    // resize (which refreshes the ruler) can come before the ruler gets its new width,
+    // as on the first showing; keep the distance when the width arrives later.
+    RightInd->move(RightInd->x() + Ruler->width() - FRightIndRulerWidth, RightInd->y());
+    FRightIndRulerWidth = Ruler->width();
 }
 
 // --- showing the template editor's state -------------------------------------------------
@@ -307,6 +313,7 @@ void TFormatting::ShowIndents() {
     FirstInd->move(RulerUnits::PixelsOfPoints(first) + 2, FirstInd->y());
     LeftInd->move(RulerUnits::PixelsOfPoints(first + left) + 2, LeftInd->y());
     RightInd->move(Ruler->width() - 6 - RulerUnits::PixelsOfPoints(right + 6), RightInd->y());
+    FRightIndRulerWidth = Ruler->width();
 }
 
 void TFormatting::ShowStyle(unsigned style) {

@@ -127,4 +127,5 @@ private:
     bool MarkerMouseEvent(TRulerMarker* marker, QEvent* event);
 
     TRichEdit98* FEditor;
+    int FRightIndRulerWidth = 0; // the ruler width RightInd was placed against
 };

@@ -536,6 +536,7 @@ TEST_F(FormattingTest, RulerLineAndEditMarginsFollowTheSizes) {
         ASSERT_EQ(ruler->width(), width);
         EXPECT_EQ(f->RulerLine->geometry(), QRect(4, 12, width - 8, 2));
         EXPECT_EQ(f->RulerFace->size(), ruler->size());
+        EXPECT_EQ(width - f->RightInd->x(), 14) << "right marker keeps its distance from the edge";
 
         f->ApplyEditMargins();
         const QRect text = editor->viewport()->geometry();
