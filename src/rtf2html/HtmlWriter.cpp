@@ -362,6 +362,9 @@ void RtfToHtmlFile(const std::string& source, const std::string& destination,
                    const std::vector<std::string>& options) {
     using namespace rtf2html;
     TLineInput input = TLineInput::FromFile(source);
+    // Creating the page would empty the document before it is read.
+    if (input.IsSameFile(destination))
+        throw EInOutError("Cannot create file " + destination + ": it is the file being converted");
     TFileSink output(destination);
     TRun run(output);
     ApplyOptions(run, options);

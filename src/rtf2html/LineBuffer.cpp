@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace rtf2html {
@@ -34,6 +35,12 @@ TLineInput::TLineInput(TLineInput&& other) noexcept
 
 TLineInput::~TLineInput() {
     if (FDescriptor >= 0) ::close(FDescriptor);
+}
+
+bool TLineInput::IsSameFile(const std::string& path) const {
+    struct stat input, other;
+    return FDescriptor >= 0 && ::fstat(FDescriptor, &input) == 0 && ::stat(path.c_str(), &other) == 0 &&
+           input.st_dev == other.st_dev && input.st_ino == other.st_ino;
 }
 
 // Reads one more chunk; false at the end of the file.

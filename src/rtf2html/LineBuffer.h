@@ -22,6 +22,8 @@ public:
     bool AtEnd();
     // Appends the next line to `dest`; false (and nothing appended) at the end.
     bool AppendLine(std::string& dest);
+    // Whether `path` names the file being read.
+    bool IsSameFile(const std::string& path) const;
     // Bytes handed out in lines so far.
     size_t BytesRead() const { return FBytesRead; }
 

@@ -60,6 +60,14 @@ TEST(PageFrame, UncreatableDestinationRaises) {
     }
 }
 
+TEST(PageFrame, ConvertingAFileOntoItselfKeepsTheDocument) {
+    TScratch scratch;
+    const std::string source = scratch.Write("doc.rtf", "{\\rtf1 keep me}");
+    EXPECT_THROW(RtfToHtmlFile(source, source, {}), EInOutError);
+    EXPECT_THROW(RtfToHtmlFile(source, scratch.Path("./doc.rtf"), {}), EInOutError);
+    EXPECT_EQ(ReadFile(source), "{\\rtf1 keep me}");
+}
+
 TEST(PageFrame, ConversionErrorStillClosesThePage) {
     TScratch scratch;
     const std::string source = scratch.Write("in.rtf", "{\\b before\\par after \\'g1 lost}");
