@@ -558,9 +558,14 @@ private:
                 const unsigned char b = Platform::UnicodeToByte(c, 0);
                 if (b >= 0x80 && Platform::ByteToUnicode(b) == c) {
                     static const char kHex[] = "0123456789abcdef";
+                    // «\'a3@5» would glue the marker to the escape's last digit, so
+                    // the merge could not replace it; a group keeps it a whole word.
+                    const bool beforeMarker = i + 1 < text.size() && text[i + 1] == u'@' && (b & 15) < 10;
+                    if (beforeMarker) FOut += '{';
                     FOut += "\\'";
                     FOut += kHex[b >> 4];
                     FOut += kHex[b & 15];
+                    if (beforeMarker) FOut += '}';
                 } else {
                     FOut += "\\u" + Number(c > 32767 ? int(c) - 65536 : int(c)) + "?";
                 }

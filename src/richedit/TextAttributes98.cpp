@@ -9,6 +9,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <algorithm>
+#include <vector>
 #include <cmath>
 
 namespace Twips {
@@ -76,20 +77,29 @@ TChange TwipsSetting(int property, double points) { return Setting(property, Twi
 
 void TTextAttributes98::ApplyToRange(QTextDocument& document, int start, int end, const TChange& change,
                                      bool joinPrevious) {
-    QTextCursor cursor(&document);
-    if (joinPrevious) cursor.joinPreviousEditBlock();
-    else cursor.beginEditBlock();
+    // Collect the pieces and their new formats first: setting a format merges and
+    // frees fragments, so the walk must not run over the document it changes.
+    struct Piece {
+        int from, to;
+        QTextCharFormat format;
+    };
+    std::vector<Piece> pieces;
     for (QTextBlock block = document.findBlock(start); block.isValid() && block.position() < end;
          block = block.next()) {
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             const int from = std::max(start, fragment.position());
             const int to = std::min(end, fragment.position() + fragment.length());
-            if (from >= to) continue;
-            cursor.setPosition(from);
-            cursor.setPosition(to, QTextCursor::KeepAnchor);
-            cursor.setCharFormat(change.AppliedTo(fragment.charFormat()));
+            if (from < to) pieces.push_back({from, to, change.AppliedTo(fragment.charFormat())});
         }
+    }
+    QTextCursor cursor(&document);
+    if (joinPrevious) cursor.joinPreviousEditBlock();
+    else cursor.beginEditBlock();
+    for (const Piece& piece : pieces) {
+        cursor.setPosition(piece.from);
+        cursor.setPosition(piece.to, QTextCursor::KeepAnchor);
+        cursor.setCharFormat(piece.format);
     }
     cursor.endEditBlock();
 }

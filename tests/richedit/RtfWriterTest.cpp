@@ -90,6 +90,27 @@ TEST(RtfWriter, MarkersStayContiguous)
     EXPECT_TRUE(rtf.contains(QByteArray(5000, 'w') + " @789 " + QByteArray(5000, 'v')));
 }
 
+TEST(RtfWriter, MarkerAfterAnEscapeStaysAWholeWord)
+{
+    // An escape ending in a digit would be glued to a marker after it («\'a3@5»).
+    struct Case { const char* text; const char* bytes; };
+    const Case cases[] = {
+        {"\u00a3@5 fee", "{\\'a3}@5 fee"},
+        {"\u00ea@1", "\\'ea@1"},         // ends in a letter, a word delimiter already
+        {"\u00a3 @5", "\\'a3 @5"},       // a space in between: nothing to do
+    };
+    for (const Case& c : cases) {
+        QTextDocument doc;
+        QTextCursor(&doc).insertText(QString::fromUtf8(c.text));
+        const QByteArray rtf = RtfEngine::WriteRtf(doc);
+        EXPECT_TRUE(rtf.contains(c.bytes)) << c.bytes << "\n" << rtf.constData();
+        QTextDocument back;
+        QTextCursor cursor(&back);
+        RtfEngine::ReadRtf(rtf, cursor);
+        EXPECT_EQ(back.toPlainText(), QString::fromUtf8(c.text));
+    }
+}
+
 TEST(RtfWriter, RangeWritesOnlyItsCharacters)
 {
     QTextDocument doc;
