@@ -2,6 +2,7 @@
 #include "app/CommandRunner.h"
 #include "app/EditorLines.h"
 #include "app/MainForm.h"
+#include "app/WindowHelpers.h"
 
 #include "assembly/MergeMessages.h"
 #include "assembly/MergePipeline.h"
@@ -16,14 +17,10 @@
 
 namespace {
 
-std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
-
 void Show(const TMergeMessage& m) {
     Dialogs::ShowDialogMessage(QString::fromLocal8Bit(m.title.c_str()), QChar(m.kind),
                                QString::fromLocal8Bit(m.text.c_str()));
 }
-
-void ProcessPendingMessages() { QCoreApplication::processEvents(); }
 
 } // namespace
 

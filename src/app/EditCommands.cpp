@@ -2,12 +2,12 @@
 // find and replace, Math calculate, blank lines and page breaks, objects, and the
 // visible paragraph marks.
 #include "app/MainForm.h"
+#include "app/WindowHelpers.h"
 
+#include "assembly/MergeEngine.h"
 #include "assembly/MergeMessages.h"
 #include "dialogs/FindReplaceDialog.h"
-#include "platform/Numbers.h"
 #include "richedit/RichEdit98.h"
-#include "text/Evaluator.h"
 #include "text/StringManager.h"
 #include "text/TextFiles.h"
 
@@ -20,9 +20,6 @@
 namespace {
 
 constexpr char kPilcrow = '\xB6';
-constexpr std::string_view kOperatorChars = "*+-/^";
-
-void ProcessPendingMessages() { QCoreApplication::processEvents(); }
 
 TFindOptions98 SearchOptions(const Dialogs::TFindDialog& dialog) {
     TFindOptions98 options = 0;
@@ -119,12 +116,9 @@ void TMainForm::ReplaceInEditor(TRichEdit98* editor, const std::string& search, 
 void TMainForm::Mathcalculate1Click() {
     const std::string selected = RichEditEx1->SelectedText();
     if (selected.empty()) return;
-    std::string replacement = selected;
-    if (selected.find_first_of(kOperatorChars) != std::string::npos) {
-        const long double value = Evaluate(selected);
-        if (LastErrorText().empty()) replacement = Platform::FormatValue12(value);
-    }
-    RichEditEx1->SetSelectedText(replacement);
+    // The same rule as a merged value: arithmetic that evaluates becomes a 12-wide
+    // number, anything else is put back as it was.
+    RichEditEx1->SetSelectedText(MergeValue(selected));
 }
 
 void TMainForm::InsertThroughScratchFile(const std::string& text) {

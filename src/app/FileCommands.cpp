@@ -2,6 +2,7 @@
 #include "app/CommandRunner.h"
 #include "app/HtmlExport.h"
 #include "app/MainForm.h"
+#include "app/WindowHelpers.h"
 
 #include "dialogs/MessageDlg.h"
 #include "richedit/RichEdit98.h"
@@ -12,8 +13,6 @@
 #include <QFileInfo>
 
 namespace {
-
-std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 // What Save As does for an extension: found as a substring of these lists, so
 // partial extensions such as ".R" or ".HT" count, an empty one never does.
