@@ -2,6 +2,8 @@
 
 #include "rtf2html/RtfToHtml.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -66,6 +68,10 @@ TPage Convert(const std::string& rtf, const std::vector<std::string>& options) {
 
 std::string BodyOf(const std::string& rtf, const std::vector<std::string>& options) {
     return Convert(rtf, options).Body();
+}
+
+void ExpectBodies(const std::vector<TBodyCase>& cases, const std::vector<std::string>& options) {
+    for (const TBodyCase& c : cases) EXPECT_EQ(BodyOf(c.rtf, options), c.body) << c.name << ": " << c.rtf;
 }
 
 } // namespace rtf2html::test

@@ -37,6 +37,16 @@ TPage Convert(const std::string& rtf, const std::vector<std::string>& options = 
 // The body markup only.
 std::string BodyOf(const std::string& rtf, const std::vector<std::string>& options = {});
 
+// One row of a table of conversions: the page body an RTF fragment gives.
+struct TBodyCase {
+    const char* name;
+    std::string rtf;
+    std::string body;
+};
+
+// Checks every row, naming the failing ones.
+void ExpectBodies(const std::vector<TBodyCase>& cases, const std::vector<std::string>& options = {});
+
 class TRecordingSink : public TLineSink {
 public:
     void WriteLine(std::string_view line) override { Lines.emplace_back(line); }

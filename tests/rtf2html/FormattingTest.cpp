@@ -9,15 +9,6 @@
 namespace rtf2html::test {
 namespace {
 
-struct TBodyCase {
-    const char* name;
-    std::string rtf;
-    std::string body;
-};
-
-void ExpectBodies(const std::vector<TBodyCase>& cases, const std::vector<std::string>& options = {}) {
-    for (const TBodyCase& c : cases) EXPECT_EQ(BodyOf(c.rtf, options), c.body) << c.name << ": " << c.rtf;
-}
 
 TEST(Formatting, CharacterAttributes) {
     ExpectBodies({

@@ -13,15 +13,6 @@
 namespace rtf2html::test {
 namespace {
 
-struct TBodyCase {
-    const char* name;
-    std::string rtf;
-    std::string body;
-};
-
-void ExpectBodies(const std::vector<TBodyCase>& cases) {
-    for (const TBodyCase& c : cases) EXPECT_EQ(BodyOf(c.rtf), c.body) << c.name << ": " << c.rtf;
-}
 
 TEST(GroupScanner, GroupsKeepTheirFormat) {
     ExpectBodies({
