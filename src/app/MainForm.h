@@ -89,7 +89,6 @@ public:
     void ToggleInsOverwrite1Click();
     void DoIt1Click();
     void LoadMergedResult();
-    bool Merging() const { return FMerging; }
 
     // --- editing commands -----------------------------------------------------------
     void EditUndo();
