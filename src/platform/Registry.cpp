@@ -1,0 +1,260 @@
+#include "platform/Registry.h"
+
+#include "platform/Errors.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+#include <algorithm>
+#include <cstring>
+
+namespace Platform {
+namespace {
+
+// A value name or key name may hold "/" (QSettings' separator) or "\"; both are
+// escaped so that a name never splits into groups.
+QString EscapeName(const QString& name) {
+    QString out;
+    out.reserve(name.size());
+    for (QChar c : name) {
+        if (c == '%') out += "%25";
+        else if (c == '/') out += "%2F";
+        else out += c;
+    }
+    return out;
+}
+
+QString UnescapeName(const QString& name) {
+    QString out = name;
+    out.replace("%2F", "/");
+    out.replace("%25", "%");
+    return out;
+}
+
+const char* RootName(RegRoot root) {
+    switch (root) {
+    case RegRoot::ClassesRoot: return "HKEY_CLASSES_ROOT";
+    case RegRoot::CurrentUser: return "HKEY_CURRENT_USER";
+    case RegRoot::LocalMachine: return "HKEY_LOCAL_MACHINE";
+    case RegRoot::Users: return "HKEY_USERS";
+    case RegRoot::CurrentConfig: return "HKEY_CURRENT_CONFIG";
+    case RegRoot::DynData: return "HKEY_DYN_DATA";
+    }
+    return "HKEY_CURRENT_USER";
+}
+
+QString Normalise(const QString& path) {
+    QStringList parts = path.split('\\', Qt::SkipEmptyParts);
+    return parts.join('\\');
+}
+
+// Keys exist as groups; an empty key keeps a marker entry so that it exists.
+const QString KeyMarker = QStringLiteral(".key");
+
+QSettings& Store() {
+    // One settings object for the process: QSettings reads the file lazily and
+    // merges our changes into what another copy may have written since.
+    static QSettings* settings = nullptr;
+    static QString fileName;
+    const QString wanted = RegistryFileName();
+    if (!settings || fileName != wanted) {
+        delete settings;
+        QDir().mkpath(QFileInfo(wanted).absolutePath());
+        settings = new QSettings(wanted, QSettings::IniFormat);
+        fileName = wanted;
+    }
+    return *settings;
+}
+
+void Flush(QSettings& s) {
+    s.sync();
+    if (s.status() == QSettings::AccessError)
+        throw Exception("Failed to write registry file " + RegistryFileName().toStdString());
+}
+
+} // namespace
+
+QString RegistryFileName() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/Kelvora/registry.ini";
+}
+
+bool NaturalLess(const QString& a, const QString& b) {
+    qsizetype i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (a[i].isDigit() && b[j].isDigit()) {
+            qsizetype si = i, sj = j;
+            while (si < a.size() && a[si] == '0') ++si;
+            while (sj < b.size() && b[sj] == '0') ++sj;
+            qsizetype ei = si, ej = sj;
+            while (ei < a.size() && a[ei].isDigit()) ++ei;
+            while (ej < b.size() && b[ej].isDigit()) ++ej;
+            if (ei - si != ej - sj) return ei - si < ej - sj;
+            const int c = QStringView(a).mid(si, ei - si).compare(QStringView(b).mid(sj, ej - sj));
+            if (c != 0) return c < 0;
+            i = ei;
+            j = ej;
+            continue;
+        }
+        const QChar ca = a[i].toLower(), cb = b[j].toLower();
+        if (ca != cb) return ca < cb;
+        ++i;
+        ++j;
+    }
+    if ((a.size() - i) != (b.size() - j)) return (a.size() - i) < (b.size() - j);
+    return a < b;
+}
+
+Registry::Registry(RegRoot root) : FRoot(root) {}
+
+void Registry::SetRoot(RegRoot root) {
+    CloseKey();
+    FRoot = root;
+}
+
+QString Registry::ResolvePath(const QString& path) const {
+    if (path.startsWith('\\') || FCurrentPath.isEmpty()) return Normalise(path);
+    return Normalise(FCurrentPath + '\\' + path);
+}
+
+QString Registry::GroupOf(const QString& keyPath) const {
+    QString group = RootName(FRoot);
+    for (const QString& part : keyPath.split('\\', Qt::SkipEmptyParts)) group += '/' + EscapeName(part);
+    return group;
+}
+
+QString Registry::ValueKey(const QString& name) const {
+    // The default value (empty name) gets a name no real value can have.
+    return GroupOf(FCurrentPath) + '/' + (name.isEmpty() ? QStringLiteral("@") : EscapeName(name));
+}
+
+bool Registry::OpenKey(const QString& path, bool canCreate) {
+    const QString resolved = ResolvePath(path);
+    if (!KeyExists('\\' + resolved)) {
+        if (!canCreate) return false;
+        QSettings& s = Store();
+        QString partial;
+        for (const QString& part : resolved.split('\\', Qt::SkipEmptyParts)) {
+            partial = partial.isEmpty() ? part : partial + '\\' + part;
+            s.setValue(GroupOf(partial) + '/' + KeyMarker, 1);
+        }
+        Flush(s);
+    }
+    FCurrentPath = resolved;
+    FKeyOpen = true;
+    return true;
+}
+
+void Registry::CloseKey() {
+    FCurrentPath.clear();
+    FKeyOpen = false;
+}
+
+bool Registry::KeyExists(const QString& path) const {
+    const QString resolved = ResolvePath(path);
+    if (resolved.isEmpty()) return true;
+    QSettings& s = Store();
+    s.sync();
+    return s.contains(GroupOf(resolved) + '/' + KeyMarker);
+}
+
+bool Registry::DeleteKey(const QString& path) {
+    const QString resolved = ResolvePath(path);
+    if (resolved.isEmpty() || !KeyExists('\\' + resolved)) return false;
+    QSettings& s = Store();
+    s.remove(GroupOf(resolved));
+    Flush(s);
+    return true;
+}
+
+QStringList Registry::GetKeyNames() const {
+    QSettings& s = Store();
+    s.sync();
+    s.beginGroup(GroupOf(FCurrentPath));
+    QStringList names;
+    for (const QString& g : s.childGroups()) names << UnescapeName(g);
+    s.endGroup();
+    std::sort(names.begin(), names.end(), NaturalLess);
+    return names;
+}
+
+bool Registry::HasSubKeys() const { return !GetKeyNames().isEmpty(); }
+
+QStringList Registry::GetValueNames() const {
+    QSettings& s = Store();
+    s.sync();
+    s.beginGroup(GroupOf(FCurrentPath));
+    QStringList names;
+    for (const QString& k : s.childKeys()) {
+        if (k == KeyMarker) continue;
+        names << (k == "@" ? QString() : UnescapeName(k));
+    }
+    s.endGroup();
+    std::sort(names.begin(), names.end(), NaturalLess);
+    return names;
+}
+
+bool Registry::ValueExists(const QString& name) const {
+    QSettings& s = Store();
+    s.sync();
+    return s.contains(ValueKey(name));
+}
+
+RegDataType Registry::GetDataType(const QString& name) const {
+    QSettings& s = Store();
+    s.sync();
+    const QVariant v = s.value(ValueKey(name));
+    if (!v.isValid()) return RegDataType::None;
+    return v.typeId() == QMetaType::QByteArray ? RegDataType::Binary : RegDataType::String;
+}
+
+bool Registry::DeleteValue(const QString& name) {
+    if (!ValueExists(name)) return false;
+    QSettings& s = Store();
+    s.remove(ValueKey(name));
+    Flush(s);
+    return true;
+}
+
+void Registry::WriteString(const QString& name, const QString& value) {
+    if (!FKeyOpen) OpenKey(QString(), true);
+    QSettings& s = Store();
+    s.setValue(ValueKey(name), value);
+    Flush(s);
+}
+
+QString Registry::ReadString(const QString& name) const {
+    if (GetDataType(name) != RegDataType::String)
+        throw Exception("Invalid data type for '" + name.toStdString() + "'");
+    return Store().value(ValueKey(name)).toString();
+}
+
+void Registry::WriteBinaryData(const QString& name, const QByteArray& data) {
+    if (!FKeyOpen) OpenKey(QString(), true);
+    QSettings& s = Store();
+    s.setValue(ValueKey(name), data);
+    Flush(s);
+}
+
+QByteArray Registry::ReadBinaryData(const QString& name) const {
+    if (GetDataType(name) != RegDataType::Binary)
+        throw Exception("Invalid data type for '" + name.toStdString() + "'");
+    return Store().value(ValueKey(name)).toByteArray();
+}
+
+void Registry::WriteFloat(const QString& name, double value) {
+    QByteArray bytes(sizeof value, '\0');
+    std::memcpy(bytes.data(), &value, sizeof value);
+    WriteBinaryData(name, bytes);
+}
+
+double Registry::ReadFloat(const QString& name) const {
+    const QByteArray bytes = ReadBinaryData(name);
+    if (bytes.size() != sizeof(double))
+        throw Exception("Invalid data type for '" + name.toStdString() + "'");
+    double value;
+    std::memcpy(&value, bytes.constData(), sizeof value);
+    return value;
+}
+
+} // namespace Platform
