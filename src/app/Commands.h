@@ -13,3 +13,7 @@ using TInformationReader = std::function<std::vector<std::string>(const std::str
 // `kelvora merge`, its information lines read by `readInformation`.
 int RunMergeCommand(const TArgs& args, const TInformationReader& readInformation);
 int RunEvalCommand(const TArgs& args);
+
+// `kelvora check`: every problem a merge would meet. Exit 0 when clean, 4 when
+// something was found, 1 on a file error.
+int RunCheckCommand(const TArgs& args, const TInformationReader& readInformation);

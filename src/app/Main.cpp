@@ -30,6 +30,7 @@ const std::map<std::string, TCommand>& CoreCommands() {
 const std::map<std::string, TCommand>& EditorCommands() {
     static const std::map<std::string, TCommand> commands = {
         {"merge", [](const TArgs& args) { return RunMergeCommand(args, LoadInformationLines); }},
+        {"check", [](const TArgs& args) { return RunCheckCommand(args, LoadInformationLines); }},
         {"text", RunTextCommand},
         {"convert", RunConvertCommand},
     };
@@ -54,6 +55,7 @@ bool LooksLikeOption(const char* arg) { return arg[0] == '-' && arg[1] != '\0'; 
 void PrintUsage() {
     std::cerr << "usage: kelvora [FILE]\n"
                  "       kelvora merge TEMPLATE INFO [--overwrite] [-o OUT.rtf] [--html OUT.html]\n"
+                 "       kelvora check TEMPLATE INFO [--overwrite] [--json]\n"
                  "       kelvora html IN.rtf OUT.html [--option noFonts|optimize|onlyDefiniteOpt]...\n"
                  "       kelvora eval EXPRESSION\n"
                  "       kelvora text FILE\n"

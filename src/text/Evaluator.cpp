@@ -7,7 +7,8 @@
 
 namespace {
 
-std::string gLastErrorText;
+// Per thread, so that merges running side by side each see their own last error.
+thread_local std::string gLastErrorText;
 
 constexpr std::string_view kOperators = "+-*/^";
 constexpr long double kConstantValue = 1.0L; // the constants x, y and z

@@ -1,4 +1,7 @@
 // The kelvora command line, run as a user runs it.
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -174,6 +177,52 @@ TEST_F(Samples, BundledPairsMerge) {
     EXPECT_NE(r.out.find("Total due:       801.00   \\par"), std::string::npos);
     // Overwrite mode keeps every line's length, so the columns stay put.
     EXPECT_EQ(r.out.size(), ReadFile(dir + "remittance-form.tem").size());
+}
+
+using CheckCommand = MergeCommand;
+
+TEST_F(CheckCommand, ExitStatusSaysWhetherTheMergeIsClean) {
+    const std::string dir = std::string(KELVORA_SOURCE_DIR) + "/samples/";
+    CliRun r = Kelvora({"check", dir + "engagement-letter.tem", dir + "engagement-letter.inf"});
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("The merge would succeed."), std::string::npos) << r.out;
+
+    WriteFile("split.tem", "{\\rtf1 Dear @}{\\b\\insrsid7 1}{,\\par Fee @2 @7\\par}\n");
+    r = Kelvora({"check", "split.tem", "letter.inf"});
+    EXPECT_EQ(r.status, 4);
+    EXPECT_NE(r.out.find("SPLIT MARKER: you wrote @1"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("@7  at"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("line 5 \"Time\" = \"1/2 day\""), std::string::npos) << r.out; // unused
+
+    EXPECT_EQ(Kelvora({"check", "split.tem", "nowhere.inf"}).status, 1);
+    EXPECT_EQ(Kelvora({"check", "nowhere.tem", "letter.inf"}).err, "Cannot open file nowhere.tem\n");
+    EXPECT_NE(Kelvora({"check", "split.tem"}).err.find("usage:"), std::string::npos);
+}
+
+TEST_F(CheckCommand, JsonGivesTheSameFindingsForScripts) {
+    WriteFile("form.tem", "@1 @2 @3\\par\n");
+    const CliRun r = Kelvora({"check", "form.tem", "letter.inf", "--overwrite", "--json"});
+    EXPECT_EQ(r.status, 4);
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(r.out), &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << r.out;
+    const QJsonObject root = doc.object();
+    EXPECT_EQ(root["mode"].toString(), "overwrite");
+    EXPECT_FALSE(root["mergeWouldSucceed"].toBool());
+    const QJsonArray findings = root["findings"].toArray();
+    ASSERT_EQ(findings.size(), 4); // @1 and @2 would cover the next marker; @3 fits; "1/2 day" is a note
+    const QJsonObject first = findings[0].toObject();
+    EXPECT_EQ(first["kind"].toString(), "refused");
+    EXPECT_EQ(first["outcome"].toString(), "overwrite-refused");
+    EXPECT_EQ(first["position"].toInt(), 0);
+    EXPECT_EQ(first["marker"].toString(), "@1");
+    EXPECT_EQ(first["heading"].toString(), "Client");
+    EXPECT_EQ(first["value"].toString(), "Mr J. Brown");
+    EXPECT_TRUE(first["stopsMerge"].toBool());
+    EXPECT_TRUE(first["reason"].toString().contains("which will overwrite a placemaker"));
+    EXPECT_EQ(first["after"].toString(), "@1 @2 @3\\par\xC2\xB6"); // not RTF: shown as written
+    EXPECT_EQ(findings[2].toObject()["kind"].toString(), "replaced");
+    EXPECT_EQ(findings[3].toObject()["kind"].toString(), "not-evaluated");
 }
 
 } // namespace
