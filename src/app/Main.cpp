@@ -55,6 +55,8 @@ bool LooksLikeOption(const char* arg) { return arg[0] == '-' && arg[1] != '\0'; 
 void PrintUsage() {
     std::cerr << "usage: kelvora [FILE]\n"
                  "       kelvora merge TEMPLATE INFO [--overwrite] [-o OUT.rtf] [--html OUT.html]\n"
+                 "       kelvora merge TEMPLATE INFO... -d OUTDIR [--overwrite]\n"
+                 "       kelvora merge TEMPLATE --data ROWS.csv -d OUTDIR [--name-column N] [--overwrite]\n"
                  "       kelvora check TEMPLATE INFO [--overwrite] [--json]\n"
                  "       kelvora html IN.rtf OUT.html [--option noFonts|optimize|onlyDefiniteOpt]...\n"
                  "       kelvora eval EXPRESSION\n"

@@ -1,13 +1,20 @@
 #include "app/Commands.h"
+#include "app/BatchMerge.h"
 #include "app/HtmlExport.h"
 
+#include "assembly/CsvRows.h"
+#include "assembly/InformationText.h"
 #include "assembly/MergeMessages.h"
 #include "assembly/MergePipeline.h"
+#include "platform/Cp1252.h"
 #include "platform/Errors.h"
 #include "text/TextFiles.h"
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <iostream>
 #include <optional>
 #include <unistd.h>
@@ -17,19 +24,50 @@ namespace {
 struct MergeArgs {
     std::string templateFile, infoFile, outFile, htmlFile;
     bool overwrite = false;
+    // Many documents at once: information files, or a spreadsheet, into a folder.
+    std::vector<std::string> infoFiles;
+    std::string dataFile, outDir;
+    int nameColumn = 0; // 1-based; 0: name by row number
+    bool batch = false;
 };
+
+std::optional<int> ColumnNumber(const std::string& text) {
+    int n = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9' || n > 100000) return std::nullopt;
+        n = n * 10 + (c - '0');
+    }
+    return text.empty() || n == 0 ? std::nullopt : std::optional<int>(n);
+}
 
 std::optional<MergeArgs> ParseMergeArgs(const TArgs& args) {
     MergeArgs m;
     std::vector<std::string> files;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
+        const bool hasValue = i + 1 < args.size();
         if (a == "--overwrite") m.overwrite = true;
-        else if ((a == "-o" || a == "--html") && i + 1 < args.size()) (a == "-o" ? m.outFile : m.htmlFile) = args[++i];
-        else if (!a.empty() && a[0] == '-') return std::nullopt;
+        else if ((a == "-o" || a == "--html") && hasValue) (a == "-o" ? m.outFile : m.htmlFile) = args[++i];
+        else if (a == "-d" && hasValue) m.outDir = args[++i];
+        else if (a == "--data" && hasValue) m.dataFile = args[++i];
+        else if (a == "--name-column" && hasValue) {
+            const auto n = ColumnNumber(args[++i]);
+            if (!n) return std::nullopt;
+            m.nameColumn = *n;
+        } else if (!a.empty() && a[0] == '-') return std::nullopt;
         else files.push_back(a);
     }
-    if (files.size() != 2) return std::nullopt;
+    m.batch = !m.outDir.empty() || !m.dataFile.empty();
+    if (m.batch) {
+        // One folder of documents: no single output, and either files or a spreadsheet.
+        if (m.outDir.empty() || !m.outFile.empty() || !m.htmlFile.empty() || files.empty()) return std::nullopt;
+        if (m.dataFile.empty() == (files.size() == 1)) return std::nullopt;
+        if (m.nameColumn && m.dataFile.empty()) return std::nullopt;
+        m.templateFile = files[0];
+        m.infoFiles.assign(files.begin() + 1, files.end());
+        return m;
+    }
+    if (files.size() != 2 || m.nameColumn) return std::nullopt;
     m.templateFile = files[0];
     m.infoFile = files[1];
     return m;
@@ -93,14 +131,137 @@ void WriteResult(const MergeArgs& m, const std::string& merged) {
     else if (m.htmlFile.empty()) std::cout.write(merged.data(), static_cast<std::streamsize>(merged.size())).flush();
 }
 
+std::string FileName(const std::string& path) { return std::filesystem::path(path).filename().string(); }
+
+// The information file's name with its extension replaced.
+std::string DocumentName(const std::string& infoFile, const std::string& extension) {
+    return std::filesystem::path(infoFile).filename().replace_extension(extension).string();
+}
+
+// A cell's text as a file name: no folder separators or control characters, no
+// leading dots; empty when nothing usable is left. File names are UTF-8 here.
+std::string CellFileName(const std::string& cell) {
+    std::string name;
+    for (const char c : cell) {
+        const auto u = static_cast<unsigned char>(c);
+        name += u < 32 || u == 127 || std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos ? '_' : c;
+    }
+    const size_t first = name.find_first_not_of(" .");
+    name = first == std::string::npos ? std::string() : name.substr(first);
+    while (!name.empty() && (name.back() == ' ' || name.back() == '.')) name.pop_back();
+    if (name.size() > 200) name.resize(200);
+    return Platform::Cp1252ToUtf8(name);
+}
+
+std::string PaddedRow(int64_t row, int64_t lastRow) {
+    const size_t width = std::max<size_t>(4, std::to_string(lastRow).size());
+    const std::string digits = std::to_string(row);
+    return std::string(width > digits.size() ? width - digits.size() : 0, '0') + digits;
+}
+
+// Information files, read without the information editor where the editor's
+// lines can be had from the bytes, through it (on this thread) where not.
+TBatchSource InformationFiles(const std::vector<std::string>& files, const TInformationReader& readInformation,
+                              const std::string& extension) {
+    return [&files, &readInformation, extension, next = size_t(0)](TBatchItem& item) mutable {
+        if (next == files.size()) return false;
+        const std::string& file = files[next++];
+        item.label = file;
+        item.outputName = DocumentName(file, extension);
+        try {
+            std::optional<std::vector<std::string>> lines;
+            std::ifstream in(file, std::ios::binary);
+            if (in) {
+                const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+                if (!in.bad()) lines = InformationLinesFromText(bytes);
+            }
+            item.lines = lines ? std::move(*lines) : readInformation(file);
+        } catch (const std::exception& e) {
+            item.error = e.what();
+        }
+        return true;
+    };
+}
+
+// The rows of a spreadsheet after its heading row.
+class TSpreadsheetSource {
+public:
+    TSpreadsheetSource(const std::string& file, const TCsvFormat& format, int nameColumn, std::string lineBreak,
+                       std::string extension)
+        : FReader(file, format), FLastRow(format.rows), FNameColumn(nameColumn), FLineBreak(std::move(lineBreak)),
+          FExtension(std::move(extension)) {
+        FReader.Next(FHeadings);
+    }
+
+    bool operator()(TBatchItem& item) {
+        if (!FReader.Next(FCells)) return false;
+        const int64_t row = FReader.Row();
+        item.label = "row " + std::to_string(row);
+        std::string name;
+        if (FNameColumn > 0 && size_t(FNameColumn) <= FCells.size()) name = CellFileName(FCells[FNameColumn - 1]);
+        item.outputName = (name.empty() ? PaddedRow(row, FLastRow) : name) + FExtension;
+        item.lines = CsvRowLines(FHeadings, FCells, FLineBreak);
+        return true;
+    }
+
+private:
+    TCsvReader FReader;
+    int64_t FLastRow;
+    int FNameColumn;
+    std::string FLineBreak, FExtension;
+    std::vector<std::string> FHeadings, FCells;
+};
+
+bool LooksLikeRtfTemplate(const std::string& text) { return InformationLooksLikeRtf(text); }
+
+int RunBatch(const MergeArgs& m, const TInformationReader& readInformation) {
+    const std::string templateText = LoadTextFile(m.templateFile);
+    std::error_code ec;
+    std::filesystem::create_directory(m.outDir, ec);
+    if (!std::filesystem::is_directory(m.outDir)) throw Platform::EFCreateError(m.outDir);
+    TBatchOptions options;
+    options.mode = m.overwrite ? TMergeMode::Overwrite : TMergeMode::Insert;
+    options.outDir = m.outDir;
+    options.progress = isatty(STDERR_FILENO);
+    options.write = [](const std::string& fileName, const std::string& merged) { SaveTextFileSafely(fileName, merged); };
+    const std::string extension = ".rtf";
+    TBatchSummary summary;
+    if (m.dataFile.empty()) {
+        options.total = int64_t(m.infoFiles.size());
+        summary = RunBatchMerge(templateText, InformationFiles(m.infoFiles, readInformation, extension), options,
+                                std::cerr);
+    } else {
+        const TCsvFormat format = ScanCsvFile(m.dataFile);
+        options.total = std::max<int64_t>(format.rows - 1, 0);
+        options.namesUnique = m.nameColumn == 0;
+        // A line break inside a cell: RTF's own in a rich-text template.
+        TSpreadsheetSource rows(m.dataFile, format, m.nameColumn, LooksLikeRtfTemplate(templateText) ? "\\line " : "\r\n",
+                                extension);
+        summary = RunBatchMerge(templateText, std::ref(rows), options, std::cerr);
+    }
+    std::cerr << BatchSummaryLine(summary) << '\n';
+    return summary.failed > 0 ? 1 : 0;
+}
+
 } // namespace
 
 // kelvora merge TEMPLATE INFO [--overwrite] [-o OUT] [--html OUT.html]
+// kelvora merge TEMPLATE INFO1 INFO2 ... -d OUTDIR | --data ROWS.csv -d OUTDIR [--name-column N]
 int RunMergeCommand(const TArgs& args, const TInformationReader& readInformation) {
     const auto m = ParseMergeArgs(args);
     if (!m) {
-        std::cerr << "usage: kelvora merge TEMPLATE INFO [--overwrite] [-o OUT.rtf] [--html OUT.html]\n";
+        std::cerr << "usage: kelvora merge TEMPLATE INFO [--overwrite] [-o OUT.rtf] [--html OUT.html]\n"
+                     "       kelvora merge TEMPLATE INFO... -d OUTDIR [--overwrite]\n"
+                     "       kelvora merge TEMPLATE --data ROWS.csv -d OUTDIR [--name-column N] [--overwrite]\n";
         return 1;
+    }
+    if (m->batch) {
+        try {
+            return RunBatch(*m, readInformation);
+        } catch (const std::exception& e) {
+            std::cerr << e.what() << '\n';
+            return 1;
+        }
     }
     try {
         const TVectorLines lines(readInformation(m->infoFile));

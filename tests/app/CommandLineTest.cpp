@@ -225,4 +225,94 @@ TEST_F(CheckCommand, JsonGivesTheSameFindingsForScripts) {
     EXPECT_EQ(findings[3].toObject()["kind"].toString(), "not-evaluated");
 }
 
+using BatchMerge = MergeCommand;
+
+TEST_F(BatchMerge, EachInformationFileGivesWhatASingleMergeGives) {
+    WriteFile("brown.inf", "Client\nMr J. Brown\nFee\n150*2\nTime\n1/2 day\n");
+    WriteFile("green.INF", "Client\r\nMrs Green\r\nFee\r\n75\r\nTime\r\n1 day\r\n");
+    WriteFile("short.inf", "Client\nNobody\n");
+    WriteFile("rich.inf", "{\\rtf1\\ansi Client\\par Mr {\\b J.} Brown\\par Fee\\par 5\\par Time\\par now\\par}");
+    const CliRun r = Kelvora({"merge", "letter.tem", "brown.inf", "short.inf", "green.INF", "rich.inf", "nowhere.inf",
+                              "-d", "out"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("short.inf: Your TEMPLATE file contains a value that is not in the INFORMATION file the "
+                         "value is @2 Please use"),
+              std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("nowhere.inf: Cannot open file nowhere.inf\n"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("3 merged, 2 failed\n"), std::string::npos) << r.err;
+    for (const char* name : {"brown", "green", "rich"}) {
+        const std::string info = std::string(name) + (std::string(name) == "green" ? ".INF" : ".inf");
+        const CliRun single = Kelvora({"merge", "letter.tem", info});
+        ASSERT_EQ(single.status, 0) << name;
+        EXPECT_EQ(ReadFile(std::string("out/") + name + ".rtf"), single.out) << name;
+    }
+    EXPECT_FALSE(Exists("out/short.rtf"));
+}
+
+TEST_F(BatchMerge, SpreadsheetRowsGiveWhatSingleMergesGive) {
+    WriteFile("clients.csv",
+              "Client,Fee,Time\r\n"
+              "\"Brown, J.\",150*2,1/2 day\r\n"
+              "\"Say \"\"Hi\"\"\",75,\"two\r\nlines\"\r\n"
+              "write to a@b,1,x\r\n"
+              "Green,,\r\n");
+    const CliRun r = Kelvora({"merge", "letter.tem", "--data", "clients.csv", "-d", "out"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("row 4: Your TEMPLATE file contains a value that is not in the INFORMATION file the value "
+                         "is @b"),
+              std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("3 merged, 1 failed\n"), std::string::npos) << r.err;
+    EXPECT_FALSE(Exists("out/0004.rtf"));
+    // Each row is the information file a person would write for it.
+    const std::pair<const char*, const char*> rows[] = {
+        {"0002", "Client\nBrown, J.\nFee\n150*2\nTime\n1/2 day\n"},
+        {"0003", "Client\nSay \"Hi\"\nFee\n75\nTime\ntwo\\line lines\n"},
+        {"0005", "Client\nGreen\nFee\n\nTime\n\n"},
+    };
+    for (const auto& [row, info] : rows) {
+        WriteFile("row.inf", info);
+        const CliRun single = Kelvora({"merge", "letter.tem", "row.inf"});
+        ASSERT_EQ(single.status, 0) << row;
+        EXPECT_EQ(ReadFile(std::string("out/") + row + ".rtf"), single.out) << row;
+    }
+}
+
+TEST_F(BatchMerge, NamesFromAColumnAndEncodings) {
+    // The same clients in UTF-8 and in Windows-1252, tab-separated, named by column 1.
+    WriteFile("utf8.tsv", "Client\tFee\tTime\nM\xC3\xBCller/G\xC3\xB6rg\t5\tnow\n\t6\tlater\nBrown\t7\tsoon\nBrown\t8\tnever\n");
+    WriteFile("cp1252.tsv", "Client\tFee\tTime\nM\xFCller/G\xF6rg\t5\tnow\n\t6\tlater\n");
+    CliRun r = Kelvora({"merge", "letter.tem", "--data", "utf8.tsv", "-d", "a", "--name-column", "1"});
+    EXPECT_EQ(r.status, 1) << r.err; // the second Brown would overwrite the first
+    EXPECT_NE(r.err.find("row 5: another document of this batch is already named Brown.rtf"), std::string::npos)
+        << r.err;
+    EXPECT_NE(ReadFile("a/Brown.rtf").find("Fee: 7\\par"), std::string::npos);
+    const std::string muller = ReadFile("a/M\xC3\xBCller_G\xC3\xB6rg.rtf");
+    EXPECT_NE(muller.find("Dear M\xFCller/G\xF6rg,"), std::string::npos) << muller; // the merge's own bytes
+    EXPECT_TRUE(Exists("a/0003.rtf")); // an empty name falls back to the row number
+
+    r = Kelvora({"merge", "letter.tem", "--data", "cp1252.tsv", "-d", "b", "--name-column", "1"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "2 merged, 0 failed\n");
+    EXPECT_EQ(ReadFile("b/M\xC3\xBCller_G\xC3\xB6rg.rtf"), muller);
+    EXPECT_EQ(ReadFile("b/0003.rtf"), ReadFile("a/0003.rtf"));
+}
+
+TEST_F(BatchMerge, UsageAndFolderErrors) {
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"merge", "letter.tem", "-d", "out"},                                   // nothing to merge
+             {"merge", "letter.tem", "letter.inf", "--data", "x.csv", "-d", "out"},  // both kinds
+             {"merge", "letter.tem", "--data", "x.csv"},                             // no folder
+             {"merge", "letter.tem", "letter.inf", "-d", "out", "-o", "x.rtf"},
+             {"merge", "letter.tem", "--data", "x.csv", "-d", "out", "--name-column", "0"},
+             {"merge", "letter.tem", "letter.inf", "--name-column", "1"}}) {
+        const CliRun r = Kelvora(args);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find("usage:"), std::string::npos) << args[2];
+    }
+    WriteFile("file", "");
+    EXPECT_EQ(Kelvora({"merge", "letter.tem", "letter.inf", "-d", "file"}).err, "Cannot create file file\n");
+    EXPECT_EQ(Kelvora({"merge", "letter.tem", "--data", "none.csv", "-d", "out"}).err, "Cannot open file none.csv\n");
+}
+
 } // namespace

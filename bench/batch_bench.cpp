@@ -1,0 +1,81 @@
+// Many documents at once: 10,000 spreadsheet rows merged into the sample letter
+// and written safely, one file each, on every core. Reports documents per second
+// and how much the peak memory grew (it must not grow with the row count).
+#include "app/BatchMerge.h"
+#include "assembly/CsvRows.h"
+#include "text/TextFiles.h"
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/resource.h>
+
+namespace {
+
+std::string SampleLetter() { return LoadTextFile(std::string(KELVORA_SOURCE_DIR) + "/samples/engagement-letter.tem"); }
+
+long PeakKb() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// Writes a spreadsheet of `rows` clients like the sample letter's information file.
+std::string MakeSpreadsheet(const std::filesystem::path& dir, int64_t rows) {
+    const std::string file = (dir / "clients.csv").string();
+    std::ofstream out(file, std::ios::binary);
+    out << "Client name,Client address,Date of letter,Matter,Hourly rate (GBP),Estimated hours,"
+           "Estimated fee,Payment on account,Partner\r\n";
+    for (int64_t i = 1; i <= rows; ++i)
+        out << "Client " << i << ",\"" << i << " Orchard Lane, Topsham\",10 December 2026,the purchase of " << i
+            << " Quay Cottages," << 200 + i % 50 << "," << 1 + i % 12 << "," << 200 + i % 50 << "*" << 1 + i % 12
+            << "," << 200 + i % 50 << "*" << 1 + i % 12 << "/2,Thomas Harrow\r\n";
+    return file;
+}
+
+void BM_BatchMerge(benchmark::State& state, bool write) {
+    const int64_t rows = state.range(0);
+    const auto dir = std::filesystem::temp_directory_path() / ("kelvora-batch-bench-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir / "out");
+    const std::string csv = MakeSpreadsheet(dir, rows);
+    const std::string letter = SampleLetter();
+    TBatchOptions options;
+    options.outDir = (dir / "out").string();
+    options.namesUnique = true;
+    options.write = write ? TBatchWriter([](const std::string& name, const std::string& merged) {
+        SaveTextFileSafely(name, merged);
+    })
+                          : TBatchWriter([](const std::string&, const std::string& merged) {
+                                benchmark::DoNotOptimize(merged.data());
+                            });
+    const long peakBefore = PeakKb();
+    int64_t documents = 0;
+    for (auto _ : state) {
+        const TCsvFormat format = ScanCsvFile(csv);
+        TCsvReader reader(csv, format);
+        std::vector<std::string> headings, cells;
+        reader.Next(headings);
+        TBatchSource source = [&](TBatchItem& item) {
+            if (!reader.Next(cells)) return false;
+            item.label = "row " + std::to_string(reader.Row());
+            item.outputName = std::to_string(reader.Row()) + ".rtf";
+            item.lines = CsvRowLines(headings, cells, "\\line ");
+            return true;
+        };
+        std::ostringstream report;
+        const TBatchSummary summary = RunBatchMerge(letter, source, options, report);
+        if (summary.failed != 0) state.SkipWithError(report.str().c_str());
+        documents += summary.merged;
+    }
+    state.counters["documents_per_s"] = benchmark::Counter(double(documents), benchmark::Counter::kIsRate);
+    state.counters["peak_growth_kb"] = double(PeakKb() - peakBefore);
+    std::filesystem::remove_all(dir);
+}
+BENCHMARK_CAPTURE(BM_BatchMerge, merge_and_write, true)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK_CAPTURE(BM_BatchMerge, merge_only, false)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,159 @@
+#include "assembly/CsvRows.h"
+
+#include "assembly/InformationText.h"
+#include "platform/Cp1252.h"
+#include "platform/Errors.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+
+// Checks UTF-8 block by block; a sequence may cross a block's end.
+class TUtf8Check {
+public:
+    void Feed(std::string_view bytes) {
+        for (const unsigned char c : bytes) {
+            if (FPending > 0) {
+                if ((c & 0xC0) != 0x80) FValid = false;
+                else if (--FPending == 0) FMultiByte = true;
+                continue;
+            }
+            if (c < 0x80) continue;
+            if (c >= 0xC2 && c <= 0xDF) FPending = 1;
+            else if (c >= 0xE0 && c <= 0xEF) FPending = 2;
+            else if (c >= 0xF0 && c <= 0xF4) FPending = 3;
+            else FValid = false;
+        }
+    }
+    bool IsUtf8() const { return FValid && FPending == 0 && FMultiByte; }
+
+private:
+    int FPending = 0;
+    bool FValid = true, FMultiByte = false;
+};
+
+} // namespace
+
+TCsvFormat ScanCsvFile(const std::string& fileName) {
+    std::ifstream in(fileName, std::ios::binary);
+    if (!in) throw Platform::EFOpenError(fileName);
+    TCsvFormat format;
+    TUtf8Check utf8;
+    bool quoted = false, recordHasText = false, firstRecord = true, bom = false, first = true;
+    char previous = 0;
+    int64_t commas = 0, tabs = 0;
+    std::string block(1 << 16, '\0');
+    while (in.read(block.data(), std::streamsize(block.size())) || in.gcount() > 0) {
+        std::string_view bytes(block.data(), size_t(in.gcount()));
+        if (first && bytes.substr(0, 3) == kBom) {
+            bom = true;
+            bytes.remove_prefix(3);
+        }
+        first = false;
+        utf8.Feed(bytes);
+        for (const char c : bytes) {
+            if (c == '"') quoted = !quoted;
+            if (!quoted && (c == '\r' || c == '\n')) {
+                if (!(c == '\n' && previous == '\r')) {
+                    ++format.rows; // an empty line is a row of the spreadsheet too
+                    firstRecord = false;
+                }
+                recordHasText = false;
+            } else {
+                recordHasText = true;
+                if (firstRecord && !quoted) {
+                    if (c == ',') ++commas;
+                    else if (c == '\t') ++tabs;
+                }
+            }
+            previous = c;
+        }
+    }
+    if (in.bad()) throw Platform::EFOpenError(fileName);
+    if (recordHasText) ++format.rows;
+    format.delimiter = tabs > commas ? '\t' : ',';
+    format.utf8 = bom || utf8.IsUtf8();
+    return format;
+}
+
+TCsvReader::TCsvReader(const std::string& fileName, const TCsvFormat& format)
+    : FIn(fileName, std::ios::binary), FFormat(format) {
+    if (!FIn) throw Platform::EFOpenError(fileName);
+    char bom[3];
+    if (!(FIn.read(bom, 3) && std::string_view(bom, 3) == kBom)) {
+        FIn.clear();
+        FIn.seekg(0);
+    }
+}
+
+bool TCsvReader::ReadRecord(std::vector<std::string>& cells) {
+    cells.clear();
+    std::streambuf& in = *FIn.rdbuf();
+    using Traits = std::streambuf::traits_type;
+    if (Traits::eq_int_type(in.sgetc(), Traits::eof())) return false;
+    ++FRow;
+    std::string cell;
+    bool quoted = false, wasQuoted = false;
+    for (;;) {
+        const auto ic = in.sbumpc();
+        if (Traits::eq_int_type(ic, Traits::eof())) break;
+        const char c = Traits::to_char_type(ic);
+        if (quoted) {
+            if (c != '"') cell += c;
+            else if (Traits::eq_int_type(in.sgetc(), Traits::to_int_type('"'))) cell += char(in.sbumpc());
+            else quoted = false;
+        } else if (c == '"' && cell.empty() && !wasQuoted) {
+            quoted = wasQuoted = true;
+        } else if (c == FFormat.delimiter) {
+            cells.push_back(CsvCellText(cell, FFormat.utf8));
+            cell.clear();
+            wasQuoted = false;
+        } else if (c == '\r' || c == '\n') {
+            if (c == '\r' && Traits::eq_int_type(in.sgetc(), Traits::to_int_type('\n'))) in.sbumpc();
+            break;
+        } else {
+            cell += c; // text after a closing quote is kept, as spreadsheets do
+        }
+    }
+    if (!cells.empty() || !cell.empty() || wasQuoted) cells.push_back(CsvCellText(cell, FFormat.utf8));
+    return true;
+}
+
+bool TCsvReader::Next(std::vector<std::string>& cells) {
+    while (ReadRecord(cells))
+        if (!cells.empty()) return true;
+    return false;
+}
+
+std::string CsvCellText(std::string_view raw, bool utf8) {
+    return utf8 ? Platform::Utf8ToCp1252(raw) : std::string(raw);
+}
+
+std::vector<std::string> CsvRowLines(const std::vector<std::string>& headings, const std::vector<std::string>& cells,
+                                     std::string_view lineBreak) {
+    const size_t columns = std::max(headings.size(), cells.size());
+    std::vector<std::string> lines;
+    lines.reserve(2 * columns);
+    auto line = [&](const std::vector<std::string>& row, size_t i) {
+        if (i >= row.size()) return std::string();
+        const std::string& text = row[i];
+        if (text.find_first_of("\r\n") == std::string::npos) return InformationLine(text);
+        std::string joined;
+        for (size_t k = 0; k < text.size(); ++k) {
+            if (text[k] != '\r' && text[k] != '\n') {
+                joined += text[k];
+                continue;
+            }
+            if (text[k] == '\r' && k + 1 < text.size() && text[k + 1] == '\n') ++k;
+            joined += lineBreak;
+        }
+        return InformationLine(joined);
+    };
+    for (size_t i = 0; i < columns; ++i) {
+        lines.push_back(line(headings, i));
+        lines.push_back(line(cells, i));
+    }
+    return lines;
+}

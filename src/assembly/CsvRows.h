@@ -1,0 +1,44 @@
+// Rows of a spreadsheet (comma- or tab-separated, RFC 4180 quoting, UTF-8 or
+// Windows-1252) as information lines: row 1 holds the headings, column N of a
+// later row is marker N's value. Read as a stream, so memory does not grow with
+// the number of rows.
+#pragma once
+#include <cstdint>
+#include <fstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct TCsvFormat {
+    char delimiter = ',';
+    bool utf8 = false;  // a byte-order mark, or valid UTF-8 with multi-byte characters
+    int64_t rows = 0;   // records, the heading row included
+};
+
+// One pass over the file that finds its delimiter (tab when the first row holds
+// more tabs than commas), its encoding and its row count. Raises EFOpenError.
+TCsvFormat ScanCsvFile(const std::string& fileName);
+
+class TCsvReader {
+public:
+    TCsvReader(const std::string& fileName, const TCsvFormat& format); // raises EFOpenError
+    // The next row's cells as 8-bit text; false at the end. Empty rows are skipped.
+    bool Next(std::vector<std::string>& cells);
+    // The spreadsheet row number of the row Next gave last (the headings are row 1).
+    int64_t Row() const { return FRow; }
+
+private:
+    bool ReadRecord(std::vector<std::string>& cells);
+    std::ifstream FIn;
+    TCsvFormat FFormat;
+    int64_t FRow = 0;
+};
+
+// A row's information lines: heading and value for each column, as the
+// information editor would hold them. A line break inside a cell becomes
+// `lineBreak` (no information line can hold one). A short row has empty values.
+std::vector<std::string> CsvRowLines(const std::vector<std::string>& headings, const std::vector<std::string>& cells,
+                                     std::string_view lineBreak);
+
+// The 8-bit text of a cell read from a file in the given encoding.
+std::string CsvCellText(std::string_view raw, bool utf8);

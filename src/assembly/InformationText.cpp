@@ -1,0 +1,47 @@
+#include "assembly/InformationText.h"
+
+#include "text/TextFiles.h"
+
+namespace {
+
+// The longest text the editor gives back for one line.
+constexpr size_t kMaxLineLength = 4096;
+
+bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+} // namespace
+
+bool InformationLooksLikeRtf(std::string_view bytes) {
+    size_t i = 0;
+    while (i < bytes.size() && (bytes[i] == ' ' || bytes[i] == '\t' || bytes[i] == '\r' || bytes[i] == '\n' ||
+                                bytes[i] == '\f'))
+        ++i;
+    if (bytes.substr(i, 5) != "{\\rtf") return false;
+    return i + 5 >= bytes.size() || !IsLetter(bytes[i + 5]);
+}
+
+std::string InformationLine(std::string_view text) {
+    std::string line;
+    line.reserve(std::min(text.size(), kMaxLineLength));
+    for (const char c : text) {
+        if (c == '\0') continue;
+        if (line.size() == kMaxLineLength) break;
+        line += c;
+    }
+    if (!line.empty() && line.back() == '\v') line.pop_back();
+    return line;
+}
+
+std::optional<std::vector<std::string>> InformationLinesFromText(std::string_view bytes) {
+    if (InformationLooksLikeRtf(bytes)) return std::nullopt;
+    std::string text;
+    if (bytes.find('\0') != std::string_view::npos) { // the editor drops them before it splits the lines
+        text.reserve(bytes.size());
+        for (const char c : bytes)
+            if (c != '\0') text += c;
+        bytes = text;
+    }
+    std::vector<std::string> lines;
+    ForEachLine(bytes, [&](std::string_view line) { lines.push_back(InformationLine(line)); });
+    return lines;
+}
