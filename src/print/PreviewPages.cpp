@@ -1,0 +1,138 @@
+#include "print/PreviewPages.h"
+
+#include "platform/Numbers.h"
+#include "platform/Registry.h"
+#include "print/Compress.h"
+
+#include <QFile>
+
+// The resolution Qt takes a picture's units to be in; played on a device of another
+// resolution, a picture is scaled by the ratio. Exported by QtGui, not declared in
+// its public headers.
+Q_GUI_EXPORT int qt_defaultDpiX();
+Q_GUI_EXPORT int qt_defaultDpiY();
+
+namespace Print {
+
+QString PreviewFileName(int index) { return QStringLiteral("PreviewMetafile") + QString::number(index); }
+
+QString CompressedFileName(int index) { return PreviewFileName(index) + QStringLiteral(".CPR"); }
+
+TPageMetafile::TPageMetafile(int widthPx, int heightPx, int dpiX, int dpiY)
+    : FWidth(widthPx), FHeight(heightPx), FDpiX(dpiX), FDpiY(dpiY)
+{
+}
+
+int TPageMetafile::metric(PaintDeviceMetric m) const
+{
+    switch (m) {
+    case PdmWidth: return FWidth;
+    case PdmHeight: return FHeight;
+    case PdmWidthMM: return qRound(FWidth * 25.4 / FDpiX);
+    case PdmHeightMM: return qRound(FHeight * 25.4 / FDpiY);
+    case PdmDpiX:
+    case PdmPhysicalDpiX: return FDpiX;
+    case PdmDpiY:
+    case PdmPhysicalDpiY: return FDpiY;
+    default: return QPicture::metric(m);
+    }
+}
+
+TPreviewPage StartPreviewPage(int widthPx, int heightPx, int dpiX, int dpiY, const QFont& font)
+{
+    TPreviewPage page;
+    page.Metafile = std::make_unique<TPageMetafile>(widthPx, heightPx, dpiX, dpiY);
+    page.Surface = std::make_unique<QPainter>(page.Metafile.get());
+    page.Surface->setFont(QFont(font, page.Metafile.get()));
+    page.Surface->setRenderHint(QPainter::Antialiasing);
+    return page;
+}
+
+void PlayPage(QPainter& painter, const QPicture& page)
+{
+    painter.save();
+    const QPaintDevice* device = painter.device();
+    painter.scale(double(qt_defaultDpiX()) / device->logicalDpiX(), double(qt_defaultDpiY()) / device->logicalDpiY());
+    painter.drawPicture(0, 0, page);
+    painter.restore();
+}
+
+bool SavePageFile(QPicture& page, int index, bool compress)
+{
+    const QString name = PreviewFileName(index);
+    {
+        // Creating the file first tells whether the page can be kept at all.
+        QFile probe(name);
+        if (!probe.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+    }
+    if (!page.save(name)) return false;
+    if (compress) {
+        try {
+            TCompress::CompressFile(name, CompressedFileName(index));
+        } catch (...) {
+            QFile::remove(name);
+            throw;
+        }
+        QFile::remove(name);
+    }
+    return true;
+}
+
+bool PageFileExists(int index, bool compress)
+{
+    return QFile::exists(compress ? CompressedFileName(index) : PreviewFileName(index));
+}
+
+bool LoadPageFile(QPicture& page, int index, bool compress)
+{
+    if (!PageFileExists(index, compress)) return false;
+    const QString name = PreviewFileName(index);
+    if (!compress) return page.load(name);
+    struct RemoveAfterUse {
+        QString name;
+        ~RemoveAfterUse() { QFile::remove(name); }
+    } inflated{name};
+    TCompress::DecompressFile(CompressedFileName(index), name);
+    return page.load(name);
+}
+
+void DeletePageFiles()
+{
+    for (int index = 0; index <= 10000; ++index) {
+        const bool plain = QFile::remove(PreviewFileName(index));
+        const bool packed = QFile::remove(CompressedFileName(index));
+        if (!plain && !packed) break;
+    }
+}
+
+void DeleteUncompressedPageFiles()
+{
+    for (int index = 0; index <= 10000 && QFile::remove(PreviewFileName(index)); ++index) {
+    }
+}
+
+namespace {
+const QString CompressKey = QStringLiteral("\\RichPrint.Settings\\Compress");
+const QString CompressValue = QStringLiteral("CompressPreview");
+} // namespace
+
+void StoreCompressSetting(bool compress)
+{
+    Platform::Registry registry;
+    registry.OpenKey(CompressKey, true);
+    registry.WriteString(CompressValue, compress ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+bool ReadCompressSetting()
+{
+    Platform::Registry registry;
+    if (!registry.OpenKey(CompressKey, false)) return true;
+    int value = 1;
+    if (registry.GetDataType(CompressValue) == Platform::RegDataType::String) {
+        const auto number = Platform::StrToInt32(registry.ReadString(CompressValue).toStdString());
+        if (number) value = *number;
+    }
+    return value != 0;
+}
+
+} // namespace Print
