@@ -1,6 +1,7 @@
 #include "richedit/RtfDocumentBuilder.h"
 
 #include "richedit/RtfEngine.h"
+#include "richedit/RtfKeptObject.h"
 #include "richedit/RtfReader.h"
 
 #include <QTextCursor>
@@ -9,6 +10,7 @@
 #include <QTextTable>
 #include <QUrl>
 
+#include <algorithm>
 #include <map>
 
 namespace RtfEngine {
@@ -68,7 +70,14 @@ private:
     void InsertRuns(const std::vector<RtfRun>& runs)
     {
         for (const RtfRun& run : runs) {
-            if (run.image.isNull()) {
+            if (run.format.objectType() == kKeptObjectType) {
+                if (FPlain)
+                    continue;
+                if (!FKeptRegistered)
+                    RegisterKeptObjects(FCursor.document());
+                FKeptRegistered = true;
+                FCursor.insertText(run.text, run.format);
+            } else if (run.image.isNull()) {
                 FCursor.insertText(run.text, FPlain ? QTextCharFormat() : run.format);
             } else if (!FPlain) {
                 QTextImageFormat image = run.format.toImageFormat();
@@ -88,34 +97,124 @@ private:
         }
     }
 
+    // A cell of the table grid: the grid columns [from, to) of a row.
+    struct Span {
+        int from = 0, to = 0;
+        const RtfTableCell* cell = nullptr;
+        int rowSpan = 1;
+        Span* owner = nullptr; // merged into the cell above
+    };
+
     void InsertTable(const RtfTable& table)
     {
         if (FPlain) {
             InsertTableAsText(table);
             return;
         }
-        std::size_t columns = 0;
-        for (const RtfTableRow& row : table.rows)
-            columns = std::max(columns, row.cells.size());
-        if (columns == 0)
+        // The grid's columns lie between every cell boundary of every row, so rows with
+        // unequal cells keep their cells where the document puts them.
+        std::vector<int> bounds;
+        for (const RtfTableRow& row : table.rows) {
+            bounds.push_back(row.leftTwips);
+            for (const RtfTableCell& cell : row.cells)
+                bounds.push_back(cell.rightTwips);
+        }
+        std::sort(bounds.begin(), bounds.end());
+        bounds.erase(std::unique(bounds.begin(), bounds.end()), bounds.end());
+        const int columns = int(bounds.size()) - 1;
+        if (columns <= 0 || table.rows.empty())
             return;
-        QTextTableFormat format;
-        format.setCellPadding(2);
-        format.setBorder(1);
-        format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
-        format.setColumnWidthConstraints(ColumnWidths(table.rows.front(), columns));
-        if (table.rows.front().leftTwips > 0)
-            format.setLeftMargin(table.rows.front().leftTwips / kTwipsPerUnit);
-        QTextTable* qtable = FCursor.insertTable(int(table.rows.size()), int(columns), format);
+        const auto column = [&bounds](int x) {
+            return int(std::lower_bound(bounds.begin(), bounds.end(), x) - bounds.begin());
+        };
+        std::vector<std::vector<Span>> rows(table.rows.size());
         for (std::size_t r = 0; r < table.rows.size(); ++r) {
-            const RtfTableRow& row = table.rows[r];
-            for (std::size_t c = 0; c < row.cells.size(); ++c) {
-                FCursor = qtable->cellAt(int(r), int(c)).firstCursorPosition();
+            int left = table.rows[r].leftTwips;
+            for (const RtfTableCell& cell : table.rows[r].cells) {
+                if (cell.horizontalMerge == 2 && !rows[r].empty())
+                    rows[r].back().to = column(cell.rightTwips);
+                else if (column(cell.rightTwips) > column(left))
+                    rows[r].push_back({column(left), column(cell.rightTwips), &cell});
+                left = std::max(left, cell.rightTwips);
+            }
+            if (r == 0)
+                continue;
+            for (Span& span : rows[r]) {
+                if (span.cell->verticalMerge != 2)
+                    continue;
+                for (Span& above : rows[r - 1]) {
+                    if (above.from != span.from)
+                        continue;
+                    Span* owner = above.owner ? above.owner : &above;
+                    ++owner->rowSpan;
+                    span.owner = owner;
+                    span.from = owner->from;
+                    span.to = owner->to;
+                    break;
+                }
+            }
+        }
+
+        const RtfTableRow& first = table.rows.front();
+        QTextTableFormat format;
+        format.setBorder(0);
+        format.setBorderCollapse(true);
+        format.setCellSpacing(0);
+        format.setCellPadding(0);
+        QList<QTextLength> widths;
+        for (int c = 0; c < columns; ++c)
+            widths.append(QTextLength(QTextLength::FixedLength, (bounds[std::size_t(c) + 1] - bounds[std::size_t(c)]) / kTwipsPerUnit));
+        format.setColumnWidthConstraints(widths);
+        if (first.align == 2) format.setAlignment(Qt::AlignHCenter);
+        else if (first.align == 1) format.setAlignment(Qt::AlignRight);
+        else if (bounds.front() > 0) format.setLeftMargin(bounds.front() / kTwipsPerUnit);
+        format.setProperty(kTableLeftProperty, bounds.front());
+        QVariantList rowWords;
+        for (const RtfTableRow& row : table.rows)
+            rowWords.append(row.words);
+        format.setProperty(kTableRowsProperty, rowWords);
+        QTextTable* qtable = FCursor.insertTable(int(table.rows.size()), columns, format);
+
+        std::vector<std::vector<bool>> used(table.rows.size(), std::vector<bool>(std::size_t(columns), false));
+        for (std::size_t r = 0; r < rows.size(); ++r) {
+            for (const Span& span : rows[r]) {
+                for (int c = span.from; c < span.to; ++c)
+                    used[r][std::size_t(c)] = true;
+                if (span.owner)
+                    continue;
+                if (span.rowSpan > 1 || span.to - span.from > 1)
+                    qtable->mergeCells(int(r), span.from, span.rowSpan, span.to - span.from);
+            }
+        }
+        for (std::size_t r = 0; r < rows.size(); ++r) {
+            for (int c = 0; c < columns; ++c) {
+                if (used[r][std::size_t(c)])
+                    continue;
+                QTextTableCell cell = qtable->cellAt(int(r), c);
+                if (cell.row() != int(r) || cell.column() != c)
+                    continue;
+                QTextTableCellFormat absent = cell.format().toTableCellFormat();
+                absent.setProperty(kCellAbsentProperty, true);
+                cell.setFormat(absent);
+            }
+        }
+        for (std::size_t r = 0; r < rows.size(); ++r) {
+            const int gap = table.rows[r].gapTwips >= 0 ? table.rows[r].gapTwips : 108;
+            for (const Span& span : rows[r]) {
+                if (span.owner)
+                    continue;
+                QTextTableCell qcell = qtable->cellAt(int(r), span.from);
+                qcell.setFormat(CellFormat(qcell.format().toTableCellFormat(), *span.cell, gap));
+                FCursor = qcell.firstCursorPosition();
                 FNeedBreak = false;
-                for (const RtfParagraph& paragraph : row.cells[c].paragraphs) {
-                    RtfParagraph inCell = paragraph;
-                    inCell.ended = true;
-                    InsertParagraph(inCell);
+                for (const RtfCellItem& item : span.cell->items) {
+                    if (item.table) {
+                        InsertTable(*item.table);
+                    } else {
+                        RtfParagraph inCell = item.paragraph;
+                        inCell.ended = true;
+                        InsertParagraph(inCell);
+                    }
                 }
             }
         }
@@ -124,19 +223,34 @@ private:
         FNeedBreak = false;
     }
 
-    static QList<QTextLength> ColumnWidths(const RtfTableRow& row, std::size_t columns)
+    static QTextTableCellFormat CellFormat(QTextTableCellFormat f, const RtfTableCell& cell, int gapTwips)
     {
-        QList<QTextLength> widths;
-        int left = row.leftTwips;
-        for (std::size_t c = 0; c < columns; ++c) {
-            if (c < row.cellRightTwips.size() && row.cellRightTwips[c] > left) {
-                widths.append(QTextLength(QTextLength::FixedLength, (row.cellRightTwips[c] - left) / kTwipsPerUnit));
-                left = row.cellRightTwips[c];
-            } else {
-                widths.append(QTextLength(QTextLength::VariableLength, 0));
-            }
-        }
-        return widths;
+        const RtfBorder& top = cell.borders[0];
+        const RtfBorder& left = cell.borders[1];
+        const RtfBorder& bottom = cell.borders[2];
+        const RtfBorder& right = cell.borders[3];
+        const auto brush = [](const RtfBorder& b) { return QBrush(b.colour.isValid() ? b.colour : QColor(Qt::black)); };
+        f.setTopBorder(top.widthTwips / kTwipsPerUnit);
+        f.setTopBorderStyle(top.widthTwips ? top.style : QTextFrameFormat::BorderStyle_None);
+        f.setTopBorderBrush(brush(top));
+        f.setLeftBorder(left.widthTwips / kTwipsPerUnit);
+        f.setLeftBorderStyle(left.widthTwips ? left.style : QTextFrameFormat::BorderStyle_None);
+        f.setLeftBorderBrush(brush(left));
+        f.setBottomBorder(bottom.widthTwips / kTwipsPerUnit);
+        f.setBottomBorderStyle(bottom.widthTwips ? bottom.style : QTextFrameFormat::BorderStyle_None);
+        f.setBottomBorderBrush(brush(bottom));
+        f.setRightBorder(right.widthTwips / kTwipsPerUnit);
+        f.setRightBorderStyle(right.widthTwips ? right.style : QTextFrameFormat::BorderStyle_None);
+        f.setRightBorderBrush(brush(right));
+        if (cell.shading.isValid())
+            f.setBackground(cell.shading);
+        if (cell.verticalAlign == 1) f.setVerticalAlignment(QTextCharFormat::AlignMiddle);
+        else if (cell.verticalAlign == 2) f.setVerticalAlignment(QTextCharFormat::AlignBottom);
+        f.setLeftPadding(gapTwips / kTwipsPerUnit);
+        f.setRightPadding(gapTwips / kTwipsPerUnit);
+        if (!cell.words.isEmpty())
+            f.setProperty(kCellKeptProperty, cell.words);
+        return f;
     }
 
     void InsertTableAsText(const RtfTable& table)
@@ -147,15 +261,26 @@ private:
             for (std::size_t c = 0; c < row.cells.size(); ++c) {
                 if (c > 0)
                     FCursor.insertText("\t", QTextCharFormat());
-                bool first = true;
-                for (const RtfParagraph& paragraph : row.cells[c].paragraphs) {
-                    if (!first)
-                        FCursor.insertText(" ", QTextCharFormat());
-                    first = false;
-                    InsertRuns(paragraph.runs);
-                }
+                InsertCellAsText(row.cells[c]);
             }
             FNeedBreak = true;
+        }
+    }
+
+    void InsertCellAsText(const RtfTableCell& cell)
+    {
+        bool first = true;
+        for (const RtfCellItem& item : cell.items) {
+            if (!first)
+                FCursor.insertText(" ", QTextCharFormat());
+            first = false;
+            if (!item.table) {
+                InsertRuns(item.paragraph.runs);
+                continue;
+            }
+            for (const RtfTableRow& row : item.table->rows)
+                for (const RtfTableCell& inner : row.cells)
+                    InsertCellAsText(inner);
         }
     }
 
@@ -165,6 +290,7 @@ private:
     QTextBlockFormat FTargetFormat; // the block the insertion started in, as it was
     bool FTextBefore = false, FTextAfter = false;
     std::map<QString, QTextList*> FLists;
+    bool FKeptRegistered = false;
 };
 
 } // namespace
@@ -174,12 +300,38 @@ void InsertRtfDocument(const RtfDocument& document, QTextCursor& cursor, bool pl
     Builder(cursor, plain).Insert(document);
 }
 
+// The document-wide parts go with the document when it is read whole; text pasted into a
+// document keeps that document's own.
+static void KeepDocumentParts(const RtfKeptParts& kept, QTextDocument& document, bool whole)
+{
+    QTextFrameFormat root = document.rootFrame()->frameFormat();
+    if (!whole && (!kept.present || root.hasProperty(kDocFontTableProperty)))
+        return;
+    const auto set = [&root](int property, const auto& value) {
+        if (value.isEmpty()) root.clearProperty(property);
+        else root.setProperty(property, value);
+    };
+    set(kDocFontTableProperty, kept.fontTable);
+    set(kDocFontNamesProperty, kept.fontTable.isEmpty() ? QStringList() : kept.fontNames);
+    if (kept.fontTable.isEmpty()) root.clearProperty(kDocDefaultFontProperty);
+    else root.setProperty(kDocDefaultFontProperty, kept.defaultFont);
+    set(kDocColourTableProperty, kept.colourTable);
+    set(kDocColoursProperty, kept.colourTable.isEmpty() ? QStringList() : kept.colours);
+    set(kDocStylesheetProperty, kept.stylesheet);
+    set(kDocListTablesProperty, kept.listTables);
+    set(kDocInfoProperty, kept.info);
+    set(kDocFormatProperty, kept.format);
+    document.rootFrame()->setFrameFormat(root);
+}
+
 void ReadRtf(const QByteArray& rtf, QTextCursor& cursor, const ReadOptions& options)
 {
     // Parse first: a failure leaves the document untouched.
     const RtfDocument document = ParseRtf(std::string_view(rtf.constData(), std::size_t(rtf.size())));
     cursor.beginEditBlock();
     cursor.removeSelectedText();
+    if (!options.plain)
+        KeepDocumentParts(document.kept, *cursor.document(), cursor.document()->characterCount() <= 1);
     InsertRtfDocument(document, cursor, options.plain);
     cursor.endEditBlock();
 }

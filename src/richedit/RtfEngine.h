@@ -33,6 +33,40 @@ class ERtfError : public std::runtime_error { using std::runtime_error::runtime_
 constexpr int kHiddenTextProperty = 0x100000 /* QTextFormat::UserProperty */ + 0x52;
 constexpr double kTwipsPerUnit = 15.0;
 
+// What the editor cannot show is kept as RTF source and written back in place.
+// Document-wide parts sit in the root frame's format (QByteArray unless noted):
+constexpr int kDocFontTableProperty = 0x100000 + 0x60;
+constexpr int kDocFontNamesProperty = 0x100000 + 0x61;   // QStringList "index;name"
+constexpr int kDocDefaultFontProperty = 0x100000 + 0x62; // int
+constexpr int kDocColourTableProperty = 0x100000 + 0x63;
+constexpr int kDocColoursProperty = 0x100000 + 0x64;     // QStringList "#rrggbb" or ""
+constexpr int kDocStylesheetProperty = 0x100000 + 0x65;
+constexpr int kDocListTablesProperty = 0x100000 + 0x66;
+constexpr int kDocInfoProperty = 0x100000 + 0x67;
+constexpr int kDocFormatProperty = 0x100000 + 0x68;      // page setup, headers, footers
+// Paragraphs (block format):
+constexpr int kStyleProperty = 0x100000 + 0x70;          // int: stylesheet entry ("\s")
+constexpr int kParaKeptProperty = 0x100000 + 0x71;       // borders, shading, keep … as read
+constexpr int kSectionProperty = 0x100000 + 0x72;        // the section this paragraph starts
+constexpr int kListOverrideProperty = 0x100000 + 0x73;   // int "\ls" of the kept list table
+constexpr int kListLevelProperty = 0x100000 + 0x74;      // int "\ilvl"
+constexpr int kListShownProperty = 0x100000 + 0x75;      // bool: the level shows a number
+constexpr int kTabLeadersProperty = 0x100000 + 0x76;     // QVariantList: twips, leader word …
+// Characters:
+constexpr int kLangProperty = 0x100000 + 0x80;           // int "\lang"
+constexpr int kUnderlineWordProperty = 0x100000 + 0x81;  // QByteArray: "uldb", "ulw" …
+// An inline object that stands for kept source (a footnote): U+FFFC with this object
+// type, its source, the text shown for it and whether "\chftn" numbers it.
+constexpr int kKeptObjectType = 0x1000 /* QTextFormat::UserObject */ + 0x52;
+constexpr int kKeptSourceProperty = 0x100000 + 0x90;
+constexpr int kKeptTextProperty = 0x100000 + 0x91;
+constexpr int kKeptAutoNumberProperty = 0x100000 + 0x92;
+// Tables: each row's definition in the table format, each cell's in its cell format.
+constexpr int kTableRowsProperty = 0x100000 + 0xA0;      // QVariantList of QByteArray
+constexpr int kCellKeptProperty = 0x100000 + 0xA1;
+constexpr int kCellAbsentProperty = 0x100000 + 0xA2;     // bool: a row ends before this cell
+constexpr int kTableLeftProperty = 0x100000 + 0xA3;      // int: twips left of the first cell
+
 struct ReadOptions {
     bool plain = false; // keep only the plain subset (the control's PlainRTF)
 };

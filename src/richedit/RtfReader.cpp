@@ -11,6 +11,7 @@
 #include <QTextOption>
 
 #include <map>
+#include <utility>
 
 namespace RtfEngine {
 
@@ -35,6 +36,63 @@ enum class Dest {
     ShapeInst, ShapeProp, ShapePropName, Object
 };
 
+// Where a kept group's source goes.
+enum class Keep { Format, Stylesheet, Info, Footnote };
+
+// Nested tables deeper than this are read as tables of that depth.
+constexpr int kMaxTableDepth = 32;
+
+// Control words of page setup and section settings: kept as source, not shown.
+bool IsFormatWord(std::string_view w)
+{
+    static const char* const kPrefixes[] = {"marg", "pgw", "pgh", "pgn", "pgbrdr", "sect", "sbk", "sftn", "saftn",
+                                            "ftn", "aftn", "paper", "view", "hyph", "deflang", "adeflang", "lndscp",
+                                            "gutter", "cols", "colno", "colw", "colsr", "linemod", "linex", "linestart",
+                                            "linerestart", "lineppage", "linecont"};
+    for (const char* prefix : kPrefixes)
+        if (w.substr(0, std::char_traits<char>::length(prefix)) == prefix)
+            return true;
+    static const char* const kWords[] = {"deftab", "landscape", "facingp", "titlepg", "formshade", "headery",
+                                         "footery", "endnhere", "aenddoc", "aendnotes", "enddoc", "endnotes",
+                                         "linebetcol", "vertalt", "vertalc", "vertalb", "vertalj", "rtlsect",
+                                         "ltrsect", "margmirror", "fet", "psz", "horzdoc", "vertdoc", "jexpand",
+                                         "nolnhtadjtbl", "dntblnsbdb", "noxlattoyen", "expshrtn", "widowctrl",
+                                         "splytwnine", "ftnlytwnine", "htmautsp", "useltbaln", "alntblind",
+                                         "lytcalctblwd", "lyttblrtgr", "lnbrkrule", "nobrkwrptbl", "snaptogridincell",
+                                         "allowfieldendsel", "wrppunct", "asianbrkrule", "newtblstyruls",
+                                         "nogrowautofit", "noqfpromote", "dgmargin", "dghspace", "dgvspace",
+                                         "dghorigin", "dgvorigin", "dghshow", "dgvshow", "pgbrdrhead", "pgbrdrfoot"};
+    for (const char* word : kWords)
+        if (w == word)
+            return true;
+    return false;
+}
+
+// Paragraph words the editor keeps without showing them.
+bool IsKeptParaWord(std::string_view w)
+{
+    static const char* const kWords[] = {"keep", "keepn", "outlinelevel", "widctlpar", "nowidctlpar", "hyphpar",
+                                         "noline", "contextualspace", "shading", "cbpat", "cfpat", "box",
+                                         "brdrt", "brdrb", "brdrl", "brdrr", "brdrbtw", "brdrbar", "nosnaplinegrid",
+                                         "faauto", "aspalpha", "aspnum", "adjustright", "sbauto", "saauto"};
+    for (const char* word : kWords)
+        if (w == word)
+            return true;
+    return w.substr(0, 2) == "bg"; // shading patterns
+}
+
+// Words that describe a border once its edge is named.
+bool IsBorderWord(std::string_view w) { return w.substr(0, 4) == "brdr" || w == "brsp"; }
+
+QByteArray WordSource(std::string_view w, bool has, int param)
+{
+    QByteArray out = "\\";
+    out.append(w.data(), qsizetype(w.size()));
+    if (has)
+        out += QByteArray::number(param);
+    return out;
+}
+
 struct CharState {
     int font = -1; // -1: the default font
     int halfPoints = 24;
@@ -42,8 +100,15 @@ struct CharState {
     bool hidden = false, smallCaps = false, allCaps = false;
     int foreground = 0, background = 0; // colour table indexes, 0 = automatic
     int verticalAlign = 0;              // 1 superscript, 2 subscript
+    int underlineKind = 0;              // index in kUnderlineWords, 0 plain "\ul"
+    int lang = 0;
     bool operator==(const CharState&) const = default;
 };
+
+// Underline kinds; the toolkit draws some of them, all are written back.
+const char* const kUnderlineWords[] = {"ul", "uldb", "ulth", "uld", "uldash", "uldashd", "uldashdd", "ulwave",
+                                       "ulw", "ulhwave", "ululdbwave", "ulthd", "ulthdash", "ulthdashd",
+                                       "ulthdashdd", "ulldash", "ulthldash"};
 
 struct PnState {
     bool active = false;
@@ -61,10 +126,30 @@ struct ParaState {
     bool lineMultiple = false;
     QList<QTextOption::Tab> tabs; // positions in twips until resolved
     QTextOption::TabType pendingTabType = QTextOption::LeftTab;
-    bool inTable = false;
+    int itap = 0; // table nesting level, 0 outside tables
     bool pageBreakBefore = false;
     int listOverride = 0, listLevel = 0;
+    int style = -1;
+    QByteArray kept; // words kept as source: borders, shading, keep with next …
+    int shading = 0; // colour table index of the paragraph's background
+    QVariantList leaders;
+    QByteArray pendingLeader;
     PnState pn;
+};
+
+// The definition of the row being read (\trowd … \cellx).
+struct RowDef {
+    std::vector<RtfTableCell> cells;
+    RtfTableCell pending;
+    int left = 0, gap = -1, align = 0;
+    QByteArray words;
+};
+
+// A table being read at one nesting level.
+struct TableLevel {
+    RtfTable table;
+    RtfTableRow row;
+    RtfTableCell cell;
 };
 
 struct Group {
@@ -74,6 +159,8 @@ struct Group {
     int unicodeSkip = 1;
     QString href;
     bool starred = false; // "\*" seen: the next word names an optional destination
+    bool nestProps = false; // inside "\nesttableprops": row words define the nested row
+    std::size_t start = 0; // offset of the group's brace in the input
 };
 
 struct FontEntry {
@@ -138,7 +225,7 @@ QTextListFormat::Style BulletStyleOf(const QString& bulletText)
 
 class RtfParser {
 public:
-    explicit RtfParser(std::string_view input) : FTokens(input) {}
+    explicit RtfParser(std::string_view input) : FInput(input), FTokens(input) {}
     RtfDocument Run();
 
 private:
@@ -157,11 +244,20 @@ private:
     QString* CollectTarget();
     int CodePage();
     void BeginSkip() { Top().dest = Dest::Skip; FSkipDepth = 1; }
+    void BeginKeep(Keep kind);
+    void OnKept(Keep kind, QByteArray source);
+    QByteArray& FormatTarget() { return FSectionPending ? FSectionSource : FDocument.kept.format; }
+    bool OnRowWord(std::string_view word, bool has, int param);
+    void OnBorderWord(std::string_view word, bool has, int param);
+    QByteArray& BorderTarget();
+    void EnsureDepth(std::size_t depth);
+    void CloseLevel();
+    void Section();
 
     bool OnDestinationWord(std::string_view word);
     bool OnCharWord(std::string_view word, bool has, int param);
     bool OnParaWord(std::string_view word, bool has, int param);
-    bool OnTableWord(std::string_view word, int param);
+    bool OnTableWord(std::string_view word, bool has, int param);
     bool OnSpecialCharWord(std::string_view word);
     void OnFontTableWord(std::string_view word, int param);
     void OnListWord(std::string_view word, int param);
@@ -172,8 +268,8 @@ private:
     void FinishPicture();
     void PageBreak();
     void FinishParagraph(bool ended);
-    void FinishCell();
-    void FinishRow();
+    void FinishCell(int level);
+    void FinishRow(int level);
     void CloseTable();
     void FinishDocument();
     QTextCharFormat CurrentCharFormat();
@@ -181,7 +277,19 @@ private:
     std::optional<RtfListRef> ListOf(const ParaState& para);
     QColor ColourAt(int index) const;
 
+    std::string_view FInput;
     RtfTokenizer FTokens;
+    bool FKeeping = false;
+    bool FTruncated = false;
+    Keep FKeepKind = Keep::Format;
+    std::size_t FKeepStart = 0;
+    bool FPendingFootnoteNumber = false;
+    int FFootnotes = 0, FEndnotes = 0;
+    bool FSectionPending = false;
+    QByteArray FSectionSource;
+    RowDef FRowDef, FNestRowDef;
+    enum class BorderEdge { None, Para, Row, Cell } FBorderEdge = BorderEdge::None;
+    int FCellEdge = 0;
     std::vector<Group> FGroups;
     int FSkipDepth = 0;
     int FUnicodeSkipLeft = 0;
@@ -212,11 +320,7 @@ private:
     bool FPendingPageBreak = false;
     RtfParagraph FParagraph;
     bool FParagraphHasContent = false;
-    RtfTableCell FCell;
-    RtfTableRow FRow;
-    RtfTable FTable;
-    std::vector<int> FRowCellRight;
-    int FRowLeft = 0;
+    std::vector<TableLevel> FLevels; // open tables, outermost first
     RtfDocument FDocument;
 
     CharState FCachedState;
@@ -244,7 +348,12 @@ RtfDocument RtfParser::Run()
                 continue;
             }
             if (t.kind == RtfToken::GroupClose && --FSkipDepth == 0) {
-                if (!CloseGroup())
+                const bool keeping = std::exchange(FKeeping, false);
+                const std::size_t start = FKeepStart;
+                const bool more = CloseGroup();
+                if (keeping)
+                    OnKept(FKeepKind, QByteArray(FInput.data() + start, qsizetype(FTokens.Position() - start)));
+                if (!more)
                     break;
                 continue;
             }
@@ -277,12 +386,15 @@ void RtfParser::OpenGroup()
     if (int(FGroups.size()) >= kMaxGroupDepth)
         throw ERtfError("RTF groups are nested too deeply");
     FUnicodeSkipLeft = 0;
+    const std::size_t start = FTokens.Position() - 1;
     if (FGroups.empty()) {
         FGroups.emplace_back();
+        FGroups.back().start = start;
         return;
     }
     Group inner = Top();
     inner.starred = false;
+    inner.start = start;
     FGroups.push_back(std::move(inner));
 }
 
@@ -294,8 +406,16 @@ bool RtfParser::CloseGroup()
     const Group closed = std::move(FGroups.back());
     FGroups.pop_back();
     const Dest parent = Top().dest;
+    const auto source = [&] {
+        return QByteArray(FInput.data() + closed.start, qsizetype(FTokens.Position() - closed.start));
+    };
     if (closed.dest == Dest::FontTable)
         FinishFontEntry();
+    if (parent == Dest::Body && !FTruncated) {
+        if (closed.dest == Dest::FontTable) FDocument.kept.fontTable = source();
+        else if (closed.dest == Dest::ColorTable) FDocument.kept.colourTable = source();
+        else if (closed.dest == Dest::ListTable || closed.dest == Dest::ListOverrideTable) FDocument.kept.listTables += source();
+    }
     if (closed.dest == Dest::Pict && parent != Dest::Pict)
         FinishPicture();
     if (closed.dest == Dest::PnDef && parent != Dest::PnDef)
@@ -349,6 +469,7 @@ void RtfParser::AppendText(const QString& text)
         else
             runs.push_back({text, format, {}});
         FParagraphHasContent = true;
+        FPendingFootnoteNumber = false;
     } else if (QString* target = CollectTarget()) {
         *target += text;
     }
@@ -523,9 +644,17 @@ void RtfParser::OnWord(const RtfToken& t)
         FAnsiCodePage = 850;
     } else if (word == "mac") {
         FAnsiCodePage = 10000;
+    } else if (word == "chftn") {
+        FPendingFootnoteNumber = true;
+    } else if (word == "sect") {
+        Section();
+    } else if (IsBorderWord(word) && !IsKeptParaWord(word)) {
+        OnBorderWord(word, t.hasParam, t.param);
+    } else if (!IsKeptParaWord(word) && IsFormatWord(word)) {
+        FormatTarget() += WordSource(word, t.hasParam, t.param);
     } else {
         (void)(OnSpecialCharWord(word) || OnCharWord(word, t.hasParam, t.param) ||
-               OnParaWord(word, t.hasParam, t.param) || OnTableWord(word, t.param));
+               OnParaWord(word, t.hasParam, t.param) || OnTableWord(word, t.hasParam, t.param));
     }
 }
 
@@ -534,16 +663,31 @@ bool RtfParser::OnDestinationWord(std::string_view w)
     Group& g = Top();
     if (g.dest == Dest::Skip)
         return true;
+    struct KeptDestination { const char* word; Keep kind; };
+    static const KeptDestination kKept[] = {
+        {"stylesheet", Keep::Stylesheet}, {"info", Keep::Info}, {"footnote", Keep::Footnote},
+        {"header", Keep::Format}, {"headerl", Keep::Format}, {"headerr", Keep::Format},
+        {"headerf", Keep::Format}, {"footer", Keep::Format}, {"footerl", Keep::Format},
+        {"footerr", Keep::Format}, {"footerf", Keep::Format}, {"pgdsctbl", Keep::Format},
+        {"ftnsep", Keep::Format}, {"ftnsepc", Keep::Format}, {"aftnsep", Keep::Format},
+        {"aftnsepc", Keep::Format}, {"ftncn", Keep::Format}, {"aftncn", Keep::Format},
+        {"pnseclvl", Keep::Format}};
+    for (const KeptDestination& kept : kKept) {
+        if (w == kept.word) {
+            if (g.dest == Dest::Body && FGroups.size() > 1) BeginKeep(kept.kind);
+            else BeginSkip();
+            return true;
+        }
+    }
+    if (w == "nesttableprops") { g.nestProps = true; return true; }
     static const char* const kSkipped[] = {
-        "stylesheet", "info", "header", "headerl", "headerr", "headerf", "footer", "footerl",
-        "footerr", "footerf", "footnote", "annotation", "pntext", "listtext", "xe", "tc", "txe",
+        "nonesttables", "annotation", "pntext", "listtext", "xe", "tc", "txe",
         "rxe", "nonshppict", "shprslt", "levelnumbers", "listname", "objdata", "objclass",
         "objname", "private", "filetbl", "revtbl", "rsidtbl", "generator", "template",
         "comment", "author", "title", "subject", "keywords", "doccomm", "operator", "buptim",
         "creatim", "revtim", "printim", "bkmkstart", "bkmkend", "fldtype", "datafield",
-        "pnseclvl", "themedata", "colorschememapping", "latentstyles", "datastore", "xmlnstbl",
-        "mmathPr", "ftnsep", "ftnsepc", "aftnsep", "aftnsepc", "ftncn", "aftncn", "userprops",
-        "pgdsctbl", "picprop", "blipuid", "do", "atnid", "atnauthor", "atrfstart", "atrfend",
+        "themedata", "colorschememapping", "latentstyles", "datastore", "xmlnstbl",
+        "mmathPr", "userprops", "picprop", "blipuid", "do", "atnid", "atnauthor", "atrfstart", "atrfend",
         "passwordhash", "protusertbl", "wgrffmtfilter", "fchars", "lchars"};
     for (const char* name : kSkipped) {
         if (w == name) {
@@ -739,7 +883,13 @@ bool RtfParser::OnCharWord(std::string_view w, bool has, int param)
     else if (w == "b") c.bold = on;
     else if (w == "i") c.italic = on;
     else if (w == "ulnone") c.underline = false;
-    else if (w.substr(0, 2) == "ul" && w != "ulc") c.underline = on;
+    else if (w.substr(0, 2) == "ul" && w != "ulc") {
+        c.underline = on;
+        c.underlineKind = 0;
+        for (std::size_t i = 0; i < std::size(kUnderlineWords); ++i)
+            if (w == kUnderlineWords[i]) c.underlineKind = int(i);
+    }
+    else if (w == "lang") c.lang = param;
     else if (w == "strike" || w == "striked") c.strike = on;
     else if (w == "v") c.hidden = on;
     else if (w == "scaps") c.smallCaps = on;
@@ -763,7 +913,7 @@ bool RtfParser::OnParaWord(std::string_view w, bool has, int param)
     if (w == "pard") p = {};
     else if (w == "par") FinishParagraph(true);
     else if (w == "page") PageBreak();
-    else if (w == "sect" || w == "column") FinishParagraph(true);
+    else if (w == "column") FinishParagraph(true);
     else if (w == "ql") p.align = 0;
     else if (w == "qr") p.align = 1;
     else if (w == "qc") p.align = 2;
@@ -778,14 +928,25 @@ bool RtfParser::OnParaWord(std::string_view w, bool has, int param)
     else if (w == "tqr") p.pendingTabType = QTextOption::RightTab;
     else if (w == "tqc") p.pendingTabType = QTextOption::CenterTab;
     else if (w == "tqdec") p.pendingTabType = QTextOption::DelimiterTab;
+    else if (w == "tldot" || w == "tlhyph" || w == "tlul" || w == "tlth" || w == "tleq" || w == "tlmdot")
+        p.pendingLeader = QByteArray(w.data(), qsizetype(w.size()));
     else if (w == "tx" || w == "tb") {
         QTextOption::Tab tab(param, w == "tb" ? QTextOption::LeftTab : p.pendingTabType,
                              p.pendingTabType == QTextOption::DelimiterTab ? QChar('.') : QChar());
         p.tabs.append(tab);
         p.pendingTabType = QTextOption::LeftTab;
+        if (!p.pendingLeader.isEmpty())
+            p.leaders << param << p.pendingLeader;
+        p.pendingLeader.clear();
     }
-    else if (w == "intbl") p.inTable = true;
-    else if (w == "itap") p.inTable = has && param > 0;
+    else if (w == "intbl") p.itap = std::max(p.itap, 1);
+    else if (w == "itap") p.itap = has ? std::clamp(param, 0, kMaxTableDepth) : 1;
+    else if (w == "s") p.style = param;
+    else if (IsKeptParaWord(w)) {
+        p.kept += WordSource(w, has, param);
+        if (w == "cbpat") p.shading = param;
+        if (w.substr(0, 4) == "brdr" || w == "box") FBorderEdge = BorderEdge::Para;
+    }
     else if (w == "pagebb") p.pageBreakBefore = !has || param != 0;
     else if (w == "ls") p.listOverride = param;
     else if (w == "ilvl") p.listLevel = std::clamp(param, 0, 8);
@@ -793,17 +954,6 @@ bool RtfParser::OnParaWord(std::string_view w, bool has, int param)
     return true;
 }
 
-bool RtfParser::OnTableWord(std::string_view w, int param)
-{
-    if (w == "trowd") { FRowCellRight.clear(); FRowLeft = 0; }
-    else if (w == "cellx") FRowCellRight.push_back(param);
-    else if (w == "trleft") FRowLeft = param;
-    else if (w == "cell") FinishCell();
-    else if (w == "row") FinishRow();
-    else if (w == "nestcell" || w == "nestrow") FinishParagraph(true); // nested tables are flattened
-    else return false;
-    return true;
-}
 
 QColor RtfParser::ColourAt(int index) const
 {
@@ -829,6 +979,17 @@ QTextCharFormat RtfParser::CurrentCharFormat()
     f.setFontWeight(g.chr.bold ? QFont::Bold : QFont::Normal);
     f.setFontItalic(g.chr.italic);
     f.setFontUnderline(g.chr.underline);
+    if (g.chr.underline && g.chr.underlineKind > 0) {
+        const char* word = kUnderlineWords[g.chr.underlineKind];
+        f.setProperty(kUnderlineWordProperty, QByteArray(word));
+        const std::string_view w(word);
+        if (w == "uld" || w == "ulthd") f.setUnderlineStyle(QTextCharFormat::DotLine);
+        else if (w == "uldash" || w == "ulthdash" || w == "ulldash" || w == "ulthldash") f.setUnderlineStyle(QTextCharFormat::DashUnderline);
+        else if (w == "uldashd" || w == "ulthdashd") f.setUnderlineStyle(QTextCharFormat::DashDotLine);
+        else if (w == "uldashdd" || w == "ulthdashdd") f.setUnderlineStyle(QTextCharFormat::DashDotDotLine);
+        else if (w == "ulwave" || w == "ulhwave" || w == "ululdbwave") f.setUnderlineStyle(QTextCharFormat::WaveUnderline);
+    }
+    if (g.chr.lang > 0) f.setProperty(kLangProperty, g.chr.lang);
     f.setFontStrikeOut(g.chr.strike);
     if (g.chr.smallCaps) f.setFontCapitalization(QFont::SmallCaps);
     else if (g.chr.allCaps) f.setFontCapitalization(QFont::AllUppercase);
@@ -864,6 +1025,10 @@ QTextBlockFormat RtfParser::BlockFormatOf(const ParaState& p) const
             tab.position /= kTwipsPerUnit;
         f.setTabPositions(tabs);
     }
+    if (p.style >= 0) f.setProperty(kStyleProperty, p.style);
+    if (!p.kept.isEmpty()) f.setProperty(kParaKeptProperty, p.kept);
+    if (!p.leaders.isEmpty()) f.setProperty(kTabLeadersProperty, p.leaders);
+    if (QColor shade = ColourAt(p.shading); shade.isValid()) f.setBackground(shade);
     if (p.lineSpacing > 0 && p.lineMultiple) {
         if (p.lineSpacing != 240)
             f.setLineHeight(p.lineSpacing * 100.0 / 240.0, QTextBlockFormat::ProportionalHeight);
@@ -930,59 +1095,259 @@ void RtfParser::PageBreak()
     FPendingPageBreak = true;
 }
 
+// "\sect": the next paragraph starts a section; its settings and headers follow.
+void RtfParser::Section()
+{
+    if (FParagraphHasContent)
+        FinishParagraph(true);
+    FSectionPending = true;
+    FSectionSource.clear();
+}
+
+void RtfParser::BeginKeep(Keep kind)
+{
+    BeginSkip();
+    FKeeping = true;
+    FKeepKind = kind;
+    FKeepStart = Top().start;
+}
+
+void RtfParser::OnKept(Keep kind, QByteArray source)
+{
+    switch (kind) {
+    case Keep::Format: FormatTarget() += source; return;
+    case Keep::Stylesheet: FDocument.kept.stylesheet = std::move(source); return;
+    case Keep::Info: FDocument.kept.info = std::move(source); return;
+    case Keep::Footnote: break;
+    }
+    QTextCharFormat f = CurrentCharFormat();
+    f.setObjectType(kKeptObjectType);
+    const bool endnote = source.contains("\\ftnalt");
+    f.setProperty(kKeptSourceProperty, source);
+    QString text;
+    if (std::exchange(FPendingFootnoteNumber, false)) {
+        if (endnote) {
+            static const char* const kRoman[] = {"i", "ii", "iii", "iv", "v", "vi", "vii", "viii", "ix", "x"};
+            ++FEndnotes;
+            text = FEndnotes <= 10 ? QString(kRoman[FEndnotes - 1]) : QString::number(FEndnotes);
+        } else {
+            text = QString::number(++FFootnotes);
+        }
+        f.setProperty(kKeptAutoNumberProperty, true);
+    }
+    f.setProperty(kKeptTextProperty, text);
+    FParagraph.runs.push_back({QString(QChar::ObjectReplacementCharacter), f, {}});
+    FParagraphHasContent = true;
+}
+
+QByteArray& RtfParser::BorderTarget()
+{
+    RowDef& def = Top().nestProps ? FNestRowDef : FRowDef;
+    switch (FBorderEdge) {
+    case BorderEdge::Row: return def.words;
+    case BorderEdge::Cell: return def.pending.words;
+    default: return Top().para.kept;
+    }
+}
+
+void RtfParser::OnBorderWord(std::string_view w, bool has, int param)
+{
+    BorderTarget() += WordSource(w, has, param);
+    if (FBorderEdge != BorderEdge::Cell)
+        return;
+    RtfBorder& b = (Top().nestProps ? FNestRowDef : FRowDef).pending.borders[FCellEdge];
+    struct Style { const char* word; QTextFrameFormat::BorderStyle style; };
+    static const Style kStyles[] = {
+        {"brdrs", QTextFrameFormat::BorderStyle_Solid}, {"brdrth", QTextFrameFormat::BorderStyle_Solid},
+        {"brdrsh", QTextFrameFormat::BorderStyle_Solid}, {"brdrhair", QTextFrameFormat::BorderStyle_Solid},
+        {"brdrdb", QTextFrameFormat::BorderStyle_Double}, {"brdrdot", QTextFrameFormat::BorderStyle_Dotted},
+        {"brdrdash", QTextFrameFormat::BorderStyle_Dashed}, {"brdrdashsm", QTextFrameFormat::BorderStyle_Dashed},
+        {"brdrdashd", QTextFrameFormat::BorderStyle_DotDash}, {"brdrdashdd", QTextFrameFormat::BorderStyle_DotDotDash},
+        {"brdrinset", QTextFrameFormat::BorderStyle_Inset}, {"brdroutset", QTextFrameFormat::BorderStyle_Outset},
+        {"brdrengrave", QTextFrameFormat::BorderStyle_Groove}, {"brdremboss", QTextFrameFormat::BorderStyle_Ridge}};
+    if (w == "brdrw") {
+        b.widthTwips = std::clamp(param, 0, 1000);
+    } else if (w == "brdrcf") {
+        b.colour = ColourAt(param);
+    } else if (w == "brdrnone" || w == "brdrnil" || w == "brdrtbl") {
+        b.widthTwips = 0;
+    } else {
+        for (const Style& s : kStyles)
+            if (w == s.word) b.style = s.style;
+    }
+}
+
+bool RtfParser::OnRowWord(std::string_view w, bool has, int param)
+{
+    RowDef& def = Top().nestProps ? FNestRowDef : FRowDef;
+    RtfTableCell& cell = def.pending;
+    if (w == "trowd") {
+        def = {};
+        FBorderEdge = BorderEdge::None;
+    } else if (w == "cellx") {
+        cell.rightTwips = param;
+        def.cells.push_back(std::move(cell));
+        cell = {};
+        FBorderEdge = BorderEdge::None;
+    } else if (w == "clmgf") {
+        cell.horizontalMerge = 1;
+    } else if (w == "clmrg") {
+        cell.horizontalMerge = 2;
+    } else if (w == "clvmgf") {
+        cell.verticalMerge = 1;
+    } else if (w == "clvmrg") {
+        cell.verticalMerge = 2;
+    } else if (w.substr(0, 2) == "cl") {
+        cell.words += WordSource(w, has, param);
+        static const char* const kEdges[] = {"clbrdrt", "clbrdrl", "clbrdrb", "clbrdrr"};
+        for (int e = 0; e < 4; ++e) {
+            if (w == kEdges[e]) {
+                FBorderEdge = BorderEdge::Cell;
+                FCellEdge = e;
+                cell.borders[e] = {15, QTextFrameFormat::BorderStyle_Solid, {}};
+            }
+        }
+        if (w == "clvertalt") cell.verticalAlign = 0;
+        else if (w == "clvertalc") cell.verticalAlign = 1;
+        else if (w == "clvertalb") cell.verticalAlign = 2;
+        else if (w == "clcbpat") cell.shading = ColourAt(param);
+    } else if (w.substr(0, 2) == "tr" || w.substr(0, 3) == "tbl" || w == "ltrrow" || w == "rtlrow" ||
+               w == "lastrow" || w == "taprtl") {
+        def.words += WordSource(w, has, param);
+        if (w == "trleft") def.left = param;
+        else if (w == "trgaph") def.gap = param;
+        else if (w == "trql") def.align = 0;
+        else if (w == "trqr") def.align = 1;
+        else if (w == "trqc") def.align = 2;
+        else if (w.substr(0, 6) == "trbrdr") FBorderEdge = BorderEdge::Row;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool RtfParser::OnTableWord(std::string_view w, bool has, int param)
+{
+    const int depth = Top().para.itap;
+    if (w == "cell") FinishCell(1);
+    else if (w == "nestcell") FinishCell(std::clamp(depth, 2, kMaxTableDepth));
+    else if (w == "row") FinishRow(1);
+    else if (w == "nestrow") FinishRow(std::clamp(depth, 2, kMaxTableDepth));
+    else return OnRowWord(w, has, param);
+    return true;
+}
+
 void RtfParser::FinishParagraph(bool ended)
 {
     const ParaState& p = Top().para;
     RtfParagraph paragraph = std::move(FParagraph);
     FParagraph = {};
     FParagraphHasContent = false;
+    FPendingFootnoteNumber = false;
     paragraph.ended = ended;
     paragraph.format = BlockFormatOf(p);
     if (p.pageBreakBefore || FPendingPageBreak)
         paragraph.format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
     FPendingPageBreak = false;
+    if (FSectionPending && p.itap == 0) {
+        paragraph.format.setProperty(kSectionProperty, FSectionSource);
+        FSectionPending = false;
+        FSectionSource.clear();
+    }
     paragraph.list = ListOf(p);
+    if (p.listOverride > 0 && FListOverrides.count(p.listOverride)) {
+        paragraph.format.setProperty(kListOverrideProperty, p.listOverride);
+        paragraph.format.setProperty(kListLevelProperty, p.listLevel);
+        paragraph.format.setProperty(kListShownProperty, paragraph.list.has_value());
+    }
     FPreviousHadPn = p.pn.active && p.listOverride <= 0;
     FPreviousPn = p.pn;
-    if (p.inTable) {
-        FCell.paragraphs.push_back(std::move(paragraph));
-    } else {
-        CloseTable();
+    const std::size_t depth = std::size_t(std::clamp(p.itap, 0, kMaxTableDepth));
+    EnsureDepth(depth);
+    if (depth == 0)
         FDocument.items.emplace_back(std::move(paragraph));
-    }
+    else
+        FLevels[depth - 1].cell.items.push_back({std::move(paragraph), nullptr});
 }
 
-void RtfParser::FinishCell()
+// Opens or closes tables until `depth` are open.
+void RtfParser::EnsureDepth(std::size_t depth)
 {
-    Top().para.inTable = true;
+    while (FLevels.size() > depth)
+        CloseLevel();
+    while (FLevels.size() < depth)
+        FLevels.emplace_back();
+}
+
+void RtfParser::FinishCell(int level)
+{
+    ParaState& p = Top().para;
+    p.itap = level;
     FinishParagraph(true);
-    FRow.cells.push_back(std::move(FCell));
-    FCell = {};
+    TableLevel& t = FLevels[std::size_t(level - 1)];
+    t.row.cells.push_back(std::move(t.cell));
+    t.cell = {};
 }
 
-void RtfParser::FinishRow()
+void RtfParser::FinishRow(int level)
 {
-    if (FParagraphHasContent || !FCell.paragraphs.empty())
-        FinishCell();
-    if (FRow.cells.empty())
+    if (FParagraphHasContent)
+        FinishCell(level);
+    EnsureDepth(std::size_t(level));
+    TableLevel& t = FLevels[std::size_t(level - 1)];
+    if (!t.cell.items.empty()) {
+        t.row.cells.push_back(std::move(t.cell));
+        t.cell = {};
+    }
+    if (t.row.cells.empty())
         return;
-    FRow.cellRightTwips = FRowCellRight;
-    FRow.leftTwips = FRowLeft;
-    FTable.rows.push_back(std::move(FRow));
-    FRow = {};
+    const RowDef& def = level > 1 ? FNestRowDef : FRowDef;
+    RtfTableRow& row = t.row;
+    int right = def.left;
+    for (std::size_t i = 0; i < row.cells.size(); ++i) {
+        RtfTableCell& cell = row.cells[i];
+        if (i < def.cells.size()) {
+            std::vector<RtfCellItem> items = std::move(cell.items);
+            cell = def.cells[i];
+            cell.items = std::move(items);
+        }
+        if (cell.rightTwips <= right)
+            cell.rightTwips = right + 1440; // no usable boundary: an inch
+        right = cell.rightTwips;
+    }
+    row.leftTwips = def.left;
+    row.gapTwips = def.gap;
+    row.align = def.align;
+    row.words = def.words;
+    t.table.rows.push_back(std::move(row));
+    row = {};
+}
+
+// Ends the innermost open table; it goes into the cell around it or into the document.
+void RtfParser::CloseLevel()
+{
+    TableLevel& t = FLevels.back();
+    if (!t.cell.items.empty()) {
+        t.row.cells.push_back(std::move(t.cell));
+        t.cell = {};
+    }
+    if (!t.row.cells.empty()) {
+        const int level = int(FLevels.size());
+        FinishRow(level);
+    }
+    RtfTable table = std::move(FLevels.back().table);
+    FLevels.pop_back();
+    if (table.rows.empty())
+        return;
+    if (FLevels.empty())
+        FDocument.items.emplace_back(std::move(table));
+    else
+        FLevels.back().cell.items.push_back({{}, std::make_shared<RtfTable>(std::move(table))});
 }
 
 void RtfParser::CloseTable()
 {
-    if (!FCell.paragraphs.empty()) {
-        FRow.cells.push_back(std::move(FCell));
-        FCell = {};
-    }
-    if (!FRow.cells.empty())
-        FinishRow();
-    if (!FTable.rows.empty())
-        FDocument.items.emplace_back(std::move(FTable));
-    FTable = {};
+    EnsureDepth(0);
 }
 
 void RtfParser::FinishDocument()
@@ -992,16 +1357,26 @@ void RtfParser::FinishDocument()
     while (FGroups.size() > 1 && FGroups.back().dest != Dest::Body) {
         // Truncated input: close the open destinations so their content is taken in.
         FSkipDepth = 0;
+        FKeeping = false;
+        FTruncated = true; // what is cut off is not kept: its source would be unbalanced
         CloseGroup();
     }
     FlushBytes();
     if (Top().dest == Dest::Body && FParagraphHasContent) {
-        if (Top().para.inTable)
-            FinishRow();
+        if (Top().para.itap > 0)
+            FinishRow(std::clamp(Top().para.itap, 1, kMaxTableDepth));
         else
             FinishParagraph(false);
     }
     CloseTable();
+    RtfKeptParts& kept = FDocument.kept;
+    for (const auto& [index, font] : FFonts)
+        kept.fontNames.append(QString::number(index) + ';' + font.name);
+    kept.defaultFont = FDefaultFont;
+    for (const QColor& colour : FColours)
+        kept.colours.append(colour.isValid() ? colour.name() : QString());
+    kept.present = !kept.fontTable.isEmpty() || !kept.stylesheet.isEmpty() || !kept.format.isEmpty() ||
+                   !kept.listTables.isEmpty() || !kept.info.isEmpty();
 }
 
 } // namespace

@@ -30,6 +30,8 @@ struct CharSpec {
     bool hidden = false, smallCaps = false, allCaps = false;
     int foreground = 0, background = 0;
     int verticalAlign = 0;
+    QByteArray underlineWord; // "uldb" …; empty for a plain underline
+    int lang = 0;
     bool operator==(const CharSpec&) const = default;
 };
 
@@ -45,8 +47,12 @@ struct ParaSpec {
     int lineSpacing = 0;
     bool lineMultiple = false;
     std::vector<TabSpec> tabs;
-    bool inTable = false;
+    QVariantList leaders;
+    int depth = 0; // table nesting level
     int list = 0, level = 0;
+    int keptList = 0; // "\\ls" of the kept list table
+    int style = -1;
+    QByteArray kept;
     bool operator==(const ParaSpec&) const = default;
 };
 
@@ -62,8 +68,48 @@ public:
         FDefaultFamily = document.defaultFont().family();
         const qreal size = document.defaultFont().pointSizeF();
         FDefaultPoints = size > 0 ? size : 12.0;
-        FFonts.append(FDefaultFamily);
-        FFontIndex.emplace(FDefaultFamily, 0);
+        const QTextFrameFormat root = document.rootFrame()->frameFormat();
+        if (!options.plain)
+            FKeptFonts = root.property(kDocFontTableProperty).toByteArray();
+        if (!FKeptFonts.isEmpty()) {
+            // The document's own table, with its numbers: kept source refers to them.
+            for (const QString& entry : root.property(kDocFontNamesProperty).toStringList()) {
+                const qsizetype semicolon = entry.indexOf(';');
+                const int index = entry.left(semicolon).toInt();
+                FNextFont = std::max(FNextFont, index + 1);
+                FFontIndex.emplace(entry.mid(semicolon + 1), index);
+            }
+            FDefaultFont = root.intProperty(kDocDefaultFontProperty);
+            if (auto found = std::find_if(FFontIndex.begin(), FFontIndex.end(),
+                                          [this](const auto& e) { return e.second == FDefaultFont; });
+                found != FFontIndex.end())
+                FDefaultFamily = found->first;
+            else
+                FFontIndex.emplace(FDefaultFamily, FDefaultFont);
+            FState.font = FDefaultFont;
+        } else {
+            FFonts.append(FDefaultFamily);
+            FFontIndex.emplace(FDefaultFamily, 0);
+            FNextFont = 1;
+        }
+        if (!options.plain) {
+            FKeptColours = root.property(kDocColourTableProperty).toByteArray();
+            if (!FKeptColours.isEmpty()) {
+                const QStringList colours = root.property(kDocColoursProperty).toStringList();
+                FKeptColourCount = int(colours.size());
+                for (qsizetype i = 0; i < colours.size(); ++i)
+                    if (!colours[i].isEmpty())
+                        FColourIndex.emplace(QColor(colours[i]).rgb() & 0xFFFFFF, int(i));
+            }
+            FStylesheet = root.property(kDocStylesheetProperty).toByteArray();
+            FKeptLists = root.property(kDocListTablesProperty).toByteArray();
+            FLsBase = LargestNumberAfter(FKeptLists, "\\ls");
+            FListIdBase = std::max(1, LargestNumberAfter(FKeptLists, "\\listid") + 1);
+            if (start == 0 && end >= document.characterCount()) {
+                FInfo = root.property(kDocInfoProperty).toByteArray();
+                FFormat = root.property(kDocFormatProperty).toByteArray();
+            }
+        }
     }
 
     QByteArray Write()
@@ -88,7 +134,7 @@ private:
     void CollectTables()
     {
         for (QTextBlock block = FirstBlock(); BlockInRange(block); block = block.next()) {
-            if (!FOptions.plain) {
+            if (!FOptions.plain && !KeptListOf(block)) {
                 if (QTextList* list = block.textList(); list && !FListIds.count(list)) {
                     FListIds[list] = int(FListOrder.size()) + 1;
                     FListOrder.push_back(list);
@@ -116,10 +162,10 @@ private:
         if (family.isEmpty())
             family = f.property(QTextFormat::FontFamily).toString();
         if (family.isEmpty() || FOptions.plain)
-            return 0;
+            return FDefaultFont;
         auto found = FFontIndex.find(family);
         if (found == FFontIndex.end()) {
-            found = FFontIndex.emplace(family, int(FFonts.size())).first;
+            found = FFontIndex.emplace(family, FNextFont++).first;
             FFonts.append(family);
         }
         return found->second;
@@ -133,29 +179,37 @@ private:
         auto found = FColourIndex.find(rgb);
         if (found == FColourIndex.end()) {
             FColours.push_back(rgb);
-            found = FColourIndex.emplace(rgb, int(FColours.size())).first;
+            const int index = FKeptColours.isEmpty() ? int(FColours.size()) : FKeptColourCount + int(FColours.size()) - 1;
+            found = FColourIndex.emplace(rgb, index).first;
         }
         return found->second;
     }
 
     void WriteHeader()
     {
-        FOut += "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1{\\fonttbl";
+        FOut += "{\\rtf1\\ansi\\ansicpg1252\\deff" + Number(FDefaultFont) + "\\uc1";
+        FOut += FKeptFonts.isEmpty() ? QByteArray("{\\fonttbl") : FKeptFonts.chopped(1);
+        const int firstNew = FNextFont - int(FFonts.size());
         for (qsizetype i = 0; i < FFonts.size(); ++i) {
-            FOut += "{\\f" + Number(int(i)) + "\\fnil\\fcharset0 ";
+            FOut += "{\\f" + Number(firstNew + int(i)) + "\\fnil\\fcharset0 ";
             AppendText(FFonts[i].trimmed()); // the reader trims the name too
             FOut += ";}";
         }
         FOut += "}\r\n";
-        if (!FColours.empty()) {
-            FOut += "{\\colortbl;";
+        if (!FKeptColours.isEmpty() || !FColours.empty()) {
+            FOut += FKeptColours.isEmpty() ? QByteArray("{\\colortbl;") : FKeptColours.chopped(1);
             for (QRgb rgb : FColours)
                 FOut += "\\red" + Number(qRed(rgb)) + "\\green" + Number(qGreen(rgb)) + "\\blue" +
                         Number(qBlue(rgb)) + ";";
             FOut += "}\r\n";
         }
-        if (!FListOrder.empty())
-            WriteListTables();
+        if (!FStylesheet.isEmpty())
+            FOut += FStylesheet + "\r\n";
+        WriteListTables();
+        if (!FInfo.isEmpty())
+            FOut += FInfo + "\r\n";
+        if (!FFormat.isEmpty())
+            FOut += FFormat + "\r\n";
     }
 
     static int NfcOf(QTextListFormat::Style style)
@@ -186,9 +240,8 @@ private:
     }
 
     // The older paragraph-numbering group as well, for readers that know only that.
-    void WriteNumberingGroup(int list)
+    void WriteNumberingGroup(const QTextListFormat& f)
     {
-        const QTextListFormat f = FListOrder[std::size_t(list - 1)]->format();
         const int nfc = NfcOf(f.style());
         if (nfc == 23) {
             FOut += "{\\*\\pn\\pnlvlblt\\pnindent0{\\pntxtb";
@@ -210,51 +263,122 @@ private:
         FOut += "}}";
     }
 
+    // One level of a list the editor made: its own format at its own level.
+    void WriteListLevel(const QTextListFormat& f, int level, bool own)
+    {
+        const int nfc = own ? NfcOf(f.style()) : 0;
+        FOut += "{\\listlevel\\levelnfc" + Number(nfc) + "\\levelnfcn" + Number(nfc) +
+                "\\leveljc0\\levelfollow0\\levelstartat1{\\leveltext";
+        if (nfc == 23) {
+            FOut += "\\'01";
+            AppendText(QString(QChar(BulletOf(f.style()))));
+            FOut += ";}{\\levelnumbers;}";
+        } else {
+            const QString prefix = own ? f.numberPrefix() : QString();
+            const QString suffix = own ? NumberSuffixOf(f) : QString(".");
+            FOut += "\\'" + QByteArray::number(int(prefix.size() + suffix.size() + 1), 16).rightJustified(2, '0');
+            AppendText(prefix);
+            FOut += "\\'" + QByteArray::number(level, 16).rightJustified(2, '0');
+            AppendText(suffix);
+            FOut += ";}{\\levelnumbers\\'" + QByteArray::number(int(prefix.size() + 1), 16).rightJustified(2, '0') + ";}";
+        }
+        const int indent = 360 * (level + 1);
+        FOut += "\\fi-360\\li" + Number(indent) + "}";
+    }
+
+    static int LargestNumberAfter(const QByteArray& source, const QByteArray& word)
+    {
+        int largest = 0;
+        for (qsizetype at = source.indexOf(word); at >= 0; at = source.indexOf(word, at + 1)) {
+            qsizetype i = at + word.size();
+            int value = 0;
+            while (i < source.size() && source[i] >= '0' && source[i] <= '9' && value < 100000000)
+                value = value * 10 + (source[i++] - '0');
+            largest = std::max(largest, value);
+        }
+        return largest;
+    }
+
+    // The document's own list table, with the lists the editor made added to it.
     void WriteListTables()
     {
-        FOut += "{\\*\\listtable";
+        QByteArray keptLists, keptOverrides;
+        if (const qsizetype at = FKeptLists.indexOf("\\listoverridetable"); at >= 0) {
+            const qsizetype brace = FKeptLists.lastIndexOf('{', at);
+            keptLists = FKeptLists.left(brace);
+            keptOverrides = FKeptLists.mid(brace);
+        } else {
+            keptLists = FKeptLists;
+        }
+        if (keptLists.isEmpty() && keptOverrides.isEmpty() && FListOrder.empty())
+            return;
+        FOut += keptLists.isEmpty() ? QByteArray("{\\*\\listtable") : keptLists.trimmed().chopped(1);
         for (std::size_t i = 0; i < FListOrder.size(); ++i) {
             const QTextListFormat f = FListOrder[i]->format();
-            const int nfc = NfcOf(f.style());
-            FOut += "{\\list\\listtemplateid" + Number(int(i) + 1) + "\\listsimple{\\listlevel\\levelnfc" +
-                    Number(nfc) + "\\levelnfcn" + Number(nfc) + "\\leveljc0\\levelfollow0\\levelstartat" +
-                    Number(1) + "{\\leveltext";
-            if (nfc == 23) {
-                FOut += "\\'01";
-                AppendText(QString(QChar(BulletOf(f.style()))));
-                FOut += ";}{\\levelnumbers;}";
-            } else {
-                const QString prefix = f.numberPrefix(), suffix = NumberSuffixOf(f);
-                FOut += "\\'" + QByteArray::number(int(prefix.size() + suffix.size() + 1), 16).rightJustified(2, '0');
-                AppendText(prefix);
-                FOut += "\\'00";
-                AppendText(suffix);
-                FOut += ";}{\\levelnumbers\\'" + QByteArray::number(int(prefix.size() + 1), 16).rightJustified(2, '0') + ";}";
-            }
-            FOut += "}\\listid" + Number(int(i) + 1) + "}";
+            const int own = std::clamp(f.indent() - 1, 0, 8);
+            FOut += "{\\list\\listtemplateid" + Number(FListIdBase + int(i)) + "\\listhybrid";
+            for (int level = 0; level < 9; ++level)
+                WriteListLevel(f, level, level == own);
+            FOut += "\\listid" + Number(FListIdBase + int(i)) + "}";
         }
-        FOut += "}\r\n{\\*\\listoverridetable";
+        FOut += "}\r\n";
+        FOut += keptOverrides.isEmpty() ? QByteArray("{\\*\\listoverridetable") : keptOverrides.trimmed().chopped(1);
         for (std::size_t i = 0; i < FListOrder.size(); ++i)
-            FOut += "{\\listoverride\\listid" + Number(int(i) + 1) + "\\listoverridecount0\\ls" + Number(int(i) + 1) + "}";
+            FOut += "{\\listoverride\\listid" + Number(FListIdBase + int(i)) + "\\listoverridecount0\\ls" +
+                    Number(FLsBase + int(i) + 1) + "}";
         FOut += "}\r\n";
     }
 
     // --- body ------------------------------------------------------------------------
 
+    // The list the block belongs to in the document's own list table, 0 for none.
+    int KeptListOf(const QTextBlock& block) const
+    {
+        const QTextBlockFormat f = block.blockFormat();
+        if (FKeptLists.isEmpty() || FOptions.plain || !f.hasProperty(kListOverrideProperty))
+            return 0;
+        // A numbered paragraph the user took out of its list is no longer in it.
+        if (!block.textList() && f.boolProperty(kListShownProperty))
+            return 0;
+        return f.intProperty(kListOverrideProperty);
+    }
+
+    static QTextTable* TableOf(const QTextBlock& block, const QTextTable* parent)
+    {
+        // The table directly inside `parent` (or outermost when `parent` is null) that holds the block.
+        QTextTable* table = QTextCursor(block).currentTable();
+        while (table) {
+            QTextTable* up = nullptr;
+            for (QTextFrame* frame = table->parentFrame(); frame; frame = frame->parentFrame())
+                if ((up = qobject_cast<QTextTable*>(frame)))
+                    break;
+            if (up == parent)
+                return table;
+            table = up;
+        }
+        return nullptr;
+    }
+
     void WriteBody()
     {
+        bool first = true;
         for (QTextBlock block = FirstBlock(); BlockInRange(block);) {
-            QTextTable* table = QTextCursor(block).currentTable();
-            while (table && table->parentFrame() && qobject_cast<QTextTable*>(table->parentFrame()))
-                table = qobject_cast<QTextTable*>(table->parentFrame()); // outermost table
+            QTextTable* table = TableOf(block, nullptr);
             if (table && !FOptions.plain && table->firstPosition() >= FStart && table->lastPosition() < FEnd) {
-                WriteTable(*table);
+                WriteTable(*table, 1);
                 block = FDoc.findBlock(table->lastPosition() + 1);
                 if (block.isValid() && block.position() <= table->lastPosition())
                     block = block.next();
+                first = false;
                 continue;
             }
-            WriteParagraph(block, false);
+            if (!table && !first && !FOptions.plain && block.blockFormat().hasProperty(kSectionProperty)) {
+                FOut += "\\sect" + block.blockFormat().property(kSectionProperty).toByteArray() + "\r\n";
+                FPara = ParaSpec{};
+                FPara.style = -2; // the next paragraph writes its properties again
+            }
+            first = false;
+            WriteParagraph(block, 0);
             if (table && FOptions.plain && IsLastBlockOfCell(*table, block) && !IsLastBlockOfTable(*table, block))
                 FOut += IsLastCellOfRow(*table, block) ? "\\par\r\n" : "\\tab ";
             else
@@ -288,36 +412,118 @@ private:
         }
     }
 
-    void WriteTable(QTextTable& table)
+    // The row's definition: kept words as read, else what the table's formats say.
+    QByteArray RowDefinition(QTextTable& table, int row, const QList<int>& rights) const
+    {
+        const QTextTableFormat tf = table.format();
+        const QVariantList kept = tf.property(kTableRowsProperty).toList();
+        QByteArray out = "\\trowd";
+        if (row < kept.size() && !kept[row].toByteArray().isEmpty()) {
+            out += kept[row].toByteArray();
+        } else {
+            out += "\\trgaph108";
+            if (int left = LeftOf(table); left != 0)
+                out += "\\trleft" + Number(left);
+            const Qt::Alignment a = tf.alignment() & Qt::AlignHorizontal_Mask;
+            if (a & Qt::AlignHCenter) out += "\\trqc";
+            else if (a & Qt::AlignRight) out += "\\trqr";
+        }
+        for (int c = 0; c < table.columns();) {
+            const QTextTableCell cell = table.cellAt(row, c);
+            const QTextTableCellFormat cf = cell.format().toTableCellFormat();
+            const int span = std::max(1, cell.columnSpan());
+            if (cf.boolProperty(kCellAbsentProperty)) {
+                c += span;
+                continue;
+            }
+            if (cf.hasProperty(kCellKeptProperty)) out += cf.property(kCellKeptProperty).toByteArray();
+            else out += CellBorders(tf, cf);
+            if (cell.rowSpan() > 1) out += cell.row() == row ? "\\clvmgf" : "\\clvmrg";
+            c += span;
+            out += "\\cellx" + Number(rights[std::min<qsizetype>(c, rights.size()) - 1]);
+        }
+        return out;
+    }
+
+    static QByteArray CellBorders(const QTextTableFormat& table, const QTextTableCellFormat& cell)
+    {
+        QByteArray out;
+        static const char* const kEdges[] = {"\\clbrdrt", "\\clbrdrl", "\\clbrdrb", "\\clbrdrr"};
+        const qreal widths[] = {cell.topBorder(), cell.leftBorder(), cell.bottomBorder(), cell.rightBorder()};
+        const bool cellBorders = cell.hasProperty(QTextFormat::TableCellTopBorder);
+        for (int e = 0; e < 4; ++e) {
+            const qreal width = cellBorders ? widths[e] : table.border();
+            if (width > 0)
+                out += QByteArray(kEdges[e]) + "\\brdrs\\brdrw" + Number(std::max(1, Twips(width)));
+        }
+        if (cell.verticalAlignment() == QTextCharFormat::AlignMiddle) out += "\\clvertalc";
+        else if (cell.verticalAlignment() == QTextCharFormat::AlignBottom) out += "\\clvertalb";
+        return out;
+    }
+
+    static int LeftOf(QTextTable& table)
+    {
+        const QTextTableFormat f = table.format();
+        return f.hasProperty(kTableLeftProperty) ? f.intProperty(kTableLeftProperty) : Twips(f.leftMargin());
+    }
+
+    void WriteTable(QTextTable& table, int depth)
     {
         const QList<int> rights = CellRights(table);
         for (int r = 0; r < table.rows(); ++r) {
-            FOut += "\\trowd\\trgaph108";
-            if (int left = Twips(table.format().leftMargin()); left > 0)
-                FOut += "\\trleft" + Number(left);
-            for (int right : rights)
-                FOut += "\\cellx" + Number(right);
-            FOut += "\r\n";
-            for (int c = 0; c < table.columns(); ++c) {
+            const QByteArray definition = RowDefinition(table, r, rights);
+            if (depth == 1)
+                FOut += definition + "\r\n";
+            for (int c = 0; c < table.columns();) {
                 const QTextTableCell cell = table.cellAt(r, c);
-                if (cell.row() == r && cell.column() == c)
-                    WriteCell(cell);
-                FOut += "\\cell ";
+                c += std::max(1, cell.columnSpan());
+                if (cell.format().boolProperty(kCellAbsentProperty))
+                    continue;
+                if (cell.row() == r)
+                    WriteCell(table, cell, depth);
+                else
+                    WriteParaSpec(CellParaSpec(depth));
+                FOut += depth == 1 ? "\\cell " : "\\nestcell ";
             }
-            FOut += "\\row\r\n";
+            if (depth == 1)
+                FOut += "\\row\r\n";
+            else
+                FOut += "{\\*\\nesttableprops" + definition + "\\nestrow}{\\nonesttables\\par}\r\n";
         }
+        FPara = ParaSpec{};
+        FPara.style = -2;
     }
 
-    void WriteCell(const QTextTableCell& cell)
+    ParaSpec CellParaSpec(int depth) const
     {
-        bool first = true;
+        ParaSpec s;
+        s.depth = depth;
+        return s;
+    }
+
+    void WriteCell(QTextTable& table, const QTextTableCell& cell, int depth)
+    {
+        bool pendingMark = false;
         for (QTextBlock block = FDoc.findBlock(cell.firstPosition());
-             block.isValid() && block.position() <= cell.lastPosition(); block = block.next()) {
-            if (!first)
+             block.isValid() && block.position() <= cell.lastPosition();) {
+            if (QTextTable* inner = TableOf(block, &table)) {
+                if (pendingMark)
+                    FOut += "\\par\r\n";
+                pendingMark = false;
+                WriteTable(*inner, depth + 1);
+                block = FDoc.findBlock(inner->lastPosition() + 1);
+                if (block.isValid() && block.position() <= inner->lastPosition())
+                    block = block.next();
+                continue;
+            }
+            if (pendingMark)
                 FOut += "\\par\r\n";
-            first = false;
-            WriteParagraph(block, true);
+            WriteParagraph(block, depth);
+            pendingMark = true;
+            block = block.next();
         }
+        if (!pendingMark)
+            WriteParaSpec(CellParaSpec(depth));
     }
 
     QList<int> CellRights(QTextTable& table) const
@@ -325,7 +531,7 @@ private:
         const QList<QTextLength> widths = table.format().columnWidthConstraints();
         const int total = 9360; // 6.5 inches of text width
         QList<int> rights;
-        int right = Twips(table.format().leftMargin());
+        int right = LeftOf(table);
         for (int c = 0; c < table.columns(); ++c) {
             int width = total / std::max(1, table.columns());
             if (c < widths.size()) {
@@ -341,7 +547,7 @@ private:
         return rights;
     }
 
-    ParaSpec ParaSpecOf(const QTextBlock& block, bool inTable) const
+    ParaSpec ParaSpecOf(const QTextBlock& block, int depth) const
     {
         ParaSpec s;
         if (FOptions.plain)
@@ -367,8 +573,14 @@ private:
         }
         for (const QTextOption::Tab& tab : f.tabPositions())
             s.tabs.push_back({Twips(tab.position), int(tab.type)});
-        s.inTable = inTable;
-        if (list) {
+        s.leaders = f.property(kTabLeadersProperty).toList();
+        s.depth = depth;
+        s.style = f.hasProperty(kStyleProperty) ? f.intProperty(kStyleProperty) : -1;
+        s.kept = f.property(kParaKeptProperty).toByteArray();
+        if (int kept = KeptListOf(block)) {
+            s.keptList = kept;
+            s.level = std::clamp(f.intProperty(kListLevelProperty), 0, 8);
+        } else if (list) {
             auto found = FListIds.find(list);
             if (found != FListIds.end()) {
                 s.list = found->second;
@@ -378,20 +590,22 @@ private:
         return s;
     }
 
-    void WriteParaSpec(const ParaSpec& s)
+    void WriteParaSpec(const ParaSpec& s, const QTextList* list = nullptr)
     {
         if (s == FPara)
             return;
         FPara = s;
         FOut += "\\pard";
-        if (s.inTable) FOut += "\\intbl";
+        if (s.style >= 0) FOut += "\\s" + Number(s.style);
+        if (s.depth > 0) FOut += "\\intbl";
+        if (s.depth > 1) FOut += "\\itap" + Number(s.depth);
         static const char* const kAlign[] = {"", "\\qr", "\\qc", "\\qj"};
-        FOut += kAlign[s.align];
+        FOut += s.style >= 0 && s.align == 0 ? "\\ql" : kAlign[s.align];
         if (s.left) FOut += "\\li" + Number(s.left);
         if (s.right) FOut += "\\ri" + Number(s.right);
         if (s.first) FOut += "\\fi" + Number(s.first);
-        if (s.before) FOut += "\\sb" + Number(s.before);
-        if (s.after) FOut += "\\sa" + Number(s.after);
+        if (s.before || s.style >= 0) FOut += "\\sb" + Number(s.before);
+        if (s.after || s.style >= 0) FOut += "\\sa" + Number(s.after);
         if (s.lineSpacing) FOut += "\\sl" + Number(s.lineSpacing) + "\\slmult" + Number(s.lineMultiple ? 1 : 0);
         for (const TabSpec& tab : s.tabs) {
             switch (tab.type) {
@@ -400,21 +614,29 @@ private:
             case QTextOption::DelimiterTab: FOut += "\\tqdec"; break;
             default: break;
             }
+            for (qsizetype i = 0; i + 1 < s.leaders.size(); i += 2)
+                if (s.leaders[i].toInt() == tab.position)
+                    FOut += "\\" + s.leaders[i + 1].toByteArray();
             FOut += "\\tx" + Number(tab.position);
         }
-        if (s.list) {
-            FOut += "\\ls" + Number(s.list) + "\\ilvl" + Number(s.level);
-            WriteNumberingGroup(s.list);
+        FOut += s.kept;
+        if (s.keptList) {
+            FOut += "\\ls" + Number(s.keptList) + "\\ilvl" + Number(s.level);
+            if (list)
+                WriteNumberingGroup(list->format());
+        } else if (s.list) {
+            FOut += "\\ls" + Number(FLsBase + s.list) + "\\ilvl" + Number(s.level);
+            WriteNumberingGroup(FListOrder[std::size_t(s.list - 1)]->format());
         }
         if (!FOut.endsWith('}'))
             FOut += ' '; // a space after a group would be text
     }
 
-    void WriteParagraph(const QTextBlock& block, bool inTable)
+    void WriteParagraph(const QTextBlock& block, int depth)
     {
         if (!FOptions.plain && (block.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore))
             FOut += "\\page ";
-        WriteParaSpec(ParaSpecOf(block, inTable));
+        WriteParaSpec(ParaSpecOf(block, depth), block.textList());
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             const int from = std::max(fragment.position(), FStart);
@@ -423,6 +645,17 @@ private:
                 continue;
             const QTextCharFormat f = fragment.charFormat();
             SwitchLink(f.isAnchor() && !FOptions.plain ? f.anchorHref() : QString());
+            if (f.objectType() == kKeptObjectType) {
+                if (FOptions.plain)
+                    continue;
+                WriteCharSpec(CharSpecOf(f));
+                for (int i = from; i < to; ++i) {
+                    if (f.boolProperty(kKeptAutoNumberProperty))
+                        FOut += "\\chftn";
+                    FOut += f.property(kKeptSourceProperty).toByteArray();
+                }
+                continue;
+            }
             if (f.isImageFormat()) {
                 if (FOptions.includeObjects && !FOptions.plain)
                     for (int i = from; i < to; ++i)
@@ -448,6 +681,9 @@ private:
         s.bold = f.fontWeight() >= QFont::DemiBold;
         s.italic = f.fontItalic();
         s.underline = f.fontUnderline();
+        if (s.underline)
+            s.underlineWord = f.property(kUnderlineWordProperty).toByteArray();
+        s.lang = f.intProperty(kLangProperty);
         s.strike = f.fontStrikeOut();
         s.hidden = f.boolProperty(kHiddenTextProperty);
         s.smallCaps = f.fontCapitalization() == QFont::SmallCaps;
@@ -471,7 +707,10 @@ private:
         if (s.halfPoints != FState.halfPoints) w += "\\fs" + Number(s.halfPoints);
         flag(s.bold, FState.bold, "\\b", "\\b0");
         flag(s.italic, FState.italic, "\\i", "\\i0");
-        flag(s.underline, FState.underline, "\\ul", "\\ulnone");
+        if (s.underline != FState.underline || s.underlineWord != FState.underlineWord)
+            w += !s.underline ? QByteArray("\\ulnone") : "\\" + (s.underlineWord.isEmpty() ? QByteArray("ul") : s.underlineWord);
+        if (s.lang != FState.lang && s.lang > 0)
+            w += "\\lang" + Number(s.lang);
         flag(s.strike, FState.strike, "\\strike", "\\strike0");
         flag(s.hidden, FState.hidden, "\\v", "\\v0");
         flag(s.smallCaps, FState.smallCaps, "\\scaps", "\\scaps0");
@@ -585,6 +824,10 @@ private:
     std::vector<QRgb> FColours;          // colour table entries 1..n
     std::map<QRgb, int> FColourIndex;
     std::map<const QTextList*, int> FListIds;
+    int FDefaultFont = 0, FNextFont = 0;
+    QByteArray FKeptFonts, FKeptColours, FStylesheet, FKeptLists, FInfo, FFormat;
+    int FKeptColourCount = 0;
+    int FLsBase = 0, FListIdBase = 1;
     std::vector<QTextList*> FListOrder;
     CharSpec FState;
     CharSpec FStateBeforeLink;

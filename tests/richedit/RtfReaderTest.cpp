@@ -27,7 +27,7 @@ TEST(RtfReader, ParagraphsAndBreaks)
         {"{\\uc2\\u8364 ab}c\\par ", "\u20acc"},
         {"\\u-3913?\\par ", "\uf0b7"},
         {"{\\*\\unknown hidden}shown\\par ", "shown"},
-        {"{\\header head}{\\footnote note}body\\par ", "body"},
+        {"{\\header head}{\\footer foot}body\\par ", "body"},
         {"\\emdash\\endash\\bullet\\lquote\\rquote\\ldblquote\\rdblquote\\~\\par ",
          "\u2014\u2013\u2022\u2018\u2019\u201c\u201d\u00a0"},
     };
