@@ -1,4 +1,5 @@
 // Document Assembly menu: selecting the two files, the mode, and "Do It".
+#include "app/CheckMarkersDialog.h"
 #include "app/CommandRunner.h"
 #include "app/EditorLines.h"
 #include "app/MainForm.h"
@@ -11,9 +12,11 @@
 #include "text/TextFiles.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
 #include <QLabel>
+#include <QTextDocument>
 
 namespace {
 
@@ -116,4 +119,45 @@ void TMainForm::LoadMergedResult() {
     // rather than being lost.
     if (!RichEditEx1->StreamIn(buffer, ifRTF, true, false) && !RichEditEx1->StreamIn(buffer, ifText, true, false))
         throw EOutOfResources("Failed to Load Stream");
+}
+
+void TMainForm::CheckMarkers1Click() {
+    if (RichEditEx1->Lines().Count() < 2) {
+        Show(NoTemplateMessage());
+        return;
+    }
+    // What "Do It" would merge: the template file as saved, the information editor's lines.
+    const std::string templateText = LoadTextFile(LocalPath(TemplateFileName));
+    const TEditorLines lines(RichEditEx2->Lines());
+    TCheckReport report = CheckTemplate(templateText, lines, OverwriteMode ? TMergeMode::Overwrite : TMergeMode::Insert);
+    if (!CheckMarkersDialog1) {
+        CheckMarkersDialog1 = new TCheckMarkersDialog(this);
+        CheckMarkersDialog1->OnFindingActivated = [this](const TCheckFinding& f) { ShowFinding(f); };
+    }
+    CheckMarkersDialog1->SetReport(std::move(report));
+    CheckMarkersDialog1->show();
+    CheckMarkersDialog1->raise();
+    CheckMarkersDialog1->activateWindow();
+}
+
+void TMainForm::ShowFinding(const TCheckFinding& f) {
+    if (FMerging) return;
+    TRichEdit98* editor = RichEditEx1;
+    int start = -1, length = 0;
+    if (f.kind == TFindingKind::Unused) {
+        editor = RichEditEx2;
+        start = editor->LineIndex(int(f.line - 1));
+        length = editor->LineLength(int(f.line - 1));
+    } else {
+        start = FindingPosition(editor->document()->toRawText(), f, &length);
+    }
+    if (start < 0) { // the editor no longer shows that text (a merged document, another file)
+        QApplication::beep();
+        return;
+    }
+    ShowOnly(editor);
+    editor->SetSelectionStart(start);
+    editor->SetSelectionLength(length);
+    activateWindow();
+    editor->SetFocus();
 }

@@ -251,6 +251,10 @@ void TMainForm::BuildAssemblyMenu() {
                                   "exactly on a  line, especially if there are several on one line.",
                                   &TMainForm::ToggleInsOverwrite1Click);
     ToggleInsOverwrite1->setCheckable(true);
+    AddItem(DocumentAssembly1, "CheckMarkers1", "Check Markers", QKeySequence("Ctrl+K"),
+            "List every problem the merge would meet: markers without a value, markers split by formatting, "
+            "information no marker uses. Double-click a line to see its place. The template is not changed.",
+            &TMainForm::CheckMarkers1Click);
 }
 
 void TMainForm::BuildHelpMenu() {

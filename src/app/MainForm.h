@@ -17,8 +17,10 @@ class QStatusBar;
 class QTimer;
 class QToolButton;
 class QWidget;
+class TCheckMarkersDialog;
 class TFormatting;
 class TRichEdit98;
+struct TCheckFinding;
 namespace Dialogs {
 class TFindDialog;
 class TXBaloon;
@@ -44,6 +46,7 @@ public:
     Dialogs::TFindDialog* FindDialog1 = nullptr;
     Dialogs::TFindDialog* ReplaceDialog1 = nullptr;
     Dialogs::TXBaloon* XBaloon1 = nullptr;
+    TCheckMarkersDialog* CheckMarkersDialog1 = nullptr; // made when first needed
 
     QMenu* FileMenu = nullptr;
     QMenu* EditMenu = nullptr;
@@ -89,6 +92,11 @@ public:
     void ToggleInsOverwrite1Click();
     void DoIt1Click();
     void LoadMergedResult();
+    // Lists every problem the merge would meet, without merging or changing anything.
+    void CheckMarkers1Click();
+    // Selects a finding's place: the marker in the template editor, or an unused
+    // pair's heading in the information editor.
+    void ShowFinding(const TCheckFinding& finding);
 
     // --- editing commands -----------------------------------------------------------
     void EditUndo();

@@ -1,6 +1,7 @@
 // The main window driven as a user drives it: menu commands, file dialogs, messages.
 #include "ModalAnswer.h"
 
+#include "app/CheckMarkersDialog.h"
 #include "app/MainForm.h"
 #include "richedit/RichEdit98.h"
 #include "text/TextFiles.h"
@@ -11,8 +12,11 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTextDocument>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 namespace {
@@ -89,6 +93,7 @@ TEST_F(MainFormTest, MenusHoldTheirItemsInOrder) {
         {"Insertnonvisiblepagebreak1", "Insert page break", "Ctrl+Alt+P"}, {"Selectall2", "&Select all", "Ctrl+A"},
         {"T1", "&Toggle Windows", "Ctrl+W"},          {"DoIt1", "Do It", "Ctrl+D"},
         {"ToggleInsOverwrite1", "Toggle Ins/Overwrite", "Ctrl+T"}, {"FileNewItem", "&New", ""},
+        {"CheckMarkers1", "Check Markers", "Ctrl+K"},
         {"checkwebpagefornewversion", "Check web page for new version", ""},
     };
     for (const Item& item : items) {
@@ -100,6 +105,52 @@ TEST_F(MainFormTest, MenusHoldTheirItemsInOrder) {
     EXPECT_EQ(form->findChild<QAction*>("FileExitItem")->statusTip(), "Exit this application");
     EXPECT_EQ(form->findChild<QToolButton*>("OpenButton")->toolTip(), "Open");
     EXPECT_EQ(form->findChild<QToolButton*>("SpeedButton1")->toolTip(), "Print preview");
+}
+
+TEST_F(MainFormTest, CheckMarkersListsFindingsAndShowsTheirPlace) {
+    EXPECT_EQ(form->DocumentAssembly1->actions().last()->objectName(), "CheckMarkers1");
+    const QByteArray templ = "{\\rtf1\\ansi Dear @1,\\par Fee: @{\\b 2} and @7\\par Regards @1\\par}\r\n";
+    SelectFiles("Client\nMr J. Brown\nFee\n150*2\nTime\n1/2 day\n", templ);
+    const QString shown = form->RichEditEx1->document()->toRawText();
+    Trigger("CheckMarkers1");
+    auto* dialog = form->findChild<TCheckMarkersDialog*>("CheckMarkersDialog1");
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_TRUE(dialog->Summary->text().startsWith("The merge would stop at @{."));
+    QTreeWidget* list = dialog->Findings;
+    ASSERT_EQ(list->topLevelItemCount(), 5); // problems first, then the unused pair, then replacements
+    EXPECT_EQ(list->topLevelItem(0)->text(1), "split by formatting: meant @2");
+    EXPECT_EQ(list->topLevelItem(1)->text(0), "@7");
+    EXPECT_EQ(list->topLevelItem(1)->text(1), "missing value");
+    EXPECT_EQ(list->topLevelItem(1)->text(2), "no line 14 in the information file");
+    EXPECT_EQ(list->topLevelItem(2)->text(2), "line 5: Time = 1/2 day");
+    EXPECT_EQ(list->topLevelItem(4)->text(2), "line 1: Client = Mr J. Brown");
+
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
+    auto doubleClick = [&](int row) {
+        const QRect r = list->visualItemRect(list->topLevelItem(row));
+        ASSERT_TRUE(r.isValid()) << row;
+        // A person's double click: press, release, then the second press arrives as a double click.
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, r.center());
+    };
+    doubleClick(0);
+    EXPECT_TRUE(form->RichEditEx1->isVisible());
+    EXPECT_EQ(form->RichEditEx1->SelectedText(), "@2");
+    EXPECT_EQ(form->RichEditEx1->SelectionStart(), shown.indexOf("@2"));
+    doubleClick(1);
+    EXPECT_EQ(form->RichEditEx1->SelectedText(), "@7");
+    doubleClick(4); // the second "@1", not the first
+    EXPECT_EQ(form->RichEditEx1->SelectionStart(), shown.indexOf("Regards @1") + 8);
+    doubleClick(2); // an unused pair: its heading in the information editor
+    EXPECT_TRUE(form->RichEditEx2->isVisible());
+    EXPECT_EQ(form->RichEditEx2->SelectedText(), "Time");
+
+    // The check reads and changes nothing else.
+    EXPECT_EQ(ReadFile(Path("case.tem")), templ);
+    EXPECT_EQ(form->RichEditEx1->document()->toRawText(), shown);
+    EXPECT_FALSE(form->RichEditEx1->Modified());
+    EXPECT_FALSE(QFile::exists(Path("debug.rtf")));
 }
 
 TEST_F(MainFormTest, HintPanelShowsLongHintsForFourSeconds) {
