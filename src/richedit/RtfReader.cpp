@@ -212,6 +212,27 @@ QTextListFormat::Style StyleOfNfc(int nfc)
     }
 }
 
+QString NumberText(int value, int nfc)
+{
+    if ((nfc == 3 || nfc == 4) && value > 0) {
+        QString letters;
+        for (int v = value; v > 0; v = (v - 1) / 26)
+            letters.prepend(QChar('A' + (v - 1) % 26));
+        return nfc == 4 ? letters.toLower() : letters;
+    }
+    if ((nfc == 1 || nfc == 2) && value > 0 && value < 4000) {
+        static const std::pair<int, const char*> kRoman[] = {{1000, "M"}, {900, "CM"}, {500, "D"}, {400, "CD"},
+                                                             {100, "C"}, {90, "XC"}, {50, "L"}, {40, "XL"},
+                                                             {10, "X"}, {9, "IX"}, {5, "V"}, {4, "IV"}, {1, "I"}};
+        QString roman;
+        for (int v = value; v > 0;)
+            for (const auto& [n, r] : kRoman)
+                if (v >= n) { roman += r; v -= n; break; }
+        return nfc == 2 ? roman.toLower() : roman;
+    }
+    return QString::number(value);
+}
+
 QTextListFormat::Style BulletStyleOf(const QString& bulletText)
 {
     const QString t = bulletText.trimmed();
@@ -307,6 +328,11 @@ private:
     std::vector<ListDef> FLists;
     std::map<int, std::size_t> FListById; // \listid -> index in FLists
     std::map<int, int> FListOverrides; // \ls number -> list id
+    struct ListCounters {
+        int value[9] = {};
+        bool started[9] = {};
+    };
+    std::map<int, ListCounters> FCounters; // \ls number -> the numbers so far
     int FOverrideListId = 0;
     PnState FPnScratch;
     int FPnSequence = 0;
@@ -316,6 +342,7 @@ private:
     Picture FPicture;
     std::vector<Field> FFields;
     QString FShapePropName;
+    int FShapeBox[4] = {}; // left, top, right, bottom in twips
 
     bool FPendingPageBreak = false;
     RtfParagraph FParagraph;
@@ -628,6 +655,13 @@ void RtfParser::OnWord(const RtfToken& t)
         return;
     case Dest::PnDef: OnPnWord(word, t.hasParam, t.param); return;
     case Dest::Pict: OnPictWord(word, t.hasParam, t.param); return;
+    case Dest::ShapeInst:
+        // The shape's box: the size its picture is shown at.
+        if (word == "shpleft") FShapeBox[0] = t.param;
+        else if (word == "shptop") FShapeBox[1] = t.param;
+        else if (word == "shpright") FShapeBox[2] = t.param;
+        else if (word == "shpbottom") FShapeBox[3] = t.param;
+        return;
     case Dest::Body: break;
     default:
         if (CollectTarget())
@@ -721,7 +755,11 @@ bool RtfParser::OnDestinationWord(std::string_view w)
         return true;
     }
     if (w == "shppict") return true; // the picture inside is read; its twin \nonshppict is skipped
-    if (w == "shpinst") { g.dest = Dest::ShapeInst; return true; }
+    if (w == "shpinst") {
+        g.dest = Dest::ShapeInst;
+        std::fill(std::begin(FShapeBox), std::end(FShapeBox), 0);
+        return true;
+    }
     if (g.dest == Dest::ShapeInst || g.dest == Dest::ShapeProp) {
         if (w == "sp") { g.dest = Dest::ShapeProp; FShapePropName.clear(); return true; }
         if (w == "sn") { g.dest = Dest::ShapePropName; FShapePropName.clear(); return true; }
@@ -844,8 +882,13 @@ void RtfParser::FinishPicture()
         return;
     const double scaleX = std::clamp(p.scaleX, 1, 10000) / 100.0;
     const double scaleY = std::clamp(p.scaleY, 1, 10000) / 100.0;
-    const double width = (p.goalWidth > 0 ? p.goalWidth / kTwipsPerUnit : image.width()) * scaleX;
-    const double height = (p.goalHeight > 0 ? p.goalHeight / kTwipsPerUnit : image.height()) * scaleY;
+    int goalWidth = p.goalWidth, goalHeight = p.goalHeight;
+    if (Top().dest == Dest::ShapeInst && FShapeBox[2] > FShapeBox[0] && FShapeBox[3] > FShapeBox[1]) {
+        goalWidth = FShapeBox[2] - FShapeBox[0]; // a shape's picture fills the shape
+        goalHeight = FShapeBox[3] - FShapeBox[1];
+    }
+    const double width = (goalWidth > 0 ? goalWidth / kTwipsPerUnit : image.width()) * scaleX;
+    const double height = (goalHeight > 0 ? goalHeight / kTwipsPerUnit : image.height()) * scaleY;
 
     QTextImageFormat format;
     format.merge(CurrentCharFormat());
@@ -1052,23 +1095,48 @@ std::optional<RtfListRef> RtfParser::ListOf(const ParaState& p)
         ListLevelDef level;
         if (def && !def->levels.empty())
             level = def->levels[std::min<std::size_t>(std::size_t(p.listLevel), def->levels.size() - 1)];
-        if (level.nfc == 255 && level.text.size() <= 1)
+        // The level's counter: the next number, and the levels below it start again.
+        const int at = std::clamp(p.listLevel, 0, 8);
+        ListCounters& counters = FCounters[p.listOverride];
+        for (int k = 0; k < at; ++k) {
+            if (!counters.started[k] && def && std::size_t(k) < def->levels.size())
+                counters.value[k] = def->levels[std::size_t(k)].start;
+        }
+        counters.value[at] = counters.started[at] ? counters.value[at] + 1 : level.start;
+        counters.started[at] = true;
+        for (int k = at + 1; k < 9; ++k)
+            counters.started[k] = false;
+        if (level.nfc == 255)
             return std::nullopt; // a level that shows no number
         format.setStyle(level.nfc == 23 ? BulletStyleOf(level.text.mid(1, 1)) : StyleOfNfc(level.nfc));
-        if (level.nfc != 23 && level.nfc != 255) {
-            // "\'02\'00." : a length, then text with level placeholders (bytes 0..8).
+        key = QString("ls%1:%2").arg(p.listOverride).arg(p.listLevel);
+        if (level.nfc != 23) {
+            // "\'05\'00.\'01." : a length, then text in which the bytes 0..8 stand for the
+            // numbers of those levels; the higher levels' numbers go into the prefix.
             const QString text = level.text.mid(1, level.text.isEmpty() ? 0 : level.text[0].unicode());
-            qsizetype last = -1, first = -1;
-            for (qsizetype i = 0; i < text.size(); ++i)
-                if (text[i].unicode() < 9) { if (first < 0) first = i; last = i; }
-            if (last >= 0) {
-                format.setNumberPrefix(text.left(first));
-                format.setNumberSuffix(text.mid(last + 1));
+            QString prefix, suffix;
+            bool own = false;
+            for (QChar c : text) {
+                QString& target = own ? suffix : prefix;
+                const int k = c.unicode();
+                if (k >= 9) {
+                    target += c;
+                } else if (k == at && !own) {
+                    own = true;
+                } else if (k < 9) {
+                    const int nfc = def && std::size_t(k) < def->levels.size() ? def->levels[std::size_t(k)].nfc : 0;
+                    target += NumberText(counters.value[k], nfc);
+                }
             }
+            if (!own) {
+                suffix = prefix; // no number of its own: the text alone
+                prefix.clear();
+            }
+            format.setNumberPrefix(prefix);
+            format.setNumberSuffix(suffix);
+            key += ':' + prefix; // another parent number, another list
         }
-        key = QString("ls%1").arg(p.listOverride);
         format.setIndent(p.listLevel + 1);
-        key += QString(":%1").arg(p.listLevel);
     } else if (p.pn.active) {
         const PnState& pn = p.pn;
         const bool sameList = FPreviousHadPn && FPreviousPn.bullet == pn.bullet &&

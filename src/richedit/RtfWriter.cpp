@@ -620,13 +620,14 @@ private:
             FOut += "\\tx" + Number(tab.position);
         }
         FOut += s.kept;
+        // The older group first: after the list reference it would replace the list.
         if (s.keptList) {
-            FOut += "\\ls" + Number(s.keptList) + "\\ilvl" + Number(s.level);
             if (list)
                 WriteNumberingGroup(list->format());
+            FOut += "\\ls" + Number(s.keptList) + "\\ilvl" + Number(s.level);
         } else if (s.list) {
-            FOut += "\\ls" + Number(FLsBase + s.list) + "\\ilvl" + Number(s.level);
             WriteNumberingGroup(FListOrder[std::size_t(s.list - 1)]->format());
+            FOut += "\\ls" + Number(FLsBase + s.list) + "\\ilvl" + Number(s.level);
         }
         if (!FOut.endsWith('}'))
             FOut += ' '; // a space after a group would be text
