@@ -31,6 +31,7 @@ int RunEditor(int& argc, char** argv, const char* fileName) {
     // The application title; no display name, so window titles stay exactly as set.
     QApplication::setApplicationName("Kelvora");
     TMainForm mainForm;
+    mainForm.CreateHelpWindows();
     mainForm.resize(800, 600);
     mainForm.show();
     if (fileName) RunCommand([&] { mainForm.OpenDocument(QString::fromLocal8Bit(fileName)); });

@@ -3,6 +3,10 @@
 #include "app/CommandRunner.h"
 #include "app/Formatting.h"
 #include "dialogs/FindReplaceDialog.h"
+#include "dialogs/AboutBox.h"
+#include "dialogs/CreditsForm.h"
+#include "dialogs/HelpForm.h"
+#include "dialogs/ProgramPictures.h"
 #include "dialogs/XBaloon.h"
 #include "richedit/RichEdit98.h"
 #include "text/TextFiles.h"
@@ -43,6 +47,7 @@ void SetPanelColour(QLabel* panel, const QColor& colour) {
 
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     setObjectName("MainForm");
+    setWindowIcon(Dialogs::ProgramIcon());
     BuildLayout();
     BuildMenus();
     FormCreate();
@@ -157,6 +162,10 @@ QToolButton* TMainForm::AddButton(const char* name, const QString& hint, void (T
     button->setObjectName(name);
     button->setFixedSize(25, 25);
     button->setIcon(icon);
+    if (!icon.isNull()) {
+        button->setIconSize(QSize(25, 25)); // the pictures are drawn for exactly this size
+        button->setAutoRaise(true);
+    }
     button->setText(caption);
     if (!caption.isEmpty()) button->setToolButtonStyle(Qt::ToolButtonTextOnly);
     button->setToolTip(ShortHint(hint));
@@ -260,26 +269,26 @@ void TMainForm::BuildAssemblyMenu() {
 void TMainForm::BuildHelpMenu() {
     Help1 = menuBar()->addMenu("Help");
     Help1->setObjectName("Help1");
-    AddItem(Help1, "G1", "Contents", {}, {}, nullptr);
+    AddItem(Help1, "G1", "Contents", {}, {}, &TMainForm::G1Click);
     AddItem(Help1, "TipoftheDay2", "Tip of the Day", {}, {}, nullptr);
-    AddItem(Help1, "Credits1", "Credits", {}, "Just some of the people who made this possible", nullptr);
-    AddItem(Help1, "About1", "About", {}, {}, nullptr);
+    AddItem(Help1, "Credits1", "Credits", {}, "Just some of the people who made this possible", &TMainForm::Credits1Click);
+    AddItem(Help1, "About1", "About", {}, {}, &TMainForm::About1Click);
     AddItem(Help1, "checkwebpagefornewversion", "Check web page for new version", {},
             "Checls author's  Kelvora homepage for new version.  You control download",
             &TMainForm::checkwebpagefornewversionClick);
 }
 
 void TMainForm::BuildSpeedBar() {
-    QStyle* s = style();
-    AddButton("OpenButton", "Open|", &TMainForm::FileOpen, s->standardIcon(QStyle::SP_DialogOpenButton));
-    AddButton("SaveButton", "Save|", &TMainForm::FileSave, s->standardIcon(QStyle::SP_DialogSaveButton));
-    AddButton("PrintButton", "Print|", nullptr, s->standardIcon(QStyle::SP_FileIcon));
-    AddButton("SpeedButton2", "page Dialog", nullptr, s->standardIcon(QStyle::SP_FileDialogDetailedView));
-    AddButton("SpeedButton1", "Print preview", nullptr, s->standardIcon(QStyle::SP_FileDialogContentsView));
-    AddButton("UndoButton", "Undo|", &TMainForm::EditUndo, s->standardIcon(QStyle::SP_ArrowBack));
-    AddButton("CutButton", "Cut|", &TMainForm::EditCut, {}, "Cut");
-    AddButton("CopyButton", "Copy|", &TMainForm::EditCopy, {}, "Cpy");
-    AddButton("PasteButton", "Paste|", &TMainForm::EditPaste, {}, "Pst");
+    using Dialogs::ToolbarIcon;
+    AddButton("OpenButton", "Open|", &TMainForm::FileOpen, ToolbarIcon("open"));
+    AddButton("SaveButton", "Save|", &TMainForm::FileSave, ToolbarIcon("save"));
+    AddButton("PrintButton", "Print|", nullptr, ToolbarIcon("print"));
+    AddButton("SpeedButton2", "page Dialog", nullptr, ToolbarIcon("pagedialog"));
+    AddButton("SpeedButton1", "Print preview", nullptr, ToolbarIcon("preview"));
+    AddButton("UndoButton", "Undo|", &TMainForm::EditUndo, ToolbarIcon("undo"));
+    AddButton("CutButton", "Cut|", &TMainForm::EditCut, ToolbarIcon("cut"));
+    AddButton("CopyButton", "Copy|", &TMainForm::EditCopy, ToolbarIcon("copy"));
+    AddButton("PasteButton", "Paste|", &TMainForm::EditPaste, ToolbarIcon("paste"));
     AddButton("SpeedButton3", "Use this  to insert an object\r\nsuch as portion of a spreadsheet\r\n",
               &TMainForm::SpeedButton3Click, {}, "OLE");
     CRLFButton = AddButton("CRLFButton",
@@ -412,4 +421,37 @@ void TMainForm::closeEvent(QCloseEvent* e) {
 void TMainForm::checkwebpagefornewversionClick() {
     // Shown and waited for; whether it started is not reported.
     RunProgram("update.exe", false, true);
+}
+
+// --- help menu -----------------------------------------------------------------------
+
+void TMainForm::CreateHelpWindows() {
+    if (!Form1) {
+        Form1 = std::make_unique<Dialogs::TForm1>();
+        Form1->OnError = [](const std::exception& e) { ShowException(e); };
+        // Closing the main window ends the program even while help is open.
+        Form1->setAttribute(Qt::WA_QuitOnClose, false);
+    }
+    if (!Form2) {
+        Form2 = std::make_unique<Dialogs::TForm2>();
+        Form2->setAttribute(Qt::WA_QuitOnClose, false);
+    }
+}
+
+void TMainForm::G1Click() {
+    CreateHelpWindows();
+    Form1->show();
+    Form1->raise();
+    Form1->activateWindow();
+}
+
+void TMainForm::Credits1Click() {
+    CreateHelpWindows();
+    Form2->exec();
+}
+
+void TMainForm::About1Click() {
+    // Created for this showing and freed after it, also when showing fails.
+    const std::unique_ptr<Dialogs::TAboutBox> box = std::make_unique<Dialogs::TAboutBox>(this);
+    box->exec();
 }

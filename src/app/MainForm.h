@@ -5,6 +5,7 @@
 #include <QList>
 #include <QMainWindow>
 #include <QString>
+#include <memory>
 #include <string>
 
 #include "assembly/MergeEngine.h"
@@ -23,6 +24,8 @@ class TRichEdit98;
 struct TCheckFinding;
 namespace Dialogs {
 class TFindDialog;
+class TForm1;
+class TForm2;
 class TXBaloon;
 }
 
@@ -47,6 +50,10 @@ public:
     Dialogs::TFindDialog* ReplaceDialog1 = nullptr;
     Dialogs::TXBaloon* XBaloon1 = nullptr;
     TCheckMarkersDialog* CheckMarkersDialog1 = nullptr; // made when first needed
+    // The help window; created hidden right after the main window, lives as long as it.
+    std::unique_ptr<Dialogs::TForm1> Form1;
+    // The credits window, created hidden after the help window; its text keeps scrolling.
+    std::unique_ptr<Dialogs::TForm2> Form2;
 
     QMenu* FileMenu = nullptr;
     QMenu* EditMenu = nullptr;
@@ -127,6 +134,13 @@ public:
     void showhint(const QString& longHint);
     void Timer1Timer();
     void checkwebpagefornewversionClick();
+
+    // --- help menu ------------------------------------------------------------------
+    // The start sequence's step after the main window: the help window, hidden.
+    void CreateHelpWindows();
+    void G1Click();
+    void Credits1Click();
+    void About1Click();
 
 protected:
     bool event(QEvent* event) override;

@@ -156,11 +156,26 @@ TEST_F(MergeCommand, FileAndUsageErrors) {
         EXPECT_EQ(r.err, message);
     }
     for (const auto& args : std::vector<std::vector<std::string>>{{"merge"}, {"merge", "a"}, {"merge", "a", "b", "--bogus"},
-                                                                  {"merge", "a", "b", "-o"}, {"no-such-command", "x"}, {"--help"}}) {
+                                                                  {"merge", "a", "b", "-o"}, {"no-such-command", "x"}, {"--helps"}, {"--help", "merge"}}) {
         const CliRun r = Kelvora(args);
         EXPECT_EQ(r.status, 1);
         EXPECT_NE(r.err.find("usage:"), std::string::npos);
     }
+}
+
+// --help and --version answer on standard output and succeed, as a desktop's tools expect.
+TEST_F(InScratchFolder, HelpAndVersionSucceedOnStandardOutput) {
+    CliRun r = Kelvora({"--help"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    for (const char* command : {"usage: kelvora [FILE]", "kelvora merge TEMPLATE INFO", "kelvora html", "kelvora eval",
+                                "kelvora text", "kelvora convert", "--version", "kelvorahelp.htm"})
+        EXPECT_NE(r.out.find(command), std::string::npos) << command;
+
+    r = Kelvora({"--version"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, "kelvora " KELVORA_VERSION "\n");
 }
 
 TEST_F(Samples, BundledPairsMerge) {
