@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <unordered_map>
 
 namespace {
 
@@ -16,6 +17,11 @@ constexpr std::string_view kOperatorChars = "*+-/^";
 // A formatting run between "@" and its digits is short; looking further than
 // this would make a template full of "@" quadratic.
 constexpr size_t kFormattingLookAhead = 4096;
+// How much of the text after an inserted value the check of the markers inside
+// it reads: ExtractMarker's look-ahead, and the characters overwrite mode covers.
+constexpr size_t kFollowing = 4096;
+// The part of the working text a marker's reading can depend on.
+constexpr size_t kWindow = 64;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
@@ -332,9 +338,60 @@ private:
 
     void Push(TCheckFinding f) { FReport.findings.push_back(std::move(f)); }
 
+    // The character before position p in the working text when the merge gets there.
+    int CharBefore(size_t p) const {
+        return p == FLastEnd ? FLastChar : (p > 0 ? (unsigned char)FText[p - 1] : -1);
+    }
+
+    static bool Delimits(int c) { return c < 0 || TStringManager::IsWordDelimiter((unsigned char)c); }
+
+    // Insert mode: an earlier marker's replacement of all its whole-word
+    // occurrences already took the text at p, whatever ExtractMarker reads there.
+    struct Replaced {
+        int64_t index;
+        std::string value;
+    };
+    using ReplacedEntry = std::pair<const std::string, Replaced>;
+
+    const ReplacedEntry* ReplacedEarlier(size_t p) const { return ReplacedEarlierAt(p, CharBefore(p)); }
+
+    const ReplacedEntry* ReplacedEarlierAt(size_t p, int before) const {
+        for (const size_t length : FReplacedLengths) {
+            const auto it = FReplacedAll.find(std::string(FText.substr(p, length)));
+            if (it == FReplacedAll.end()) continue;
+            const size_t end = p + length;
+            if (Delimits(before) && Delimits(end < FText.size() ? (unsigned char)FText[end] : -1)) return &*it;
+        }
+        return nullptr;
+    }
+
+    // The working text from p on as the merge will see it there: occurrences of
+    // markers already replaced everywhere (insert mode) hold their values. Only
+    // the first few characters matter to ExtractMarker.
+    std::string WorkingTextAt(size_t p) const { return std::string(FText.substr(p, 1)) + WorkingTextFrom(p + 1); }
+
+    std::string WorkingTextFrom(size_t j) const {
+        std::string w;
+        while (j < FText.size() && w.size() < kWindow) {
+            const auto* earlier =
+                FText[j] == '@' ? ReplacedEarlierAt(j, j > 0 ? (unsigned char)FText[j - 1] : -1) : nullptr;
+            if (earlier) {
+                w += earlier->second.value;
+                j += earlier->first.size();
+            } else {
+                w += FText[j++];
+            }
+        }
+        return w + std::string(FText.substr(j, FMode == TMergeMode::Insert ? kWindow : kFollowing));
+    }
+
     void SourceMarker(size_t p) {
-        const std::string marker = ExtractMarker(FText.substr(p));
-        const int64_t index = LineIndexOfMarker(marker);
+        const auto* earlier = FMode == TMergeMode::Insert ? ReplacedEarlier(p) : nullptr;
+        const bool nearOther = !earlier && FMode == TMergeMode::Insert && !FReplacedAll.empty() &&
+                               FText.substr(p + 1, kWindow).find('@') != std::string_view::npos;
+        const std::string window = nearOther ? WorkingTextAt(p) : std::string();
+        const std::string marker = earlier ? earlier->first : ExtractMarker(nearOther ? window : FText.substr(p));
+        const int64_t index = earlier ? earlier->second.index : LineIndexOfMarker(marker);
         const bool hasNumber = index != LineIndexOfMarker("@");
         if (!hasNumber) {
             const std::string digits = FRtf ? DigitsAcrossFormatting(FText, p + 1) : std::string();
@@ -361,10 +418,10 @@ private:
         const std::string value = index >= 0 ? MergeValue(FLines.Get(index)) : std::string();
         const size_t end = p + marker.size();
         if (FMode == TMergeMode::Insert) {
-            const int before = p == FLastEnd ? FLastChar : (p > 0 ? (unsigned char)FText[p - 1] : -1);
-            const bool okBefore = before < 0 || TStringManager::IsWordDelimiter((unsigned char)before);
-            const bool okAfter = end >= FText.size() || TStringManager::IsWordDelimiter((unsigned char)FText[end]);
-            if (!okBefore || !okAfter) {
+            const int before = CharBefore(p);
+            const int after = nearOther ? (window.size() > marker.size() ? (unsigned char)window[marker.size()] : -1)
+                                        : (end < FText.size() ? (unsigned char)FText[end] : -1);
+            if (!Delimits(before) || !Delimits(after)) {
                 TCheckFinding f = At(TFindingKind::Refused, p, marker);
                 Describe(f, index);
                 f.outcome = TMergeOutcome::MarkerJoined;
@@ -375,6 +432,9 @@ private:
             }
             FLastEnd = end;
             FLastChar = value.empty() ? before : (unsigned char)value.back();
+            if (FReplacedAll.emplace(marker, Replaced{index, value}).second &&
+                std::find(FReplacedLengths.begin(), FReplacedLengths.end(), marker.size()) == FReplacedLengths.end())
+                FReplacedLengths.push_back(marker.size());
         } else {
             const size_t w = std::max(marker.size(), value.size());
             if (FText.substr(end, w).find('@') != std::string_view::npos) {
@@ -408,12 +468,32 @@ private:
                 Push(std::move(f));
             }
         }
-        if (index >= 1) ValueOf(index, replaced, 0);
+        // Only a value that brings markers along needs what follows it.
+        const std::string following = value.find('@') == std::string::npos ? std::string()
+                                      : nearOther ? After(window, marker.size(), value.size())
+                                      : FMode == TMergeMode::Insert ? WorkingTextFrom(end)
+                                                                    : Following(end, value.size(), marker.size());
+        if (index >= 1) ValueOf(index, replaced, 0, following, CharBefore(p));
+    }
+
+    // The few characters that follow an inserted value in the working text: a
+    // marker at the value's end reads them, as the merge's look-ahead does.
+    std::string Following(size_t end, size_t valueSize, size_t markerSize) const {
+        return After(FText.substr(end - markerSize, markerSize + std::max(valueSize, markerSize) + kFollowing),
+                     markerSize, valueSize);
+    }
+
+    // The text after a value that replaced the marker at the start of `rest`.
+    std::string After(std::string_view rest, size_t markerSize, size_t valueSize) const {
+        if (FMode == TMergeMode::Overwrite && valueSize > markerSize)
+            return std::string(rest.substr(std::min(rest.size(), valueSize), kFollowing));
+        const size_t pad = FMode == TMergeMode::Overwrite ? markerSize - valueSize : 0;
+        return std::string(pad, ' ') + std::string(rest.substr(std::min(rest.size(), markerSize), kFollowing));
     }
 
     // What the merge meets in the value of line `index`: an arithmetic value that
     // does not evaluate, and markers the value brings along. Each line once.
-    void ValueOf(int64_t index, const TCheckFinding& where, int depth) {
+    void ValueOf(int64_t index, const TCheckFinding& where, int depth, const std::string& following, int before) {
         uint8_t& state = FState[size_t(index)];
         if (state != 0) return;
         state = 1; // open: meeting this line again inside it would never end
@@ -434,12 +514,27 @@ private:
         const std::string value = MergeValue(raw);
         const std::string via = "@" + std::to_string((index + 1) / 2);
         for (size_t i = value.find('@'); i != std::string::npos && depth < 1000; i = value.find('@', i + 1)) {
-            const std::string marker = ExtractMarker(std::string_view(value).substr(i));
+            const std::string rest = value.substr(i) + following;
+            const std::string marker = ExtractMarker(rest);
             const int64_t inner = LineIndexOfMarker(marker);
-            if (inner >= FCount || (inner >= 0 && FState[size_t(inner)] == 1)) {
+            const int innerBefore = i > 0 ? (unsigned char)value[i - 1] : before;
+            const bool glued = FMode == TMergeMode::Insert &&
+                               (!Delimits(innerBefore) ||
+                                !Delimits(rest.size() > marker.size() ? (unsigned char)rest[marker.size()] : -1));
+            const bool repeats = inner >= 0 && inner < FCount && FState[size_t(inner)] == 1;
+            const std::string innerValue = inner < FCount && inner >= 0 ? MergeValue(FLines.Get(inner)) : std::string();
+            const bool covers = FMode == TMergeMode::Overwrite && inner < FCount && !repeats &&
+                                std::string_view(rest)
+                                        .substr(std::min(rest.size(), marker.size()),
+                                                std::max(marker.size(), innerValue.size()))
+                                        .find('@') != std::string_view::npos;
+            if (inner >= FCount || repeats || glued || covers) {
                 TCheckFinding f = where;
                 f.kind = inner >= FCount ? TFindingKind::MissingValue : TFindingKind::Refused;
-                f.outcome = inner >= FCount ? TMergeOutcome::MissingValue : TMergeOutcome::ValueRepeats;
+                f.outcome = inner >= FCount ? TMergeOutcome::MissingValue
+                            : repeats       ? TMergeOutcome::ValueRepeats
+                            : covers        ? TMergeOutcome::OverwriteRefused
+                                            : TMergeOutcome::MarkerJoined;
                 f.marker = marker;
                 f.via = via;
                 f.meant.clear();
@@ -447,12 +542,13 @@ private:
                 f.heading.clear();
                 f.value.clear();
                 f.stopsMerge = true;
-                f.reason = StopReason(f.outcome, marker);
+                f.reason = StopReason(f.outcome, marker, covers ? innerValue : std::string());
                 Push(std::move(f));
                 continue;
             }
             MarkUsed(inner);
-            if (inner >= 1) ValueOf(inner, where, depth + 1);
+            if (inner >= 1)
+                ValueOf(inner, where, depth + 1, After(rest, marker.size(), innerValue.size()), innerBefore);
         }
         state = 2;
     }
@@ -468,6 +564,8 @@ private:
     size_t FVisiblePtr = 0;
     size_t FLastEnd = std::string::npos; // end of the last replaced marker (insert mode)
     int FLastChar = -1;                  // the working text's character there after the replacement
+    std::unordered_map<std::string, Replaced> FReplacedAll; // insert mode: markers replaced everywhere
+    std::vector<size_t> FReplacedLengths;                  // the lengths among them
     TCheckReport FReport;
 };
 

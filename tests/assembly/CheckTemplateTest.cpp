@@ -94,6 +94,41 @@ TEST(CheckTemplate, AgreesWithTheMerge) {
     }
 }
 
+// Cases where the merge's working text differs from the source around a marker:
+// values ending in "@", a replacement of every occurrence that changes what a
+// later "@" reads, markers inside values glued to a neighbour or covering another.
+TEST(CheckTemplate, AgreesWithTheMergeWhereValuesReshapeTheText) {
+    struct Case {
+        std::string text;
+        V lines;
+    };
+    const Case cases[] = {
+        {"-\\1@1a},}", {"25", "5@", "", " @"}},
+        {"@0\\@0\n\n3", {"a", "", "", "", "", "55"}},
+        {"@1@@1", {"", "1X+", " 2*"}},
+        {"\\ @3,@3 @@", {"", "", "1", "X+", "*X", "a@"}},
+        {"\nx21,@ 2\\", {"2", "", "-@", "1@1"}},
+        {"@1 @2", {"h", "Smith @2", "h", "JONES"}},
+        {"@2x,,@{@", {" @5", "1@", "@5 ", "@1@", "", "1-"}},
+        {"@1}", {"", "@2@", "@", "*-", "+ @", "*"}},
+    };
+    for (const Case& c : cases) {
+        for (const TMergeMode mode : {TMergeMode::Insert, TMergeMode::Overwrite}) {
+            const TVectorLines lines(c.lines);
+            const TMergeResult merged = MergeTemplate(c.text, lines, mode);
+            const TCheckFinding* stop = CheckTemplate(c.text, lines, mode).FirstStop();
+            const std::string label = c.text + (mode == TMergeMode::Insert ? " insert" : " overwrite");
+            if (merged.outcome == TMergeOutcome::Done) {
+                EXPECT_EQ(stop, nullptr) << label;
+            } else {
+                ASSERT_NE(stop, nullptr) << label;
+                EXPECT_EQ(stop->marker, merged.marker) << label;
+                EXPECT_EQ(stop->outcome, merged.outcome) << label;
+            }
+        }
+    }
+}
+
 TEST(CheckTemplate, FindingsCarryPlaceValueAndVisibleText) {
     const std::string text = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\pard Caf\\'e9 \\b @1\\b0  pays @2.\\par Time @{\\i 3}\\par}";
     const TCheckReport r = Check(text, kLines);
