@@ -2,6 +2,7 @@
 // and written safely, one file each, on every core. Reports documents per second
 // and how much the peak memory grew (it must not grow with the row count).
 #include "app/BatchMerge.h"
+#include "assembly/CheckTemplate.h"
 #include "assembly/CsvRows.h"
 #include "text/TextFiles.h"
 
@@ -75,6 +76,24 @@ void BM_BatchMerge(benchmark::State& state, bool write) {
 }
 BENCHMARK_CAPTURE(BM_BatchMerge, merge_and_write, true)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 BENCHMARK_CAPTURE(BM_BatchMerge, merge_only, false)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+// The marker check before such a batch: one pass over the template, so twice the
+// template (and twice the markers) costs twice the time.
+void BM_CheckTemplate(benchmark::State& state) {
+    const int64_t markers = state.range(0);
+    std::string text = "{\\rtf1\\ansi ";
+    std::vector<std::string> lines;
+    for (int64_t n = 1; n <= markers; ++n) {
+        text += "Lorem {\\b ipsum} dolor sit amet, @" + std::to_string(n) + " consectetur\\par\r\n";
+        if (n % 50 == 0) text += "@{\\b " + std::to_string(n) + "} split\\par\r\n";
+        lines.push_back("Heading " + std::to_string(n));
+        lines.push_back(n % 10 == 0 ? std::to_string(n) + "*2" : "Value " + std::to_string(n));
+    }
+    const TVectorLines info(lines);
+    for (auto _ : state) benchmark::DoNotOptimize(CheckTemplate(text, info, TMergeMode::Insert).findings.size());
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(text.size()));
+}
+BENCHMARK(BM_CheckTemplate)->Arg(10000)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
