@@ -7,6 +7,7 @@
 #include "dialogs/CreditsForm.h"
 #include "dialogs/HelpForm.h"
 #include "dialogs/ProgramPictures.h"
+#include "dialogs/TipDialog.h"
 #include "dialogs/XBaloon.h"
 #include "richedit/RichEdit98.h"
 #include "text/TextFiles.h"
@@ -41,6 +42,38 @@ void SetPanelColour(QLabel* panel, const QColor& colour) {
     QPalette p = panel->palette();
     p.setColor(QPalette::Window, colour);
     panel->setPalette(p);
+}
+
+// The tips of Help > Tip of the Day, as their author wrote them.
+void SetUpTips(Dialogs::TTipDialog& tips) {
+    tips.Tips = {
+        "The main pupose of this programme is for lawyers and others to produce finished documents in a SIMPLE way. See the Document Assembly menu",
+        "You can mostly import documents from your favourite word processor by copying to clipboard in your wp and pasting the clipboard into this programme. If this does not work then save the file with an RTF extension and read it into your WP programme.",
+        "To get a feel for the capabilities of this programme use the document assembly menu to load and merge some of the samples provided.",
+        "If you have a form that requires exact placement of information do not forget to enable this from the document assembly menu.",
+        "To ensure exact placement on a form you can, in some instances, use a table in your template file and place variable markers within the cellsof the template file.",
+        "You can use the mouse and the ruler at the top of the page to adjust margin settings for the document OR selected text",
+        "Using the \"OLE\" Button you can insert spreadsheet tables in your document .",
+        "If you choose the option of inserting a \"hard page\" or forced page break it is NOT VISIBLE in the main window but only in print preview.  Saving the file with such invisible page breaks is NOT RECOMMENDED. This pagebreak is not supported in Wordpad.",
+        "Helpful hints show in the yellow bar at the bottom of your screen when the mouse is over some menu items.",
+        "To close a file, simply execute the edit/new or the edit/open command.",
+        "If you mistakenly do a global search and replace you can UNDO its effect by repeatedly pressing alt-backspace. ",
+        "If you position the mouse over an \"@\" symbol in a template file and hold the left button, the appropriate heading from the loaded information file or a message that none is selected will be displayed. ",
+        "If you insert a mathematical formula in one of the information fields in the .INF file it will be automatically calculated before insertion into the template.",
+        "Shold you wish to adjust font size you can get an idea of what the changes might look like by holding down the left mouse button whilst turning the scroll wheel .Nothing to do with the author. Just a GOOD part of the rich text windows thing.",
+    };
+    tips.TipTitleFont = QFont("Arial");
+    tips.TipTitleFont.setPixelSize(16);
+    tips.TipTitleFont.setBold(true);
+    tips.TipTitleFontColor = Qt::blue;
+    tips.TipFont = QFont("MS Sans Serif");
+    tips.TipFont.setPixelSize(11);
+    tips.TipFontColor = QApplication::palette().color(QPalette::WindowText);
+    tips.TipsLocation = Dialogs::locEmbeded;
+    tips.RegistryRoot = Dialogs::LOCAL_MACHINE;
+    tips.RegistryKey = "'Software\\MySoft\\MyApp\\Tips';";
+    tips.ShowAtStartup = false;
+    tips.Position = Dialogs::posScreenCenter;
 }
 
 } // namespace
@@ -141,6 +174,10 @@ void TMainForm::BuildLayout() {
 
     XBaloon1 = new Dialogs::TXBaloon(this);
     XBaloon1->setObjectName("XBaloon1");
+
+    TipDialog1 = new Dialogs::TTipDialog(this);
+    TipDialog1->setObjectName("TipDialog1");
+    SetUpTips(*TipDialog1);
 
     for (TRichEdit98* editor : {RichEditEx1, RichEditEx2}) editor->installEventFilter(this);
 }
@@ -270,7 +307,7 @@ void TMainForm::BuildHelpMenu() {
     Help1 = menuBar()->addMenu("Help");
     Help1->setObjectName("Help1");
     AddItem(Help1, "G1", "Contents", {}, {}, &TMainForm::G1Click);
-    AddItem(Help1, "TipoftheDay2", "Tip of the Day", {}, {}, nullptr);
+    AddItem(Help1, "TipoftheDay2", "Tip of the Day", {}, {}, &TMainForm::TipoftheDay2Click);
     AddItem(Help1, "Credits1", "Credits", {}, "Just some of the people who made this possible", &TMainForm::Credits1Click);
     AddItem(Help1, "About1", "About", {}, {}, &TMainForm::About1Click);
     AddItem(Help1, "checkwebpagefornewversion", "Check web page for new version", {},
@@ -454,4 +491,9 @@ void TMainForm::About1Click() {
     // Created for this showing and freed after it, also when showing fails.
     const std::unique_ptr<Dialogs::TAboutBox> box = std::make_unique<Dialogs::TAboutBox>(this);
     box->exec();
+}
+
+void TMainForm::TipoftheDay2Click() {
+    TipDialog1->RandomTips = false;
+    TipDialog1->Execute();
 }

@@ -26,6 +26,7 @@ namespace Dialogs {
 class TFindDialog;
 class TForm1;
 class TForm2;
+class TTipDialog;
 class TXBaloon;
 }
 
@@ -54,6 +55,7 @@ public:
     std::unique_ptr<Dialogs::TForm1> Form1;
     // The credits window, created hidden after the help window; its text keeps scrolling.
     std::unique_ptr<Dialogs::TForm2> Form2;
+    Dialogs::TTipDialog* TipDialog1 = nullptr;
 
     QMenu* FileMenu = nullptr;
     QMenu* EditMenu = nullptr;
@@ -140,6 +142,7 @@ public:
     void CreateHelpWindows();
     void G1Click();
     void Credits1Click();
+    void TipoftheDay2Click();
     void About1Click();
 
 protected:
