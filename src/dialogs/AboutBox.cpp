@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include <algorithm>
 #include <cmath>
 #include <sstream>
 
@@ -124,6 +125,13 @@ void TAboutBox::FormCreate() {
     PhysMem->adjustSize();
     FreeRes->setText(FormatMemoryLoad(status.MemoryLoad));
     FreeRes->adjustSize();
+    // A font wider than the one the places were chosen for pushes the figures right
+    // (never over their captions) and widens the box to hold them.
+    const int shift = std::max(0, Label3->geometry().right() + 6 - PhysMem->x());
+    PhysMem->move(PhysMem->x() + shift, PhysMem->y());
+    FreeRes->move(FreeRes->x() + shift, FreeRes->y());
+    const int right = std::max({PhysMem->geometry().right(), FreeRes->geometry().right(), Label7->geometry().right()});
+    setFixedSize(std::max(357, right + 12), 243);
 }
 
 } // namespace Dialogs

@@ -3,6 +3,10 @@
 
 #include "app/CheckMarkersDialog.h"
 #include "app/MainForm.h"
+#include "dialogs/AboutBox.h"
+#include "dialogs/CreditsForm.h"
+#include "dialogs/HelpForm.h"
+#include "dialogs/TipDialog.h"
 #include "richedit/RichEdit98.h"
 #include "text/TextFiles.h"
 
@@ -380,6 +384,57 @@ TEST_F(MainFormTest, OddInformationFileIsWarnedAboutButKept) {
     EXPECT_EQ(form->RichEditEx2->Lines().Count(), 5);
     EXPECT_TRUE(form->RichEditEx2->isVisible());
     EXPECT_EQ(form->windowTitle(), "odd.inf - Kelvora");
+}
+
+TEST_F(MainFormTest, HelpMenuOpensItsWindows) {
+    // Contents: the help window, not modal, showing the program's help page.
+    form->CreateHelpWindows();
+    form->Form1->ProgramDir = KELVORA_SOURCE_DIR "/docs";
+    Trigger("G1");
+    EXPECT_TRUE(form->Form1->isVisible());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_TRUE(form->Form1->htmlviewer1->toPlainText().contains("Do It and its messages"));
+
+    // Tip of the Day: in order from the first tip, whatever the last showing left.
+    form->TipDialog1->RandomTips = true;
+    QString tip;
+    QStringList tips;
+    AnswerNextModal([&](QWidget* modal) {
+        auto* tipsForm = qobject_cast<Dialogs::TTipsForm*>(modal);
+        ASSERT_NE(tipsForm, nullptr);
+        tip = tipsForm->TipLbl->text();
+        tips = tipsForm->FTips;
+        tipsForm->OKBtn->click();
+    });
+    Trigger("TipoftheDay2");
+    EXPECT_FALSE(form->TipDialog1->RandomTips);
+    ASSERT_EQ(tips.size(), 14);
+    EXPECT_TRUE(tip.startsWith("The main pupose of this programme")) << tip.toStdString();
+    EXPECT_TRUE(tips[7].contains("print preview.  Saving"));
+    EXPECT_TRUE(tips[10].endsWith("alt-backspace. ") && tips[11].endsWith("displayed. "));
+
+    // Credits: modal, the window stays for the next showing.
+    bool creditsModal = false;
+    AnswerNextModal([&](QWidget* modal) {
+        creditsModal = modal == form->Form2.get();
+        form->Form2->Button1->click();
+    });
+    Trigger("Credits1");
+    EXPECT_TRUE(creditsModal);
+    EXPECT_FALSE(form->Form2->isVisible());
+
+    // About: modal, freed after.
+    QString version;
+    AnswerNextModal([&](QWidget* modal) {
+        auto* box = qobject_cast<Dialogs::TAboutBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        version = box->Label9->text();
+        box->OKButton->click();
+    });
+    Trigger("About1");
+    EXPECT_EQ(version, "Version 1.62 Built  15th  Dec.. 2008");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(form->findChildren<Dialogs::TAboutBox*>().isEmpty());
 }
 
 } // namespace
