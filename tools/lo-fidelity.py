@@ -44,6 +44,11 @@ def facts(path):
     found = collections.Counter()
     for m in re.finditer(r'<p[^>]*(?:align="?(\w+)|text-align:\s*(\w+))', page):
         found["align " + (m.group(1) or m.group(2)).lower()] += 1
+    for m in re.finditer(r'<p[^>]*style="([^"]*)"', page):
+        if re.search(r"border(?:-\w+)?:\s*(?!none)", m.group(1)):
+            found["paragraph border"] += 1
+        if "background" in m.group(1):
+            found["paragraph shading"] += 1
     for m in re.finditer(r'<td([^>]*)>', page):
         attrs = m.group(1)
         for span in re.findall(r'(colspan|rowspan)="?(\d+)', attrs):

@@ -1134,7 +1134,9 @@ std::optional<RtfListRef> RtfParser::ListOf(const ParaState& p)
             }
             format.setNumberPrefix(prefix);
             format.setNumberSuffix(suffix);
-            key += ':' + prefix; // another parent number, another list
+            // Under another number of a higher level the count starts again: another list.
+            for (int k = 0; k < at; ++k)
+                key += QString(":%1").arg(counters.value[k]);
         }
         format.setIndent(p.listLevel + 1);
     } else if (p.pn.active) {

@@ -489,9 +489,10 @@ private:
                 FOut += "\\row\r\n";
             else
                 FOut += "{\\*\\nesttableprops" + definition + "\\nestrow}{\\nonesttables\\par}\r\n";
+            // Each row's paragraphs say their properties again: readers end them with the row.
+            FPara = ParaSpec{};
+            FPara.style = -2;
         }
-        FPara = ParaSpec{};
-        FPara.style = -2;
     }
 
     ParaSpec CellParaSpec(int depth) const
@@ -681,7 +682,8 @@ private:
             return s;
         s.bold = f.fontWeight() >= QFont::DemiBold;
         s.italic = f.fontItalic();
-        s.underline = f.fontUnderline();
+        s.underline = f.fontUnderline() || (f.underlineStyle() != QTextCharFormat::NoUnderline &&
+                                            f.underlineStyle() != QTextCharFormat::SpellCheckUnderline);
         if (s.underline)
             s.underlineWord = f.property(kUnderlineWordProperty).toByteArray();
         s.lang = f.intProperty(kLangProperty);
