@@ -2,6 +2,7 @@
 
 #include "app/CommandRunner.h"
 #include "app/MainForm.h"
+#include "dialogs/ProgramPictures.h"
 
 #include <QApplication>
 
@@ -30,6 +31,7 @@ int RunEditor(int& argc, char** argv, const char* fileName) {
     TApplication app(argc, argv);
     // The application title; no display name, so window titles stay exactly as set.
     QApplication::setApplicationName("Kelvora");
+    QApplication::setWindowIcon(Dialogs::ProgramIcon()); // every window of the program
     TMainForm mainForm;
     mainForm.CreateHelpWindows();
     mainForm.resize(800, 600);
