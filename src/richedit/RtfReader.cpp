@@ -682,13 +682,13 @@ void RtfParser::OnWord(const RtfToken& t)
         FPendingFootnoteNumber = true;
     } else if (word == "sect") {
         Section();
-    } else if (IsBorderWord(word) && !IsKeptParaWord(word)) {
-        OnBorderWord(word, t.hasParam, t.param);
-    } else if (!IsKeptParaWord(word) && IsFormatWord(word)) {
-        FormatTarget() += WordSource(word, t.hasParam, t.param);
-    } else {
-        (void)(OnSpecialCharWord(word) || OnCharWord(word, t.hasParam, t.param) ||
-               OnParaWord(word, t.hasParam, t.param) || OnTableWord(word, t.hasParam, t.param));
+    } else if (!OnSpecialCharWord(word) && !OnCharWord(word, t.hasParam, t.param) &&
+               !OnParaWord(word, t.hasParam, t.param) && !OnTableWord(word, t.hasParam, t.param)) {
+        // Rarer words last: the common ones above are found without these lists.
+        if (IsBorderWord(word))
+            OnBorderWord(word, t.hasParam, t.param);
+        else if (IsFormatWord(word))
+            FormatTarget() += WordSource(word, t.hasParam, t.param);
     }
 }
 
