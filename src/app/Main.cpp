@@ -33,6 +33,7 @@ const std::map<std::string, TCommand>& EditorCommands() {
         {"check", [](const TArgs& args) { return RunCheckCommand(args, LoadInformationLines); }},
         {"text", RunTextCommand},
         {"convert", RunConvertCommand},
+        {"print", RunPrintCommand},
     };
     return commands;
 }
@@ -62,6 +63,7 @@ void PrintUsage(std::ostream& out) {
            "       kelvora eval EXPRESSION\n"
            "       kelvora text FILE\n"
            "       kelvora convert IN OUT [--plain]\n"
+           "       kelvora print IN -o OUT.pdf\n"
            "       kelvora --help | --version\n";
 }
 
@@ -79,6 +81,7 @@ void PrintHelp() {
                  "  eval           print an expression's value as the merge inserts it\n"
                  "  text           print a document's lines as the editor holds them\n"
                  "  convert        load as the editor loads, save as the editor saves\n"
+                 "  print          print a document as Ctrl+P does, into a PDF file\n"
                  "  --help         show this help and exit\n"
                  "  --version      show the version and exit\n\n"
                  "The full guide is the help page kelvorahelp.htm beside the program\n"

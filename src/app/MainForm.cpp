@@ -9,6 +9,7 @@
 #include "dialogs/ProgramPictures.h"
 #include "dialogs/TipDialog.h"
 #include "dialogs/XBaloon.h"
+#include "print/RichPrint.h"
 #include "richedit/RichEdit98.h"
 #include "text/TextFiles.h"
 
@@ -179,6 +180,10 @@ void TMainForm::BuildLayout() {
     TipDialog1->setObjectName("TipDialog1");
     SetUpTips(*TipDialog1);
 
+    FRichPrinter1 = std::make_unique<TRichPrinter>();
+    RichPrinter1 = FRichPrinter1.get();
+    TRichPrinter::ConfigureAsRichPrinter1(*RichPrinter1);
+
     for (TRichEdit98* editor : {RichEditEx1, RichEditEx2}) editor->installEventFilter(this);
 }
 
@@ -240,9 +245,10 @@ void TMainForm::BuildFileMenu() {
             "Save current file under a new name.  If you specify HTM or HTML as extension it will be saved as such..",
             &TMainForm::FileSaveAs);
     FileMenu->addSeparator()->setObjectName("N1");
-    AddItem(FileMenu, "pageDialog1", "page&Dialog", {}, "Use this to adjust portrait/landscape, paper size etc.", nullptr);
+    AddItem(FileMenu, "pageDialog1", "page&Dialog", {}, "Use this to adjust portrait/landscape, paper size etc.",
+            &TMainForm::pageDialog1Click);
     AddItem(FileMenu, "PrintPreview1", "PrintPre&view", QKeySequence("Ctrl+Alt+V"), {}, nullptr);
-    AddItem(FileMenu, "FilePrintItem", "&Print", QKeySequence("Ctrl+P"), "Print current file", nullptr);
+    AddItem(FileMenu, "FilePrintItem", "&Print", QKeySequence("Ctrl+P"), "Print current file", &TMainForm::FilePrint);
     FileMenu->addSeparator()->setObjectName("N4");
     AddItem(FileMenu, "FileExitItem", "E&xit", {}, "Exit this application", &TMainForm::FileExit);
 }
@@ -319,8 +325,8 @@ void TMainForm::BuildSpeedBar() {
     using Dialogs::ToolbarIcon;
     AddButton("OpenButton", "Open|", &TMainForm::FileOpen, ToolbarIcon("open"));
     AddButton("SaveButton", "Save|", &TMainForm::FileSave, ToolbarIcon("save"));
-    AddButton("PrintButton", "Print|", nullptr, ToolbarIcon("print"));
-    AddButton("SpeedButton2", "page Dialog", nullptr, ToolbarIcon("pagedialog"));
+    AddButton("PrintButton", "Print|", &TMainForm::FilePrint, ToolbarIcon("print"));
+    AddButton("SpeedButton2", "page Dialog", &TMainForm::SpeedButton2Click, ToolbarIcon("pagedialog"));
     AddButton("SpeedButton1", "Print preview", nullptr, ToolbarIcon("preview"));
     AddButton("UndoButton", "Undo|", &TMainForm::EditUndo, ToolbarIcon("undo"));
     AddButton("CutButton", "Cut|", &TMainForm::EditCut, ToolbarIcon("cut"));

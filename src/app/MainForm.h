@@ -13,6 +13,7 @@
 class QAction;
 class QFileDialog;
 class QLabel;
+class QPrintDialog;
 class QMenu;
 class QStatusBar;
 class QTimer;
@@ -20,6 +21,7 @@ class QToolButton;
 class QWidget;
 class TCheckMarkersDialog;
 class TFormatting;
+class TRichPrinter;
 class TRichEdit98;
 struct TCheckFinding;
 namespace Dialogs {
@@ -56,6 +58,8 @@ public:
     // The credits window, created hidden after the help window; its text keeps scrolling.
     std::unique_ptr<Dialogs::TForm2> Form2;
     Dialogs::TTipDialog* TipDialog1 = nullptr;
+    TRichPrinter* RichPrinter1 = nullptr;
+    QPrintDialog* PrintDialog = nullptr; // made on first use: it needs the printer
 
     QMenu* FileMenu = nullptr;
     QMenu* EditMenu = nullptr;
@@ -94,6 +98,12 @@ public:
     void FileExit();
     // Loads a document into the template editor as File/Open does after its dialog.
     void OpenDocument(const QString& fileName);
+
+    // --- printing -------------------------------------------------------------------
+    // Prints the template editor after the print dialog was confirmed.
+    void FilePrint();
+    void pageDialog1Click();
+    void SpeedButton2Click();
 
     // --- document assembly ----------------------------------------------------------
     void EditInformationFile1Click();
@@ -178,6 +188,7 @@ private:
     // Writes the text to "$$$" and inserts that file at the template editor's caret.
     void InsertThroughScratchFile(const std::string& text);
 
+    std::unique_ptr<TRichPrinter> FRichPrinter1;
     bool FMerging = false;
     QList<QAction*> FHeldActions; // commands switched off while a merge runs
 };

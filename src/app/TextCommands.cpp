@@ -1,6 +1,7 @@
 #include "app/TextCommands.h"
 
 #include "platform/Cp1252.h"
+#include "print/RichPrint.h"
 #include "richedit/RichEdit98.h"
 
 #include <exception>
@@ -50,6 +51,22 @@ int RunConvertCommand(const std::vector<std::string>& args) {
         ConfigureForCommandLine(edit, plain);
         edit.Lines().LoadFromFile(files[0]);
         edit.Lines().SaveToFile(files[1]);
+        return 0;
+    } catch (const std::exception& error) {
+        return Fail(error.what());
+    }
+}
+
+int RunPrintCommand(const std::vector<std::string>& args) {
+    std::vector<std::string> files;
+    std::string output;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "-o" && i + 1 < args.size()) output = args[++i];
+        else files.push_back(args[i]);
+    }
+    if (files.size() != 1 || output.empty()) return Fail("usage: kelvora print IN -o OUT.pdf");
+    try {
+        PrintFileToPdf(QString::fromStdString(files[0]), QString::fromStdString(output));
         return 0;
     } catch (const std::exception& error) {
         return Fail(error.what());

@@ -14,3 +14,7 @@ int RunTextCommand(const std::vector<std::string>& args);
 // Loads IN (RTF, falling back to plain text) and writes OUT as RTF; --plain keeps the
 // plain-RTF subset on load and save. 0 when done, 1 with the message on standard error.
 int RunConvertCommand(const std::vector<std::string>& args);
+
+// `kelvora print IN -o OUT.pdf`: loads IN as the editor does and prints it into a PDF
+// as Ctrl+P prints the template editor. 0 when done, 1 with the message on standard error.
+int RunPrintCommand(const std::vector<std::string>& args);

@@ -330,4 +330,50 @@ TEST_F(BatchMerge, UsageAndFolderErrors) {
     EXPECT_EQ(Kelvora({"merge", "letter.tem", "--data", "none.csv", "-d", "out"}).err, "Cannot open file none.csv\n");
 }
 
+using PrintCommand = InScratchFolder;
+
+std::string PdfText(const std::string& file) {
+    const std::string cmd = "pdftotext -enc UTF-8 " + Quote(file) + " pdf-text.txt";
+    return std::system(cmd.c_str()) == 0 ? ReadFile("pdf-text.txt") : std::string();
+}
+
+TEST_F(PrintCommand, PrintsTheMergedLetterWithItsFooter) {
+    const std::string dir = std::string(KELVORA_SOURCE_DIR) + "/samples/";
+    ASSERT_EQ(Kelvora({"merge", dir + "engagement-letter.tem", dir + "engagement-letter.inf", "-o", "letter.rtf"}).status, 0);
+    const CliRun r = Kelvora({"print", "letter.rtf", "-o", "letter.pdf"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    const std::string text = PdfText("letter.pdf");
+    EXPECT_NE(text.find("Dear Mrs Eleanor Whitfield,"), std::string::npos);
+    EXPECT_NE(text.find("fee of \u00a3 2880.00."), std::string::npos);
+    EXPECT_NE(text.find("Page 1"), std::string::npos);
+    EXPECT_EQ(text.find("Page 2"), std::string::npos);
+}
+
+TEST_F(PrintCommand, PlainTextWithAFormFeedPrintsTwoPages) {
+    WriteFile("plain.txt", "caf\xe9 \x80 first\r\n\fsecond page\r\n");
+    ASSERT_EQ(Kelvora({"print", "plain.txt", "-o", "two.pdf"}).status, 0);
+    const std::string text = PdfText("two.pdf");
+    const auto first = text.find("caf\u00e9 \u20ac first"), second = text.find("second page");
+    ASSERT_NE(first, std::string::npos);
+    ASSERT_NE(second, std::string::npos);
+    // The footer of page 1 comes between the two texts.
+    const auto footer1 = text.find("Page 1");
+    EXPECT_TRUE(first < footer1 && footer1 < second);
+    EXPECT_NE(text.find("Page 2", second), std::string::npos);
+}
+
+TEST_F(PrintCommand, FailuresKeepTheOldFileAndSayWhy) {
+    WriteFile("old.pdf", "previous");
+    CliRun r = Kelvora({"print", "missing.rtf", "-o", "old.pdf"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Cannot open file missing.rtf"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadFile("old.pdf"), "previous");
+    for (const auto& args : std::vector<std::vector<std::string>>{{"print"}, {"print", "a.rtf"}, {"print", "a", "b", "-o", "c.pdf"}}) {
+        r = Kelvora(args);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find("usage: kelvora print IN -o OUT.pdf"), std::string::npos);
+    }
+}
+
 } // namespace

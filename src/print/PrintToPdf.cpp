@@ -1,0 +1,57 @@
+// Printing into a PDF file without the print dialog: the command line's door and
+// the merge's --pdf output.
+#include "print/RichPrint.h"
+
+#include "richedit/RichEdit98.h"
+#include "text/TextFiles.h"
+
+#include <QPrinter>
+
+namespace {
+
+// Selects the PDF printer for the length of one print and puts the previous one back.
+class TSelectPrinter {
+public:
+    explicit TSelectPrinter(QPrinter* printer) : FPrevious(Printer().Device()) { Printer().SetDevice(printer); }
+    ~TSelectPrinter() { Printer().SetDevice(FPrevious); }
+
+private:
+    QPrinter* FPrevious;
+};
+
+} // namespace
+
+void PrintSafely(const std::function<void()>& print) {
+    QPrinter* device = Printer().Device();
+    const QString target = device ? device->outputFileName() : QString();
+    if (target.isEmpty()) {
+        print();
+        return;
+    }
+    struct TKeepName {
+        QPrinter* device;
+        QString name;
+        ~TKeepName() { device->setOutputFileName(name); }
+    } keep{device, target};
+    WriteFileSafely(target.toStdString(), [&](const std::string& aside) {
+        device->setOutputFileName(QString::fromStdString(aside));
+        print();
+    });
+}
+
+void PrintRichEditToPdf(TCustomRichEdit98& control, const QString& pdfFileName) {
+    std::unique_ptr<QPrinter> pdf = TPrinter::NewPdfPrinter(pdfFileName);
+    TSelectPrinter select(pdf.get());
+    TRichPrinter printer;
+    TRichPrinter::ConfigureAsRichPrinter1(printer);
+    printer.ShowProgress = false;
+    printer.SetMeasureUnit(muMillimeters); // clamps the margins against this printer
+    PrintSafely([&] { printer.PrintRichEdit(&control, 1); });
+}
+
+void PrintFileToPdf(const QString& fileName, const QString& pdfFileName) {
+    TRichEdit98 edit;
+    TRichEdit98::ConfigureAsTemplateEditor(edit);
+    edit.Lines().LoadFromFile(fileName.toStdString());
+    PrintRichEditToPdf(edit, pdfFileName);
+}

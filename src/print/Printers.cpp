@@ -1,0 +1,103 @@
+#include "print/Printers.h"
+
+#include "richedit/RichEditStrings98.h"
+
+#include <QFileInfo>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+TPrinter::TPrinter() {
+    FFont.Font = QFont("Courier New");
+    FFont.Font.setPointSizeF(10);
+}
+
+TPrinter::~TPrinter() { Abort(); }
+
+TPrinter& Printer() {
+    static TPrinter printer;
+    return printer;
+}
+
+std::unique_ptr<QPrinter> TPrinter::NewPdfPrinter(const QString& fileName) {
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setResolution(600);
+    // The same printable area as the fallback paper: 6 mm left and top, 198 x 284 mm.
+    printer->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                       QMarginsF(6, 6, 6, 7), QPageLayout::Millimeter));
+    printer->setOutputFileName(fileName);
+    return printer;
+}
+
+QPrinter* TPrinter::EnsureDevice() {
+    if (FDevice) return FDevice;
+    if (!QPrinterInfo::availablePrinterNames().isEmpty()) {
+        FOwnDevice = std::make_unique<QPrinter>(QPrinterInfo::defaultPrinter(), QPrinter::HighResolution);
+        if (!FOwnDevice->isValid()) FOwnDevice.reset();
+    }
+    if (!FOwnDevice) FOwnDevice = NewPdfPrinter();
+    FDevice = FOwnDevice.get();
+    return FDevice;
+}
+
+void TPrinter::SetDevice(QPrinter* device) {
+    if (Printing()) throw EPrinter("Printing in progress");
+    FDevice = device;
+    if (device != FOwnDevice.get()) FOwnDevice.reset();
+}
+
+std::string TPrinter::Title() const {
+    if (!FDevice) return "<Unknown>";
+    return RichEditText::UnicodeToAnsi(FDevice->docName(), 1252);
+}
+
+void TPrinter::SetTitle(const std::string& title) {
+    if (FDevice) FDevice->setDocName(RichEditText::AnsiToUnicode(title, 1252));
+}
+
+TPrinterOrientation TPrinter::Orientation() const {
+    if (!FDevice) return poPortrait;
+    return FDevice->pageLayout().orientation() == QPageLayout::Landscape ? poLandscape : poPortrait;
+}
+
+void TPrinter::SetOrientation(TPrinterOrientation orientation) {
+    if (FDevice)
+        FDevice->setPageOrientation(orientation == poLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+}
+
+void TPrinter::BeginDoc() {
+    if (Printing()) throw EPrinter("Printing in progress");
+    if (!EnsureDevice()) throw EPrinter("There is no default printer currently selected");
+    auto painter = std::make_unique<QPainter>();
+    if (!painter->begin(FDevice)) {
+        const QString file = FDevice->outputFileName();
+        if (!file.isEmpty()) throw Platform::EFCreateError(QFileInfo(file).absoluteFilePath().toStdString());
+        throw EPrinter("Printer is not currently printing");
+    }
+    FPainter = std::move(painter);
+}
+
+void TPrinter::NewPage() {
+    if (!Printing()) throw EPrinter("Printer is not currently printing");
+    if (!FDevice->newPage()) throw EPrinter("Printer is not currently printing");
+}
+
+void TPrinter::EndDoc() {
+    if (!Printing()) throw EPrinter("Printer is not currently printing");
+    std::unique_ptr<QPainter> painter = std::move(FPainter);
+    if (!painter->end()) {
+        const QString file = FDevice->outputFileName();
+        if (!file.isEmpty()) throw Platform::EWriteError();
+        throw EPrinter("Printer is not currently printing");
+    }
+}
+
+void TPrinter::Abort() {
+    if (!FPainter) return;
+    if (FDevice) FDevice->abort();
+    FPainter->end();
+    FPainter.reset();
+}

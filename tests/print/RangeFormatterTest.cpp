@@ -1,0 +1,136 @@
+// The range formatting: pages cut once, lines never cut at a page's foot, rows and
+// pictures kept whole, page breaks honoured, positions moving on to the end.
+#include "PrintPdfSupport.h"
+#include "print/RangeFormatter.h"
+#include "richedit/RichEdit98.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
+
+namespace {
+
+// A device with the fallback printer's 600 dpi.
+QImage Reference() {
+    QImage image(1, 1, QImage::Format_RGB32);
+    image.setDotsPerMeterX(23622);
+    image.setDotsPerMeterY(23622);
+    return image;
+}
+
+std::string Paragraphs(int count, const std::string& prefix = "Paragraph") {
+    std::string rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0\\fs24 ";
+    for (int i = 1; i <= count; ++i) rtf += prefix + " " + std::to_string(i) + " of the body text.\\par\n";
+    return rtf + "}";
+}
+
+// Checks that the pages tile the positions from 0 to the end, in order.
+void ExpectPagesCoverTheText(const std::vector<TRangeFormatter::TPage>& pages, int length) {
+    ASSERT_FALSE(pages.empty());
+    EXPECT_EQ(pages.front().Start, 0);
+    for (std::size_t i = 1; i < pages.size(); ++i) {
+        EXPECT_EQ(pages[i].Start, pages[i - 1].End);
+        EXPECT_GT(pages[i].Start, pages[i - 1].Start);
+        EXPECT_GE(pages[i].Top, pages[i - 1].Bottom);
+    }
+    EXPECT_EQ(pages.back().End, length);
+}
+
+} // namespace
+
+using RangeFormatting = PrinterTest;
+
+TEST_F(RangeFormatting, NoLineCrossesAPageFoot) {
+    auto edit = EditorWith(Paragraphs(300));
+    QImage device = Reference();
+    TRangeFormatter formatter;
+    const QSizeF size(4000, 1500);
+    const auto pages = formatter.Paginate(*edit->document(), size, &device);
+    ASSERT_GT(pages.size(), 5u);
+    ExpectPagesCoverTheText(pages, edit->GetTextLen());
+    for (const auto& page : pages) EXPECT_LE(page.Bottom - page.Top, size.height());
+}
+
+TEST_F(RangeFormatting, APageBreakStartsAPage) {
+    for (const bool rtf : {true, false}) {
+        SCOPED_TRACE(rtf ? "\\page" : "form feed");
+        const std::string text = rtf ? "{\\rtf1\\ansi First page\\par\\page Second page\\par}" : "First page\r\n\fSecond page";
+        auto edit = EditorWith(text, rtf);
+        QImage device = Reference();
+        TRangeFormatter formatter;
+        const auto pages = formatter.Paginate(*edit->document(), QSizeF(4000, 5000), &device);
+        ASSERT_EQ(pages.size(), 2u);
+        const std::string first = edit->TextRange(pages[0].Start, pages[0].End);
+        EXPECT_NE(first.find("First page"), std::string::npos);
+        EXPECT_EQ(first.find("Second"), std::string::npos);
+        EXPECT_EQ(edit->TextRange(pages[1].Start, pages[1].End).find("Second page"), 0u);
+    }
+}
+
+TEST_F(RangeFormatting, ATableRowThatDoesNotFitMovesWhole) {
+    // Twenty lines of text, then rows of three lines in each of two cells.
+    std::string rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0\\fs24 ";
+    for (int i = 0; i < 20; ++i) rtf += "Line " + std::to_string(i) + "\\par ";
+    for (int r = 0; r < 12; ++r) {
+        rtf += "\\trowd\\cellx3000\\cellx6000 ";
+        rtf += "Row " + std::to_string(r) + " a\\line one\\line two\\cell Row " + std::to_string(r) + " b\\line x\\line y\\cell\\row ";
+    }
+    rtf += "After\\par}";
+    auto edit = EditorWith(rtf);
+    QImage device = Reference();
+    TRangeFormatter formatter;
+    const auto pages = formatter.Paginate(*edit->document(), QSizeF(4000, 1800), &device);
+    ASSERT_GE(pages.size(), 2u);
+    ExpectPagesCoverTheText(pages, edit->GetTextLen());
+    // Every row's two cells land on the same page.
+    for (const auto& page : pages) {
+        const std::string text = edit->TextRange(page.Start, page.End);
+        for (int r = 0; r < 12; ++r) {
+            const std::string a = "Row " + std::to_string(r) + " a", b = "Row " + std::to_string(r) + " b";
+            EXPECT_EQ(text.find(a) == std::string::npos, text.find(b) == std::string::npos) << r;
+        }
+    }
+}
+
+TEST_F(RangeFormatting, APictureTallerThanTheRoomLeftGoesToTheNextPage) {
+    QImage picture(200, 200, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    auto edit = EditorWith("{\\rtf1\\ansi Before\\par}");
+    QTextCursor cursor(edit->document());
+    cursor.movePosition(QTextCursor::End);
+    edit->document()->addResource(QTextDocument::ImageResource, QUrl("pic"), picture);
+    QTextImageFormat image;
+    image.setName("pic");
+    image.setWidth(200);
+    image.setHeight(200);
+    cursor.insertBlock();
+    const int picturePosition = cursor.position();
+    cursor.insertImage(image);
+    cursor.insertBlock();
+    cursor.insertText("After");
+    QImage device = Reference();
+    TRangeFormatter formatter;
+    // 200 screen pixels are 1250 pixels at 600 dpi: it fits a page but not after "Before".
+    const auto pages = formatter.Paginate(*edit->document(), QSizeF(4000, 1300), &device);
+    ASSERT_GE(pages.size(), 2u);
+    EXPECT_EQ(pages[1].Start, picturePosition);
+    EXPECT_LE(pages[1].Bottom - pages[1].Top, 1300);
+}
+
+TEST_F(RangeFormatting, FormatRangeDrawsEachPageOnceAndEmptyRectangleEndsAtOnce) {
+    auto edit = EditorWith(Paragraphs(120));
+    QImage device = Reference();
+    QImage canvas(800, 800, QImage::Format_RGB32);
+    QPainter painter(&canvas);
+    TRangeFormatter formatter;
+    const QRect render(0, 0, 4000 * 1440 / 600, 3000 * 1440 / 600);
+    int start = 0, passes = 0;
+    for (int last = 0; last < edit->GetTextLen(); start = last, ++passes) {
+        last = formatter.FormatRange(*edit->document(), painter, &device, render, start);
+        ASSERT_GT(last, start);
+    }
+    EXPECT_EQ(size_t(passes), formatter.Paginate(*edit->document(), QSizeF(4000, 3000), &device).size());
+    EXPECT_EQ(formatter.FormatRange(*edit->document(), painter, &device, QRect(0, 0, 1000, 0), 0), -1);
+}
