@@ -351,10 +351,10 @@ TEST_F(PrintCommand, PrintsTheMergedLetterWithItsFooter) {
 }
 
 TEST_F(PrintCommand, PlainTextWithAFormFeedPrintsTwoPages) {
-    WriteFile("plain.txt", "caf\xe9 \x80 first\r\n\fsecond page\r\n");
+    WriteFile("plain.txt", "caf\xe9 \x80 one\r\n\fsecond page\r\n");
     ASSERT_EQ(Kelvora({"print", "plain.txt", "-o", "two.pdf"}).status, 0);
     const std::string text = PdfText("two.pdf");
-    const auto first = text.find("caf\u00e9 \u20ac first"), second = text.find("second page");
+    const auto first = text.find("caf\u00e9 \u20ac one"), second = text.find("second page");
     ASSERT_NE(first, std::string::npos);
     ASSERT_NE(second, std::string::npos);
     // The footer of page 1 comes between the two texts.
