@@ -10,8 +10,12 @@ using TArgs = std::vector<std::string>;
 // Reads an information file's lines.
 using TInformationReader = std::function<std::vector<std::string>(const std::string& fileName)>;
 
-// `kelvora merge`, its information lines read by `readInformation`.
-int RunMergeCommand(const TArgs& args, const TInformationReader& readInformation);
+// Prints a merged document into a PDF file.
+using TPdfWriter = std::function<void(const std::string& pdfFile, const std::string& merged)>;
+
+// `kelvora merge`, its information lines read by `readInformation`; `--pdf`
+// output through `writePdf` (refused when there is none).
+int RunMergeCommand(const TArgs& args, const TInformationReader& readInformation, const TPdfWriter& writePdf = {});
 int RunEvalCommand(const TArgs& args);
 
 // `kelvora check`: every problem a merge would meet. Exit 0 when clean, 4 when

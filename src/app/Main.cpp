@@ -3,6 +3,7 @@
 #include "app/Editor.h"
 #include "app/HtmlCommand.h"
 #include "app/InformationFile.h"
+#include "app/MergedPdf.h"
 #include "app/TextCommands.h"
 
 #include <QApplication>
@@ -29,7 +30,7 @@ const std::map<std::string, TCommand>& CoreCommands() {
 // QApplication, but no display.
 const std::map<std::string, TCommand>& EditorCommands() {
     static const std::map<std::string, TCommand> commands = {
-        {"merge", [](const TArgs& args) { return RunMergeCommand(args, LoadInformationLines); }},
+        {"merge", [](const TArgs& args) { return RunMergeCommand(args, LoadInformationLines, PrintMergedToPdf); }},
         {"check", [](const TArgs& args) { return RunCheckCommand(args, LoadInformationLines); }},
         {"text", RunTextCommand},
         {"convert", RunConvertCommand},

@@ -10,6 +10,7 @@
 #include "platform/Errors.h"
 #include "text/TextFiles.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -29,6 +30,10 @@ struct MergeArgs {
     std::string dataFile, outDir;
     int nameColumn = 0; // 1-based; 0: name by row number
     bool batch = false;
+    // The merged document printed into a PDF: the file of a single merge, or one
+    // PDF per document instead of RTF with -d.
+    std::string pdfFile;
+    bool pdf = false;
 };
 
 std::optional<int> ColumnNumber(const std::string& text) {
@@ -43,10 +48,17 @@ std::optional<int> ColumnNumber(const std::string& text) {
 std::optional<MergeArgs> ParseMergeArgs(const TArgs& args) {
     MergeArgs m;
     std::vector<std::string> files;
+    // With -d, --pdf is a switch; a single merge names its PDF after it.
+    const bool toFolder = std::find(args.begin(), args.end(), "-d") != args.end();
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         const bool hasValue = i + 1 < args.size();
         if (a == "--overwrite") m.overwrite = true;
+        else if (a == "--pdf" && toFolder) m.pdf = true;
+        else if (a == "--pdf" && hasValue) {
+            m.pdf = true;
+            m.pdfFile = args[++i];
+        }
         else if ((a == "-o" || a == "--html") && hasValue) (a == "-o" ? m.outFile : m.htmlFile) = args[++i];
         else if (a == "-d" && hasValue) m.outDir = args[++i];
         else if (a == "--data" && hasValue) m.dataFile = args[++i];
@@ -125,10 +137,12 @@ void WriteHtml(const std::string& htmlFile, const std::string& merged) {
     std::remove(scratch.c_str());
 }
 
-void WriteResult(const MergeArgs& m, const std::string& merged) {
+void WriteResult(const MergeArgs& m, const std::string& merged, const TPdfWriter& writePdf) {
     if (!m.htmlFile.empty()) WriteHtml(m.htmlFile, merged);
+    if (m.pdf) writePdf(m.pdfFile, merged);
     if (!m.outFile.empty()) SaveTextFileSafely(m.outFile, merged);
-    else if (m.htmlFile.empty()) std::cout.write(merged.data(), static_cast<std::streamsize>(merged.size())).flush();
+    else if (m.htmlFile.empty() && !m.pdf)
+        std::cout.write(merged.data(), static_cast<std::streamsize>(merged.size())).flush();
 }
 
 std::string FileName(const std::string& path) { return std::filesystem::path(path).filename().string(); }
@@ -214,7 +228,7 @@ private:
 
 bool LooksLikeRtfTemplate(const std::string& text) { return InformationLooksLikeRtf(text); }
 
-int RunBatch(const MergeArgs& m, const TInformationReader& readInformation) {
+int RunBatch(const MergeArgs& m, const TInformationReader& readInformation, const TPdfWriter& writePdf) {
     const std::string templateText = LoadTextFile(m.templateFile);
     std::error_code ec;
     std::filesystem::create_directory(m.outDir, ec);
@@ -224,7 +238,11 @@ int RunBatch(const MergeArgs& m, const TInformationReader& readInformation) {
     options.outDir = m.outDir;
     options.progress = isatty(STDERR_FILENO);
     options.write = [](const std::string& fileName, const std::string& merged) { SaveTextFileSafely(fileName, merged); };
-    const std::string extension = ".rtf";
+    if (m.pdf) {
+        options.write = writePdf;
+        options.writeOnCaller = true; // the printer lives on this thread
+    }
+    const std::string extension = m.pdf ? ".pdf" : ".rtf";
     TBatchSummary summary;
     if (m.dataFile.empty()) {
         options.total = int64_t(m.infoFiles.size());
@@ -246,18 +264,19 @@ int RunBatch(const MergeArgs& m, const TInformationReader& readInformation) {
 } // namespace
 
 // kelvora merge TEMPLATE INFO [--overwrite] [-o OUT] [--html OUT.html]
-// kelvora merge TEMPLATE INFO1 INFO2 ... -d OUTDIR | --data ROWS.csv -d OUTDIR [--name-column N]
-int RunMergeCommand(const TArgs& args, const TInformationReader& readInformation) {
-    const auto m = ParseMergeArgs(args);
+// kelvora merge TEMPLATE INFO1 INFO2 ... -d OUTDIR | --data ROWS.csv -d OUTDIR [--name-column N] [--pdf]
+int RunMergeCommand(const TArgs& args, const TInformationReader& readInformation, const TPdfWriter& writePdf) {
+    auto m = ParseMergeArgs(args);
+    if (m && m->pdf && !writePdf) m.reset();
     if (!m) {
-        std::cerr << "usage: kelvora merge TEMPLATE INFO [--overwrite] [-o OUT.rtf] [--html OUT.html]\n"
-                     "       kelvora merge TEMPLATE INFO... -d OUTDIR [--overwrite]\n"
-                     "       kelvora merge TEMPLATE --data ROWS.csv -d OUTDIR [--name-column N] [--overwrite]\n";
+        std::cerr << "usage: kelvora merge TEMPLATE INFO [--overwrite] [-o OUT.rtf] [--html OUT.html] [--pdf OUT.pdf]\n"
+                     "       kelvora merge TEMPLATE INFO... -d OUTDIR [--overwrite] [--pdf]\n"
+                     "       kelvora merge TEMPLATE --data ROWS.csv -d OUTDIR [--name-column N] [--overwrite] [--pdf]\n";
         return 1;
     }
     if (m->batch) {
         try {
-            return RunBatch(*m, readInformation);
+            return RunBatch(*m, readInformation, writePdf);
         } catch (const std::exception& e) {
             std::cerr << e.what() << '\n';
             return 1;
@@ -276,7 +295,7 @@ int RunMergeCommand(const TArgs& args, const TInformationReader& readInformation
             PrintMessage(message.text);
             return ExitStatus(result.outcome);
         }
-        WriteResult(*m, result.text);
+        WriteResult(*m, result.text, writePdf);
         std::cerr << message.title << '\n';
         return 0;
     } catch (const std::exception& e) {

@@ -374,6 +374,37 @@ TEST_F(PrintCommand, FailuresKeepTheOldFileAndSayWhy) {
         EXPECT_EQ(r.status, 1);
         EXPECT_NE(r.err.find("usage: kelvora print IN -o OUT.pdf"), std::string::npos);
     }
+using MergeToPdf = MergeCommand;
+
+TEST_F(MergeToPdf, PrintsTheMergedDocumentAsCtrlPDoes) {
+    CliRun r = Kelvora({"merge", "letter.tem", "letter.inf", "--pdf", "letter.pdf"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, ""); // the PDF takes the place of standard output
+    EXPECT_EQ(r.err, "4 replacements were made\n");
+    const std::string text = PdfText("letter.pdf");
+    EXPECT_NE(text.find("Dear Mr J. Brown,"), std::string::npos) << text;
+    EXPECT_NE(text.find("300.00"), std::string::npos) << text;
+    EXPECT_NE(text.find("Page 1"), std::string::npos) << text; // the printer's footer
+    // The same pages as printing the merged RTF through the print door.
+    ASSERT_EQ(Kelvora({"merge", "letter.tem", "letter.inf", "-o", "letter.rtf"}).status, 0);
+    ASSERT_EQ(Kelvora({"print", "letter.rtf", "-o", "printed.pdf"}).status, 0);
+    EXPECT_EQ(PdfText("printed.pdf"), text);
+    // A failed merge prints nothing.
+    WriteFile("short.inf", "Client\nMr J. Brown\n");
+    r = Kelvora({"merge", "letter.tem", "short.inf", "--pdf", "short.pdf"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_FALSE(Exists("short.pdf"));
+}
+
+TEST_F(MergeToPdf, OnePdfPerDocument) {
+    WriteFile("clients.csv", "Client,Fee,Time\r\nBrown,150*2,now\r\nwrite to a@b,1,x\r\nGreen,75,later\r\n");
+    const CliRun r = Kelvora({"merge", "letter.tem", "--data", "clients.csv", "-d", "out", "--pdf"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("2 merged, 1 failed\n"), std::string::npos) << r.err;
+    EXPECT_NE(PdfText("out/0002.pdf").find("Dear Brown,"), std::string::npos);
+    EXPECT_NE(PdfText("out/0004.pdf").find("Regards Green"), std::string::npos);
+    EXPECT_FALSE(Exists("out/0003.pdf"));
+    EXPECT_FALSE(Exists("out/0002.rtf"));
 }
 
 } // namespace

@@ -1,0 +1,16 @@
+#include "app/MergedPdf.h"
+
+#include "print/RichPrint.h"
+#include "richedit/RichEdit98.h"
+
+#include <QFile>
+
+void PrintMergedToPdf(const std::string& pdfFileName, const std::string& mergedText) {
+    TRichEdit98 editor;
+    TRichEdit98::ConfigureAsTemplateEditor(editor);
+    const QByteArray bytes(mergedText.data(), qsizetype(mergedText.size()));
+    // As "Do It" loads its result: rich text, or plain text for a plain-text template.
+    if (!editor.StreamIn(bytes, ifRTF, false, false) && !editor.StreamIn(bytes, ifText, false, false))
+        throw EOutOfResources("Failed to Load Stream");
+    PrintRichEditToPdf(editor, QFile::decodeName(pdfFileName.c_str()));
+}
