@@ -374,6 +374,8 @@ TEST_F(PrintCommand, FailuresKeepTheOldFileAndSayWhy) {
         EXPECT_EQ(r.status, 1);
         EXPECT_NE(r.err.find("usage: kelvora print IN -o OUT.pdf"), std::string::npos);
     }
+}
+
 using MergeToPdf = MergeCommand;
 
 TEST_F(MergeToPdf, PrintsTheMergedDocumentAsCtrlPDoes) {
