@@ -3,13 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <string>
+#include <unistd.h>
 
 namespace {
 
 using Rows = std::vector<std::vector<std::string>>;
 
+// Tests run side by side (and other checkouts' runs share the temporary folder):
+// each process writes its own file.
 std::string WriteTemp(const std::string& name, const std::string& bytes) {
-    const std::string path = testing::TempDir() + name;
+    const std::string path = testing::TempDir() + std::to_string(::getpid()) + "-" + name;
     std::ofstream(path, std::ios::binary) << bytes;
     return path;
 }
