@@ -16,6 +16,7 @@
 
 #include <cmath>
 #include <map>
+#include <set>
 #include <vector>
 
 namespace RtfEngine {
@@ -103,7 +104,7 @@ public:
             }
             FStylesheet = root.property(kDocStylesheetProperty).toByteArray();
             FKeptLists = root.property(kDocListTablesProperty).toByteArray();
-            FLsBase = LargestNumberAfter(FKeptLists, "\\ls");
+            FLsBase = LargestNumberAfter(FKeptLists, "\\ls", &FKeptOverrides);
             FListIdBase = std::max(1, LargestNumberAfter(FKeptLists, "\\listid") + 1);
             if (start == 0 && end >= document.characterCount()) {
                 FInfo = root.property(kDocInfoProperty).toByteArray();
@@ -286,7 +287,7 @@ private:
         FOut += "\\fi-360\\li" + Number(indent) + "}";
     }
 
-    static int LargestNumberAfter(const QByteArray& source, const QByteArray& word)
+    static int LargestNumberAfter(const QByteArray& source, const QByteArray& word, std::set<int>* all = nullptr)
     {
         int largest = 0;
         for (qsizetype at = source.indexOf(word); at >= 0; at = source.indexOf(word, at + 1)) {
@@ -295,6 +296,8 @@ private:
             while (i < source.size() && source[i] >= '0' && source[i] <= '9' && value < 100000000)
                 value = value * 10 + (source[i++] - '0');
             largest = std::max(largest, value);
+            if (all && i > at + word.size())
+                all->insert(value);
         }
         return largest;
     }
@@ -335,8 +338,9 @@ private:
     int KeptListOf(const QTextBlock& block) const
     {
         const QTextBlockFormat f = block.blockFormat();
-        if (FKeptLists.isEmpty() || FOptions.plain || !f.hasProperty(kListOverrideProperty))
-            return 0;
+        if (FKeptLists.isEmpty() || FOptions.plain || !f.hasProperty(kListOverrideProperty) ||
+            !FKeptOverrides.count(f.intProperty(kListOverrideProperty)))
+            return 0; // text from another document: its list is not in this one's table
         // A numbered paragraph the user took out of its list is no longer in it.
         if (!block.textList() && f.boolProperty(kListShownProperty))
             return 0;
@@ -831,6 +835,7 @@ private:
     QByteArray FKeptFonts, FKeptColours, FStylesheet, FKeptLists, FInfo, FFormat;
     int FKeptColourCount = 0;
     int FLsBase = 0, FListIdBase = 1;
+    std::set<int> FKeptOverrides; // the "\\ls" numbers of the document's own list table
     std::vector<QTextList*> FListOrder;
     CharSpec FState;
     CharSpec FStateBeforeLink;

@@ -87,3 +87,20 @@ TEST(RtfLists, ListsTheEditorMadeAreWrittenWithEveryLevel)
     EXPECT_TRUE(saved.contains("\\ls5\\ilvl1")) << "numbered after the document's own lists";
     EXPECT_TRUE(saved.contains("\\pnlcltr"));
 }
+
+TEST(RtfLists, ANumberedParagraphFromAnotherDocumentKeepsItsNumber)
+{
+    // Pasted into a document whose list table lacks its list, the paragraph is written
+    // with a list of its own instead of a reference to nothing.
+    auto source = Read(Rtf(kLists + Item(4, 0, "Roman")));
+    auto target = Read(Rtf("{\\*\\listtable{\\list{\\listlevel\\levelnfc0{\\leveltext \\'02\\'00.;}}\\listid7}}"
+                           "{\\*\\listoverridetable{\\listoverride\\listid7\\ls1}}" + Item(1, 0, "Own")));
+    QTextCursor end(target.get());
+    end.movePosition(QTextCursor::End);
+    end.insertBlock(QTextBlockFormat());
+    RtfEngine::ReadRtf(RtfEngine::WriteRtf(*source), end);
+    EXPECT_EQ(NumberOf(*target, "Roman"), "(i)");
+    auto saved = Read(RtfEngine::WriteRtf(*target));
+    EXPECT_EQ(NumberOf(*saved, "Roman"), "(i)");
+    EXPECT_EQ(NumberOf(*saved, "Own"), "1.");
+}
