@@ -247,7 +247,7 @@ void TMainForm::BuildFileMenu() {
     FileMenu->addSeparator()->setObjectName("N1");
     AddItem(FileMenu, "pageDialog1", "page&Dialog", {}, "Use this to adjust portrait/landscape, paper size etc.",
             &TMainForm::pageDialog1Click);
-    AddItem(FileMenu, "PrintPreview1", "PrintPre&view", QKeySequence("Ctrl+Alt+V"), {}, nullptr);
+    AddItem(FileMenu, "PrintPreview1", "PrintPre&view", QKeySequence("Ctrl+Alt+V"), {}, &TMainForm::PrintPreviewbuttonClick);
     AddItem(FileMenu, "FilePrintItem", "&Print", QKeySequence("Ctrl+P"), "Print current file", &TMainForm::FilePrint);
     FileMenu->addSeparator()->setObjectName("N4");
     AddItem(FileMenu, "FileExitItem", "E&xit", {}, "Exit this application", &TMainForm::FileExit);
@@ -327,7 +327,7 @@ void TMainForm::BuildSpeedBar() {
     AddButton("SaveButton", "Save|", &TMainForm::FileSave, ToolbarIcon("save"));
     AddButton("PrintButton", "Print|", &TMainForm::FilePrint, ToolbarIcon("print"));
     AddButton("SpeedButton2", "page Dialog", &TMainForm::SpeedButton2Click, ToolbarIcon("pagedialog"));
-    AddButton("SpeedButton1", "Print preview", nullptr, ToolbarIcon("preview"));
+    AddButton("SpeedButton1", "Print preview", &TMainForm::SpeedButton1Click, ToolbarIcon("preview"));
     AddButton("UndoButton", "Undo|", &TMainForm::EditUndo, ToolbarIcon("undo"));
     AddButton("CutButton", "Cut|", &TMainForm::EditCut, ToolbarIcon("cut"));
     AddButton("CopyButton", "Copy|", &TMainForm::EditCopy, ToolbarIcon("copy"));

@@ -102,6 +102,8 @@ public:
     // --- printing -------------------------------------------------------------------
     // Prints the template editor after the print dialog was confirmed.
     void FilePrint();
+    void PrintPreviewbuttonClick();
+    void SpeedButton1Click();
     void pageDialog1Click();
     void SpeedButton2Click();
 

@@ -3,6 +3,7 @@
 #include "platform/Errors.h"
 #include "platform/Numbers.h"
 #include "print/ArrowBtn.h"
+#include "print/Printers.h"
 #include "print/RichPreview2.h"
 
 #include <QApplication>
@@ -519,7 +520,9 @@ void TRichPreviewForm::MaskEdit1Change()
 
 void TRichPreviewForm::SpeedButton1Click()
 {
-    if (!FPrinter || FLastPage < 0) return;
+    if (FLastPage < 0) return;
+    // Without a printer of its own the preview prints on the shared one.
+    if (!FPrinter) FPrinter = Printer().EnsureDevice();
     QPrintDialog dialog(FPrinter, this);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);

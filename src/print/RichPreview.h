@@ -42,7 +42,8 @@ protected:
 class TRichPreviewForm : public QWidget {
     Q_OBJECT
 public:
-    // `printer` is the printer the pages were recorded for; "&Printing" prints on it.
+    // `printer` is the printer the pages were recorded for; "&Printing" prints on it
+    // (on the shared printer when null).
     explicit TRichPreviewForm(QPrinter* printer, double pageAspect, QWidget* parent = nullptr);
     ~TRichPreviewForm() override;
 

@@ -5,6 +5,7 @@
 // The page loop draws on a drawing surface: the printer's while printing, or one the
 // preview gives for each page (SetDrawingSurface) in preview mode.
 #pragma once
+#include "print/PreviewPages.h"
 #include "print/Printers.h"
 #include "print/RangeFormatter.h"
 
@@ -22,6 +23,9 @@ class QPrinter;
 class QWidget;
 class TCustomRichEdit98;
 class TRichPrntProgDlg;
+namespace Print {
+class TRichPreviewForm;
+}
 
 enum TMeasureUnit { muMillimeters, muInches };
 
@@ -148,6 +152,11 @@ public:
     // --- operations ---------------------------------------------------------------------
     // Prints the control's whole document; pages are numbered from `firstPage`.
     void PrintRichEdit(TCustomRichEdit98* control, int firstPage);
+    // Opens the print preview with the document's pages. Failures while the pages are
+    // prepared are absorbed: the preview shows the pages made until then.
+    void PreviewRichEdit(TCustomRichEdit98* control);
+    // The preview window of the last PreviewRichEdit while it is open, else null.
+    Print::TRichPreviewForm* PreviewWindow() const;
     // The page-setup dialog; true when the user confirmed it.
     bool PageSetupDialog();
     void LoadStoredMargins();
@@ -202,6 +211,11 @@ public:
     bool Printing() const { return Printer().Printing(); }
     TRangeFormatter& RangeFormatter() { return FFormatter; }
     QWidget* ProgressDialog() const;
+    // Preview mode on, and a fresh page metafile of the paper's size in printer pixels
+    // as the drawing surface.
+    void NewPreviewPage();
+    // Writes CompressPreview to the registry, where the preview window reads it.
+    void StoreCompressSetting();
 
 private:
     void CheckNotPrinting(const char* what) const;
@@ -236,6 +250,10 @@ private:
     mutable std::unique_ptr<QImage> FReference;
     QPointer<TRichPrntProgDlg> FProgress;
     TRangeFormatter FFormatter;
+    // Preview: the page being recorded, its font, and the window the pages go to.
+    Print::TPreviewPage FPreviewPage;
+    QFont FPreviewFont;
+    QPointer<Print::TRichPreviewForm> FPreview;
 };
 
 // Runs a print; when the printer writes a file, the file is written beside its place
