@@ -168,18 +168,18 @@ void TRichPreviewForm::BuildControls()
     connect(ArrowButton2, &TArrowButton::OnClick, this, &TRichPreviewForm::ArrowButton2Click);
     connect(ArrowButton1, &TArrowButton::OnClick, this, &TRichPreviewForm::ArrowButton1Click);
 
-    Label8 = MakeLabel(Panel1, "Label8", "Zoom factor:", QRect(292, 8, 0, 0));
-    Label7 = MakeLabel(Panel1, "Label7", QString(), QRect(356, 6, 36, 17));
+    Label8 = MakeLabel(Panel1, "Label8", "Zoom factor:", QRect(264, 8, 0, 0));
+    Label7 = MakeLabel(Panel1, "Label7", QString(), QRect(344, 6, 44, 17));
     Label7->setToolTip("Actual size of the zoom (double click for a value of one)");
     Label7->setAlignment(Qt::AlignCenter);
     Colour(Label7, Teal, Qt::white);
-    Label6 = MakeLabel(Panel1, "Label6", "Zoom step:", QRect(292, 42, 0, 0));
+    Label6 = MakeLabel(Panel1, "Label6", "Zoom step:", QRect(264, 42, 0, 0));
     MaskEdit1 = new QLineEdit(Panel1);
     MaskEdit1->setObjectName("MaskEdit1");
     MaskEdit1->setInputMask("0.000;_");
     MaskEdit1->setMaxLength(5);
     MaskEdit1->setToolTip("Input step size zooming");
-    MaskEdit1->setGeometry(356, 38, 36, 21);
+    MaskEdit1->setGeometry(344, 38, 44, 21);
     connect(MaskEdit1, &QLineEdit::textChanged, this, &TRichPreviewForm::MaskEdit1Change);
 }
 

@@ -26,6 +26,8 @@ void TRichPrinter::PreviewRichEdit(TCustomRichEdit98* control)
     // One preview at a time: the pages of an open one would be written over.
     if (FPreview) FPreview->close();
     StoreCompressSetting();
+    // The pages previewed are the pages Ctrl+P prints: on the printer it would use.
+    Printer().EnsureDevice();
     FPreviewFont = Printer().CanvasFont().Font;
     const auto previousHook = OnPreviewPage;
     Print::TRichPreviewForm* form = nullptr;

@@ -12,6 +12,8 @@
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
+#include <QPainter>
+#include <QPicture>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
@@ -124,12 +126,31 @@ TEST_F(PreviewCommandTest, PreviewsTheMergedLetterPrintsAPageAndLeavesNoFiles)
     EXPECT_TRUE(text.contains("Eleanor Whitfield")) << text.toStdString();
     EXPECT_TRUE(text.contains("Page 1"));
     EXPECT_FALSE(text.contains("Page 2"));
+    EXPECT_FALSE(text.contains("<Unknown>")) << "the header of the default title is empty";
 
     QPointer<Print::TRichPreviewForm> watch = preview;
     QTest::mouseClick(preview->BitBtn1, Qt::LeftButton);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(watch.isNull());
     EXPECT_EQ(PageFiles(), QStringList());
+}
+
+TEST_F(PreviewCommandTest, WithoutAChosenPrinterPagesAreThoseCtrlPWouldPrint)
+{
+    Printer().SetDevice(nullptr); // no printer chosen yet: Ctrl+P would take the default one
+    form->RichEditEx1->SetText("Body text\r\n");
+    Trigger("PrintPreview1");
+    ASSERT_NE(form->RichPrinter1->PreviewWindow(), nullptr);
+    QPicture page;
+    ASSERT_TRUE(Print::LoadPageFile(page, 0, true));
+    std::unique_ptr<QPrinter> out = TPrinter::NewPdfPrinter(dir.filePath("page.pdf"));
+    QPainter painter(out.get());
+    Print::PlayPage(painter, page);
+    painter.end();
+    const QString text = PdfText(dir.filePath("page.pdf"));
+    EXPECT_TRUE(text.contains("Body text")) << text.toStdString();
+    EXPECT_TRUE(text.contains("Page 1"));
+    EXPECT_FALSE(text.contains("<Unknown>")) << "the default title leaves the header empty";
 }
 
 TEST_F(PreviewCommandTest, ToolbarButtonPreviewsAndASecondPreviewReplacesTheFirst)
