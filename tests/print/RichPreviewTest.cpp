@@ -24,6 +24,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTest>
 #include <zlib.h>
@@ -297,6 +298,17 @@ TEST_F(RichPreviewTest, ZoomingOnePageReusesThePageInMemory)
     QTest::keyClick(&form, Qt::Key_L);
     EXPECT_EQ(PageShownIn(form.Image1->Bitmap), 0) << "drawn again, larger, without its file";
     EXPECT_GT(form.Image1->Bitmap.width(), form.ScrollBox1->width());
+    // The arrow keys move the larger page under the window.
+    QScrollBar* across = form.ScrollBox1->horizontalScrollBar();
+    QScrollBar* down = form.ScrollBox1->verticalScrollBar();
+    QTest::keyClick(&form, Qt::Key_Right);
+    QTest::keyClick(&form, Qt::Key_Down);
+    EXPECT_EQ(across->value(), across->singleStep());
+    EXPECT_EQ(down->value(), down->singleStep());
+    QTest::keyClick(&form, Qt::Key_Left);
+    QTest::keyClick(&form, Qt::Key_Up);
+    EXPECT_EQ(across->value(), 0);
+    EXPECT_EQ(down->value(), 0);
     QTest::keyClick(&form, Qt::Key_Home); // paging reloads from the file, which is gone
     EXPECT_FALSE(QFile::exists("PreviewMetafile0"));
 }
