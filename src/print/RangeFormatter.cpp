@@ -1,5 +1,7 @@
 #include "print/RangeFormatter.h"
 
+#include "richedit/RtfKeptObject.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QPaintDevice>
 #include <QPainter>
@@ -258,6 +260,7 @@ const std::vector<TRangeFormatter::TPage>& TRangeFormatter::Paginate(const QText
     FitPictures(copy, size, dpiY / 96.0);
     copy.setDocumentMargin(0);
     copy.documentLayout()->setPaintDevice(device);
+    RtfEngine::RegisterKeptObjects(&copy); // a clone's layout knows no footnote marks of its own
     copy.setTextWidth(size.width());
     copy.documentLayout()->documentSize(); // lays the whole document out once
 

@@ -19,10 +19,11 @@ class KeptObjectHandler : public QObject, public QTextObjectInterface {
 public:
     using QObject::QObject;
 
-    QSizeF intrinsicSize(QTextDocument*, int, const QTextFormat& format) override
+    QSizeF intrinsicSize(QTextDocument* document, int, const QTextFormat& format) override
     {
         const QTextCharFormat f = format.toCharFormat();
-        const QFontMetricsF metrics(f.font());
+        QPaintDevice* device = document ? document->documentLayout()->paintDevice() : nullptr;
+        const QFontMetricsF metrics = device ? QFontMetricsF(f.font(), device) : QFontMetricsF(f.font());
         return {metrics.horizontalAdvance(f.stringProperty(kKeptTextProperty)), metrics.height()};
     }
 
@@ -36,7 +37,7 @@ public:
         painter->setFont(f.font());
         if (f.foreground().style() != Qt::NoBrush)
             painter->setPen(f.foreground().color());
-        painter->drawText(QPointF(rect.left(), rect.top() + QFontMetricsF(f.font()).ascent()), text);
+        painter->drawText(QPointF(rect.left(), rect.top() + QFontMetricsF(f.font(), painter->device()).ascent()), text);
         painter->restore();
     }
 };
