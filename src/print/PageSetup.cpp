@@ -8,7 +8,8 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QPageLayout>
-#include <QPageSetupDialog>
+#include <QPrinterInfo>
+#include "print/PageSetupDlg.h"
 #include <QPrinter>
 #include <QScreen>
 #include <QWidget>
@@ -95,29 +96,17 @@ void TRichPrinter::ApplyDialogMargins(const QMargins& margins) {
     ApplyMargins();
 }
 
-// Qt's page-setup dialog edits the printer's own page margins; they carry our margins
-// while it is open, and the printer gets its printable area back afterwards.
 bool TRichPrinter::PageSetupDialog() {
     QPrinter* printer = Printer().EnsureDevice();
     if (SaveMargins) LoadStoredMargins();
     const QMargins given = DialogMargins();
     const unsigned flags = FDialogFlags | PSD_ENABLEPAGESETUPHOOK |
                            (FMeasureUnit == muMillimeters ? PSD_INHUNDREDTHSOFMILLIMETERS : PSD_INTHOUSANDTHSOFINCHES);
-    const QPageLayout::Unit unit = FMeasureUnit == muMillimeters ? QPageLayout::Millimeter : QPageLayout::Inch;
-    const double scale = FMeasureUnit == muMillimeters ? 100.0 : 1000.0;
 
-    const QPageLayout original = printer->pageLayout();
-    const QMarginsF printable = original.margins(unit);
-    QPageLayout editing = original;
-    editing.setUnits(unit);
-    editing.setMinimumMargins(QMarginsF());
-    if (flags & PSD_MARGINS)
-        editing.setMargins(QMarginsF(given.left() / scale, given.top() / scale, given.right() / scale,
-                                     given.bottom() / scale));
-    printer->setPageLayout(editing);
-
-    QPageSetupDialog dialog(printer, QApplication::activeWindow());
-    dialog.setObjectName("PageSetupDialog");
+    QStringList printers = QPrinterInfo::availablePrinterNames();
+    printers << TPrinter::PdfPrinterName();
+    TPageSetupDlg dialog(flags, given, printer->pageLayout().pageSize().id(), printer->pageLayout().orientation(),
+                         printers, Printer().DeviceName(), QApplication::activeWindow());
     dialog.setWindowModality(Qt::ApplicationModal);
     TPlaceDialog place;
     dialog.installEventFilter(&place);
@@ -125,21 +114,13 @@ bool TRichPrinter::PageSetupDialog() {
     const bool confirmed = dialog.exec() == QDialog::Accepted;
     if (active) active->activateWindow();
 
-    QMargins chosen = given;
-    if (confirmed && !(flags & PSD_DISABLEMARGINS)) {
-        const QMarginsF m = printer->pageLayout().margins(unit);
-        auto round = [scale](double v) { return int(std::nearbyint(v * scale)); };
-        chosen = QMargins(round(m.left()), round(m.top()), round(m.right()), round(m.bottom()));
+    // A cancelled dialog hands back what it was given.
+    if (confirmed) {
+        if (dialog.PrinterName() != Printer().DeviceName()) printer = Printer().SelectPrinter(dialog.PrinterName());
+        printer->setPageSize(QPageSize(dialog.Paper()));
+        printer->setPageOrientation(dialog.Orientation());
     }
-    // The printer keeps the paper and orientation chosen, with its own printable area.
-    QPageLayout result = printer->pageLayout();
-    result.setUnits(unit);
-    result.setMinimumMargins(original.minimumMargins());
-    result.setMargins(printable);
-    printer->setPageLayout(result);
-
-    ApplyDialogMargins(chosen);
-    Printer().SetDevice(printer);
+    ApplyDialogMargins(confirmed && !(flags & PSD_DISABLEMARGINS) ? dialog.Margins() : given);
     if (SaveMargins) StoreMargins();
     return confirmed;
 }

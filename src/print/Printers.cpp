@@ -43,6 +43,24 @@ QPrinter* TPrinter::EnsureDevice() {
     return FDevice;
 }
 
+QPrinter* TPrinter::SelectPrinter(const QString& name) {
+    if (Printing()) throw EPrinter("Printing in progress");
+    std::unique_ptr<QPrinter> device;
+    if (name != PdfPrinterName()) {
+        device = std::make_unique<QPrinter>(QPrinterInfo::printerInfo(name), QPrinter::HighResolution);
+        if (!device->isValid()) device.reset();
+    }
+    if (!device) device = NewPdfPrinter();
+    FOwnDevice = std::move(device);
+    FDevice = FOwnDevice.get();
+    return FDevice;
+}
+
+QString TPrinter::DeviceName() const {
+    if (!FDevice || FDevice->outputFormat() == QPrinter::PdfFormat) return PdfPrinterName();
+    return FDevice->printerName();
+}
+
 void TPrinter::SetDevice(QPrinter* device) {
     if (Printing()) throw EPrinter("Printing in progress");
     FDevice = device;

@@ -39,6 +39,11 @@ public:
     QPrinter* EnsureDevice();
     // Selects a printer the caller keeps alive (null returns to "none").
     void SetDevice(QPrinter* device);
+    // Selects the installed printer of that name, or PDF output for PdfPrinterName().
+    QPrinter* SelectPrinter(const QString& name);
+    // The selected printer's name as the page dialog lists it.
+    QString DeviceName() const;
+    static QString PdfPrinterName() { return QStringLiteral("PDF file"); }
     // A fresh PDF printer writing FILENAME: A4, 600 dpi, printable area 198 x 284 mm.
     static std::unique_ptr<QPrinter> NewPdfPrinter(const QString& fileName = QString());
 
