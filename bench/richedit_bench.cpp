@@ -1,4 +1,5 @@
 // RTF engine figures: reading and writing about 1 MB, as many short lines and as one line.
+#include "richedit/RichEdit98.h"
 #include "richedit/RtfEngine.h"
 
 #include <QApplication>
@@ -54,8 +55,40 @@ void BM_ReadOneLine5MB(benchmark::State& state) { Read(state, OneLine(5 << 20));
 void BM_WriteParagraphs(benchmark::State& state) { Write(state, ManyParagraphs(1 << 20)); }
 void BM_WriteOneLine(benchmark::State& state) { Write(state, OneLine(1 << 20)); }
 
+// A whole load through the control, as `kelvora text`, `convert`, `merge` (its
+// information file) and Open do it: many short lines, plain text or RTF paragraphs.
+QByteArray ShortLines(int lines, bool rtf)
+{
+    QByteArray data = rtf ? "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\r\n" : "";
+    data.reserve(lines * 16);
+    for (int i = 1; i <= lines; ++i)
+        data += "Line " + QByteArray::number(i) + (rtf ? "\\par\r\n" : "\r\n");
+    return rtf ? data + "}" : data;
+}
+
+void Load(benchmark::State& state, bool rtf, bool wrap)
+{
+    const QByteArray data = ShortLines(int(state.range(0)), rtf);
+    for (auto _ : state) {
+        TRichEdit98 edit;
+        TRichEdit98::ConfigureAsTemplateEditor(edit);
+        edit.SetWordWrap(wrap);
+        edit.Lines().LoadFromStream(data);
+        benchmark::DoNotOptimize(edit.Lines().Count());
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+void BM_LoadTextLines(benchmark::State& state) { Load(state, false, false); }
+void BM_LoadRtfParagraphs(benchmark::State& state) { Load(state, true, false); }
+// The editor's own template window wraps; its line count lays the whole document out.
+void BM_LoadTextLinesWrapped(benchmark::State& state) { Load(state, false, true); }
+
 } // namespace
 
+BENCHMARK(BM_LoadTextLines)->Arg(100000)->Arg(600000)->Arg(2000000)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_LoadRtfParagraphs)->Arg(100000)->Arg(600000)->Arg(2000000)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_LoadTextLinesWrapped)->Arg(100000)->Arg(600000)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_ReadParagraphs)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadOneLine)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadOneLine5MB)->Unit(benchmark::kMillisecond);

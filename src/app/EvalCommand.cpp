@@ -16,6 +16,10 @@ int RunEvalCommand(const TArgs& args) {
         std::cerr << LastErrorText() << '\n';
         return 1;
     }
-    std::cout << Platform::FormatValue12(value) << '\n';
+    std::cout << Platform::FormatValue12(value) << '\n' << std::flush;
+    if (!std::cout) {
+        std::cerr << "Stream write error\n";
+        return 1;
+    }
     return 0;
 }

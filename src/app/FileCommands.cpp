@@ -51,14 +51,19 @@ QString TMainForm::RunFileDialog(QFileDialog* dialog, const QString& fileNamePat
 }
 
 void TMainForm::SaveEditorTo(TRichEdit98* editor, const QString& fileName) {
-    WriteFileSafely(LocalPath(fileName), [editor](const std::string& aside) { editor->Lines().SaveToFile(aside); });
+    editor->Lines().SaveToFile(LocalPath(fileName)); // written safely by the control
 }
 
 void TMainForm::SaveEditorAsHtml(TRichEdit98* editor, const QString& fileName) {
     // The converter reads the editor's RTF from the scratch file, so the page's title is "$$$".
     const std::string scratch = "$$$";
     editor->Lines().SaveToFile(scratch);
-    WriteFileSafely(LocalPath(fileName), [&](const std::string& aside) { ConvertToHtml(scratch, aside); });
+    try {
+        ConvertToHtml(scratch, LocalPath(fileName));
+    } catch (...) {
+        std::remove(scratch.c_str());
+        throw;
+    }
     std::remove(scratch.c_str());
 }
 

@@ -1,5 +1,6 @@
 #include "app/HtmlCommand.h"
 
+#include "app/HtmlExport.h"
 #include "rtf2html/RtfToHtml.h"
 
 #include <exception>
@@ -35,7 +36,7 @@ int RunHtmlCommand(const std::vector<std::string>& args) {
     }
     if (files.size() != 2) return UsageError();
     try {
-        RtfToHtmlFile(files[0], files[1], options);
+        WriteHtmlPage(files[1], [&](const std::string& temp) { RtfToHtmlFile(files[0], temp, options); });
     } catch (const std::exception& e) {
         std::cerr << e.what() << '\n';
         return 1;

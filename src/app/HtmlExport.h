@@ -1,7 +1,15 @@
-// The HTML side of saving: the converter run on an RTF file.
+// The HTML side of saving: the converter run on an RTF file, the page written safely.
 #pragma once
+#include <functional>
 #include <string>
 
-// Converts the RTF file `source` into the page `destination` with no option; the
-// page's title is `source`. Raises the converter's errors.
+// Lets `convert` write a page into a temporary and puts it in place of
+// `destination` (platform/SafeWrite.h). A conversion error after which the
+// converter still closed the page (a bad escape, nesting too deep) places that
+// page, holding the body written so far, and then raises; an input/output error
+// leaves the old file as it was.
+void WriteHtmlPage(const std::string& destination, const std::function<void(const std::string& temp)>& convert);
+
+// Converts the RTF file `source` into the page `destination` with no option,
+// through WriteHtmlPage; the page's title is `source`. Raises the converter's errors.
 void ConvertToHtml(const std::string& source, const std::string& destination);

@@ -8,6 +8,7 @@
 #include "assembly/MergePipeline.h"
 #include "platform/Cp1252.h"
 #include "platform/Errors.h"
+#include "rtf2html/RtfToHtml.h"
 #include "text/TextFiles.h"
 
 #include <algorithm>
@@ -124,25 +125,21 @@ int ExitStatus(TMergeOutcome outcome) {
     }
 }
 
-// The page goes through "$$$" as the editor's Save As does, so its title is "$$$".
+// The page is the one the editor's Save As writes through its scratch file "$$$",
+// title included, but converted from memory: no file of the user's is touched.
 void WriteHtml(const std::string& htmlFile, const std::string& merged) {
-    const std::string scratch = "$$$";
-    SaveTextFile(scratch, merged);
-    try {
-        WriteFileSafely(htmlFile, [&](const std::string& aside) { ConvertToHtml(scratch, aside); });
-    } catch (...) {
-        std::remove(scratch.c_str());
-        throw;
-    }
-    std::remove(scratch.c_str());
+    WriteHtmlPage(htmlFile, [&](const std::string& temp) { RtfToHtmlText(merged, "$$$", temp, {""}); });
 }
 
 void WriteResult(const MergeArgs& m, const std::string& merged, const TPdfWriter& writePdf) {
     if (!m.htmlFile.empty()) WriteHtml(m.htmlFile, merged);
     if (m.pdf) writePdf(m.pdfFile, merged);
-    if (!m.outFile.empty()) SaveTextFileSafely(m.outFile, merged);
-    else if (m.htmlFile.empty() && !m.pdf)
+    if (!m.outFile.empty()) {
+        SaveTextFileSafely(m.outFile, merged);
+    } else if (m.htmlFile.empty() && !m.pdf) {
         std::cout.write(merged.data(), static_cast<std::streamsize>(merged.size())).flush();
+        if (!std::cout) throw Platform::EWriteError();
+    }
 }
 
 std::string FileName(const std::string& path) { return std::filesystem::path(path).filename().string(); }

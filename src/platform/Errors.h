@@ -22,6 +22,9 @@ public:
 class EFCreateError : public Exception {
 public:
     explicit EFCreateError(const std::string& fileName) : Exception("Cannot create file " + fileName) {}
+    // With the operating system's reason ("Permission denied").
+    EFCreateError(const std::string& fileName, const std::string& reason)
+        : Exception("Cannot create file " + fileName + ": " + reason) {}
 };
 class EWriteError : public Exception {
 public:

@@ -371,6 +371,29 @@ void TCustomRichEdit98::ReadAsText(const QByteArray& data, TInputFormat format, 
     cursor.endEditBlock();
 }
 
+namespace {
+
+// A document with a null page size is not laid out as it changes. Without this the
+// layout takes every inserted block at the end of the edit in one synchronous pass,
+// whose cost grows far faster than the document (minutes at 600,000 paragraphs).
+// Given its page size back, the layout starts over lazily, a step at a time from the
+// event loop, and only as far as someone looks.
+class TLayoutPause {
+public:
+    explicit TLayoutPause(QTextDocument& document) : FDocument(document), FPageSize(document.pageSize()) {
+        FDocument.setPageSize(QSizeF(0, 0));
+    }
+    ~TLayoutPause() { FDocument.setPageSize(FPageSize); }
+    TLayoutPause(const TLayoutPause&) = delete;
+    TLayoutPause& operator=(const TLayoutPause&) = delete;
+
+private:
+    QTextDocument& FDocument;
+    QSizeF FPageSize;
+};
+
+} // namespace
+
 bool TCustomRichEdit98::StreamIn(const QByteArray& data, TInputFormat format, bool selection, bool plain) {
     try {
         ReportLoadProgress(data.size());
@@ -381,6 +404,11 @@ bool TCustomRichEdit98::StreamIn(const QByteArray& data, TInputFormat format, bo
     const int lengthBefore = GetTextLen();
     const int start = cursor.selectionStart();
     const int replaced = cursor.selectionEnd() - start;
+    // Placing the caret asks for its block's position on screen, which would lay out
+    // everything before it at once: that too waits for the layout's own lazy pass.
+    const TLayoutPause pause(*document());
+    // A freshly loaded document has no history: record none while loading it.
+    if (!selection) document()->setUndoRedoEnabled(false);
     try {
         if (format == ifRTF) RtfEngine::ReadRtf(data, cursor, RtfEngine::ReadOptions{plain});
         else ReadAsText(data, format, cursor);
@@ -393,12 +421,12 @@ bool TCustomRichEdit98::StreamIn(const QByteArray& data, TInputFormat format, bo
             undo.setPosition(std::clamp(start + std::max(inserted, 0), 0, GetTextLen()), QTextCursor::KeepAnchor);
             undo.removeSelectedText();
         }
+        document()->setUndoRedoEnabled(true);
         return false;
     }
     if (!selection) {
-        // A freshly loaded document has no history and no changes.
-        document()->clearUndoRedoStacks();
-        document()->setModified(false);
+        document()->setUndoRedoEnabled(true);
+        document()->setModified(false); // and no changes
         cursor.setPosition(0);
     }
     setTextCursor(cursor);

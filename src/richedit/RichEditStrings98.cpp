@@ -2,11 +2,11 @@
 
 #include "platform/Cp1252.h"
 #include "platform/Errors.h"
+#include "platform/SafeWrite.h"
 #include "richedit/RichEdit98.h"
 
 #include <QFile>
 #include <QLocale>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QTextBlock>
@@ -296,10 +296,5 @@ void TRichEditStrings98::SaveToStream(QByteArray& stream) const {
 void TRichEditStrings98::SaveToFile(const std::string& fileName) const {
     QByteArray content;
     SaveToStream(content);
-    // Written beside the old file and put in its place only when complete.
-    QSaveFile file(QString::fromStdString(fileName));
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly)) throw Platform::EFCreateError(fileName);
-    if (file.write(content) != content.size()) throw Platform::EWriteError();
-    if (!file.commit()) throw Platform::EWriteError();
+    Platform::SaveFileSafely(fileName, std::string_view(content.constData(), size_t(content.size())));
 }

@@ -358,17 +358,15 @@ void ApplyOptions(TRun& run, const std::vector<std::string>& options) {
 
 } // namespace rtf2html
 
-void RtfToHtmlFile(const std::string& source, const std::string& destination,
-                   const std::vector<std::string>& options) {
-    using namespace rtf2html;
-    TLineInput input = TLineInput::FromFile(source);
-    // Creating the page would empty the document before it is read.
-    if (input.IsSameFile(destination))
-        throw EInOutError("Cannot create file " + destination + ": it is the file being converted");
+namespace rtf2html {
+namespace {
+
+void Convert(TLineInput input, const std::string& title, const std::string& destination,
+             const std::vector<std::string>& options) {
     TFileSink output(destination);
     TRun run(output);
     ApplyOptions(run, options);
-    WritePageHead(run, source);
+    WritePageHead(run, title);
     output.Flush();
 
     format base;
@@ -381,11 +379,27 @@ void RtfToHtmlFile(const std::string& source, const std::string& destination,
     } catch (...) {
         failure = std::current_exception();
     }
-    try {
-        WritePageEnd(run, base);
-        output.Close();
-    } catch (...) {
-        if (!failure) throw;
-    }
+    // A failed write outranks the body's error: the page is then not whole.
+    WritePageEnd(run, base);
+    output.Close();
     if (failure) std::rethrow_exception(failure);
+}
+
+} // namespace
+} // namespace rtf2html
+
+void RtfToHtmlFile(const std::string& source, const std::string& destination,
+                   const std::vector<std::string>& options) {
+    using namespace rtf2html;
+    TLineInput input = TLineInput::FromFile(source);
+    // Creating the page would empty the document before it is read.
+    if (input.IsSameFile(destination))
+        throw EInOutError("Cannot create file " + destination + ": it is the file being converted");
+    Convert(std::move(input), source, destination, options);
+}
+
+void RtfToHtmlText(std::string rtf, const std::string& title, const std::string& destination,
+                   const std::vector<std::string>& options) {
+    using namespace rtf2html;
+    Convert(TLineInput::FromText(std::move(rtf)), title, destination, options);
 }

@@ -29,3 +29,8 @@ class EStructureError : public Error { using Error::Error; };
 // A failure during the body still leaves a closed page behind, then raises.
 void RtfToHtmlFile(const std::string& source, const std::string& destination,
                    const std::vector<std::string>& options);
+
+// The same conversion of RTF text already in memory; `title` stands where the
+// source path would.
+void RtfToHtmlText(std::string rtf, const std::string& title, const std::string& destination,
+                   const std::vector<std::string>& options);

@@ -58,33 +58,7 @@ std::string LoadTextFile(const std::string& fileName) {
     return out;
 }
 
-void SaveTextFile(const std::string& fileName, std::string_view text) {
-    File f(std::fopen(fileName.c_str(), "wb"));
-    if (!f) throw Platform::EFCreateError(fileName);
-    if (std::fwrite(text.data(), 1, text.size(), f.get()) != text.size()) throw Platform::EWriteError();
-    if (std::fclose(f.release()) != 0) throw Platform::EWriteError();
-}
-
-void WriteFileSafely(const std::string& fileName, const std::function<void(const std::string&)>& write) {
-    const std::string aside = fileName + ".kelvora-new";
-    try {
-        write(aside);
-    } catch (const Platform::EFCreateError&) {
-        std::remove(aside.c_str());
-        throw Platform::EFCreateError(fileName);
-    } catch (...) {
-        std::remove(aside.c_str());
-        throw;
-    }
-    if (std::rename(aside.c_str(), fileName.c_str()) != 0) {
-        std::remove(aside.c_str());
-        throw Platform::EFCreateError(fileName);
-    }
-}
-
-void SaveTextFileSafely(const std::string& fileName, std::string_view text) {
-    WriteFileSafely(fileName, [text](const std::string& aside) { SaveTextFile(aside, text); });
-}
+void SaveTextFile(const std::string& fileName, std::string_view text) { Platform::SaveFileSafely(fileName, text); }
 
 bool RunProgram(const std::string& commandLine, bool hidden, bool wait) {
     return Platform::StartProcess(commandLine, hidden, wait);

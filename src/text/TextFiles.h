@@ -1,5 +1,7 @@
 // Whole-string and whole-file helpers on 8-bit text.
 #pragma once
+#include "platform/SafeWrite.h"
+
 #include <functional>
 #include <string>
 #include <string_view>
@@ -17,17 +19,13 @@ std::string RightChars(std::string_view s, long count);
 // A byte 0 ends the text. Raises EFOpenError when the file cannot be read.
 std::string LoadTextFile(const std::string& fileName);
 
-// The file holds exactly the string's bytes afterwards. Raises EFCreateError or
-// EWriteError.
+// The file holds exactly the string's bytes afterwards, written through the one
+// safe-write helper (platform/SafeWrite.h). Raises EFCreateError or EWriteError.
 void SaveTextFile(const std::string& fileName, std::string_view text);
 
-// Lets `write` fill a file beside `fileName` and then puts that file in its place,
-// so a failed write never destroys the file that was there. A failure to create or
-// place the file raises EFCreateError with `fileName`; other errors pass through.
-void WriteFileSafely(const std::string& fileName, const std::function<void(const std::string& asideName)>& write);
-
-// SaveTextFile through WriteFileSafely.
-void SaveTextFileSafely(const std::string& fileName, std::string_view text);
+// The safe-write helper under its older names; see platform/SafeWrite.h.
+using Platform::WriteFileSafely;
+inline void SaveTextFileSafely(const std::string& fileName, std::string_view text) { SaveTextFile(fileName, text); }
 
 // Calls `onLine` with each line of the text: a line ends at CR LF, CR or LF
 // (LF CR is two breaks), and a final empty line is not counted.

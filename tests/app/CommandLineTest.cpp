@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 namespace {
@@ -35,10 +36,10 @@ std::string Quote(const std::string& arg) {
     return q + "'";
 }
 
-CliRun Kelvora(const std::vector<std::string>& args) {
+CliRun Kelvora(const std::vector<std::string>& args, const std::string& standardOutput = "cli-out.txt") {
     std::string cmd = KELVORA_EXE;
     for (const auto& a : args) cmd += " " + Quote(a);
-    cmd += " >cli-out.txt 2>cli-err.txt </dev/null";
+    cmd += " >" + standardOutput + " 2>cli-err.txt </dev/null";
     const int raw = std::system(cmd.c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile("cli-out.txt"), ReadFile("cli-err.txt")};
 }
@@ -116,6 +117,57 @@ TEST_F(MergeCommand, AlsoWritesThePageThroughTheScratchFile) {
     EXPECT_FALSE(Exists("$$$"));
 }
 
+// The page is the one a conversion of the merged text from "$$$" gives, but a
+// user's own "$$$" in the current folder is neither used nor removed.
+TEST_F(MergeCommand, PageNeedsNoScratchFileInTheCurrentFolder) {
+    WriteFile("$$$", "the user's own file");
+    ASSERT_EQ(Kelvora({"merge", "letter.tem", "letter.inf", "-o", "merged.rtf", "--html", "out.html"}).status, 0);
+    EXPECT_EQ(ReadFile("$$$"), "the user's own file");
+    ASSERT_EQ(mkdir("elsewhere", 0755), 0);
+    WriteFile("elsewhere/$$$", ReadFile("merged.rtf"));
+    ASSERT_EQ(chdir("elsewhere"), 0);
+    ASSERT_EQ(Kelvora({"html", "$$$", "expected.html"}).status, 0);
+    EXPECT_EQ(ReadFile("../out.html"), ReadFile("expected.html"));
+}
+
+// A full disk behind standard output is a failure, as a failed file write is.
+TEST_F(MergeCommand, WriteErrorsOnStandardOutputAreErrors) {
+    const std::vector<std::string> cases[] = {
+        {"merge", "letter.tem", "letter.inf"},
+        {"eval", "150*2"},
+        {"text", "letter.inf"},
+    };
+    for (const auto& args : cases) {
+        const CliRun r = Kelvora(args, "/dev/full");
+        EXPECT_EQ(r.status, 1) << args[0];
+        EXPECT_NE(r.err.find("Stream write error"), std::string::npos) << args[0] << ": " << r.err;
+        EXPECT_EQ(r.err.find("replacements were made"), std::string::npos);
+    }
+}
+
+// Outputs are replaced whole or not at all: a read-only page is refused, the old one kept.
+TEST_F(MergeCommand, ReadOnlyOutputsAreRefusedAndKept) {
+    for (const char* name : {"ro.html", "ro.rtf"}) {
+        WriteFile(name, "previous");
+        chmod(name, 0444);
+    }
+    const struct {
+        std::vector<std::string> args;
+        const char* target;
+    } cases[] = {
+        {{"merge", "letter.tem", "letter.inf", "-o", "ro.rtf"}, "ro.rtf"},
+        {{"merge", "letter.tem", "letter.inf", "--html", "ro.html"}, "ro.html"},
+        {{"html", "letter.tem", "ro.html"}, "ro.html"},
+        {{"convert", "letter.tem", "ro.rtf"}, "ro.rtf"},
+    };
+    for (const auto& c : cases) {
+        const CliRun r = Kelvora(c.args);
+        EXPECT_EQ(r.status, 1) << c.args[0];
+        EXPECT_EQ(r.err, std::string("Cannot create file ") + c.target + ": Permission denied\n");
+        EXPECT_EQ(ReadFile(c.target), "previous");
+    }
+}
+
 TEST_F(MergeCommand, InformationFileSavedAsRtfIsReadAsTheEditorShowsIt) {
     WriteFile("rich.inf", "{\\rtf1\\ansi Client\\par Mr {\\b J.} Brown\\par Fee\\par 150*2\\par Time\\par 1/2 day\\par}");
     const CliRun r = Kelvora({"merge", "letter.tem", "rich.inf"});
@@ -148,7 +200,7 @@ TEST_F(MergeCommand, FileAndUsageErrors) {
     const std::pair<std::vector<std::string>, const char*> cases[] = {
         {{"merge", "nowhere.tem", "letter.inf"}, "Cannot open file nowhere.tem\n"},
         {{"merge", "letter.tem", "nowhere.inf"}, "Cannot open file nowhere.inf\n"},
-        {{"merge", "letter.tem", "letter.inf", "-o", "no-dir/out.rtf"}, "Cannot create file no-dir/out.rtf\n"},
+        {{"merge", "letter.tem", "letter.inf", "-o", "no-dir/out.rtf"}, "Cannot create file no-dir/out.rtf: No such file or directory\n"},
     };
     for (const auto& [args, message] : cases) {
         const CliRun r = Kelvora(args);

@@ -5,6 +5,9 @@
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <gtest/gtest.h>
@@ -263,6 +266,55 @@ TEST(ControlFormats, UnicodeInAndOutAndTextizedObjects) {
     QByteArray textized;
     edit.Lines().SaveToStream(textized);
     EXPECT_EQ(textized.toStdString(), "alogo.png\x80?\r\nb");
+}
+
+} // namespace
+
+namespace {
+
+// Loading must not lay the whole document out (that made large files hang); the
+// layout catches up lazily, and everything that needs it still gets it.
+TEST(ControlLoad, LoadingLeavesTheLayoutToItsLazyPassAndKeepsUndoWorking) {
+    const struct {
+        const char* name;
+        std::string bytes;
+    } cases[] = {
+        {"plain text", [] {
+             std::string s;
+             for (int i = 1; i <= 3000; ++i) s += "Line " + std::to_string(i) + " caf\xE9 \x80 \xB6\r\n";
+             return s;
+         }()},
+        {"rtf", [] {
+             std::string s = "{\\rtf1\\ansi ";
+             for (int i = 1; i <= 3000; ++i) s += "Line " + std::to_string(i) + " caf\\'e9 {\\b \\'80} \\'b6\\par\r\n";
+             return s + "}";
+         }()},
+    };
+    for (const auto& c : cases) {
+        TRichEdit98 edit;
+        TRichEdit98::ConfigureAsTemplateEditor(edit);
+        edit.resize(400, 300);
+        edit.show();
+        const QSizeF pageSize = edit.document()->pageSize();
+        ASSERT_GT(pageSize.width(), 0);
+        edit.Lines().LoadFromStream(QByteArray::fromStdString(c.bytes));
+        QTextBlock last = edit.document()->lastBlock();
+        if (last.text().isEmpty()) last = last.previous(); // the document's own end
+        ASSERT_TRUE(last.isValid()) << c.name;
+        EXPECT_EQ(last.text(), QString::fromUtf8("Line 3000 café € ¶")) << c.name;
+        EXPECT_EQ(last.layout()->lineCount(), 0) << c.name << ": laid out during the load";
+        // Wrapped line counts lay the document out on demand, with the page width restored.
+        EXPECT_EQ(edit.Lines().Count(), 3000) << c.name;
+        EXPECT_GT(last.layout()->lineCount(), 0) << c.name;
+        EXPECT_EQ(edit.document()->pageSize(), pageSize) << c.name;
+        // A fresh document has no history, but edits after the load can be undone.
+        EXPECT_FALSE(edit.document()->isUndoAvailable()) << c.name;
+        EXPECT_FALSE(edit.Modified()) << c.name;
+        QTest::keyClicks(&edit, "xy");
+        EXPECT_TRUE(edit.document()->isUndoAvailable()) << c.name;
+        edit.document()->undo();
+        EXPECT_EQ(edit.document()->firstBlock().text(), "Line 1 caf\u00e9 \u20ac \u00b6") << c.name;
+    }
 }
 
 } // namespace

@@ -1,0 +1,38 @@
+// The one way the program writes a file. Every save, page, merge output and
+// scratch file goes through here, so a crash, a full disk or a second writer
+// never leaves a damaged file in place of a good one.
+//
+// Contract of WriteFileSafely / SaveFileSafely (target = fileName):
+// - a symbolic link is written through: the file it points to is replaced and
+//   the link stays a link;
+// - an existing target we may not write (read-only file, or not a regular
+//   file) is refused with EFCreateError and the platform's reason; it is
+//   never silently replaced;
+// - the new content goes to a uniquely named temporary in the target's own
+//   folder (".NAME.XXXXXX~"), is flushed and fsync'ed, gets the old target's
+//   permissions and (where allowed) owner and group, or 0666 less the umask
+//   for a new file, and is renamed over the target; then the folder is
+//   fsync'ed;
+// - on every failure the temporary is removed and the old target is left as
+//   it was. A folder we cannot create files in is refused too (an in-place
+//   write is exactly what leaves a truncated file behind);
+// - errors: EFCreateError("Cannot create file NAME: reason") when the
+//   temporary cannot be made or placed, EWriteError when writing, flushing
+//   or syncing fails; exceptions of `fill` pass through unchanged, except an
+//   EFCreateError for the temporary's name, which is reported for NAME.
+// Hard links to the old target keep the old content (rename makes a new file).
+#pragma once
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace Platform {
+
+// Lets `fill` write the whole new content into the file named `tempName` (it
+// may open, truncate and close it as it likes), then places it as above.
+void WriteFileSafely(const std::string& fileName, const std::function<void(const std::string& tempName)>& fill);
+
+// The file holds exactly `bytes` afterwards, written as above.
+void SaveFileSafely(const std::string& fileName, std::string_view bytes);
+
+} // namespace Platform
