@@ -123,15 +123,19 @@ private:
             ShiftExpansions(q, removed, inserted);
             FResult.count += 1;
         } else {
-            std::vector<size_t> matches;
+            TExpansionShift shift(FOpen, marker.size(), value.size());
+            size_t first = std::string::npos;
             int n = 0;
             try {
-                n = TStringManager::Replace(marker, value, text, {false, true, false, FMaxLength}, q, &matches);
+                n = TStringManager::Replace(marker, value, text, {false, true, false, FMaxLength}, q, [&](size_t at) {
+                    if (first == std::string::npos) first = at;
+                    shift.Match(at);
+                });
             } catch (const std::length_error&) {
                 return Stop(TMergeOutcome::TooLarge, marker);
             }
-            ShiftExpansions(matches, marker.size(), value.size());
-            replacedFirst = n > 0 && matches.front() == q;
+            shift.Finish();
+            replacedFirst = n > 0 && first == q;
             FResult.count += n;
         }
         if (!value.empty()) FOpen.push_back({q + value.size(), index});
@@ -160,16 +164,40 @@ private:
             e.end = e.end <= q + removed ? q + inserted : e.end + inserted - removed;
     }
 
-    // Insert: each match (old positions) of `searchLen` characters became `replLen` ones.
-    void ShiftExpansions(const std::vector<size_t>& matches, size_t searchLen, size_t replLen) {
-        for (Expansion& e : FOpen) {
-            const auto k = static_cast<size_t>(std::lower_bound(matches.begin(), matches.end(), e.end) - matches.begin());
-            if (k > 0 && matches[k - 1] + searchLen > e.end) // a match across the end joins the expansion
-                e.end = matches[k - 1] + (k - 1) * replLen - (k - 1) * searchLen + replLen;
-            else
-                e.end = e.end + k * replLen - k * searchLen;
+    // Insert: each match (old positions, given in increasing order) of `searchLen`
+    // characters became `replLen` ones. Works as the matches stream by, so no list
+    // of them is kept however many there are.
+    class TExpansionShift {
+    public:
+        TExpansionShift(std::vector<Expansion>& open, size_t searchLen, size_t replLen)
+            : FSearchLen(searchLen), FReplLen(replLen) {
+            FByEnd.reserve(open.size());
+            for (Expansion& e : open) FByEnd.push_back({e.end, &e});
+            std::sort(FByEnd.begin(), FByEnd.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
         }
-    }
+        void Match(size_t at) {
+            // Every expansion ending at or before this match has seen all matches before its end.
+            while (FNext < FByEnd.size() && FByEnd[FNext].first <= at) Place(FByEnd[FNext++]);
+            ++FCount;
+            FLast = at;
+        }
+        void Finish() {
+            while (FNext < FByEnd.size()) Place(FByEnd[FNext++]);
+        }
+
+    private:
+        void Place(const std::pair<size_t, Expansion*>& item) {
+            const size_t end = item.first, k = FCount;
+            if (k > 0 && FLast + FSearchLen > end) // a match across the end joins the expansion
+                item.second->end = FLast + (k - 1) * FReplLen - (k - 1) * FSearchLen + FReplLen;
+            else
+                item.second->end = end + k * FReplLen - k * FSearchLen;
+        }
+
+        const size_t FSearchLen, FReplLen;
+        std::vector<std::pair<size_t, Expansion*>> FByEnd;
+        size_t FNext = 0, FCount = 0, FLast = 0;
+    };
 
     const TMergeLines& FLines;
     const TMergeMode FMode;

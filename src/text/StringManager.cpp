@@ -37,19 +37,14 @@ void AdjustCase(const std::string& text, size_t b, std::string_view replacement,
     }
 }
 
-// One match found by the scan: where it starts in the original text and, with
-// preserve case, the replacement as it will be written there.
-struct Match {
-    size_t at;
-    std::string replacement; // empty unless preserve case is on
-};
-
-// Finds the matches exactly as a scan over the text being edited would: after a
-// replacement the scan resumes behind the inserted text, and the character
-// before the next candidate is then the inserted text's last character.
-std::vector<Match> FindMatches(const std::string& text, size_t start, std::string_view search,
-                               std::string_view replacement, Options opt) {
-    std::vector<Match> matches;
+// Calls onMatch(at, replacement as written there) for each match, exactly as a scan
+// over the text being edited would find them: after a replacement the scan resumes
+// behind the inserted text, and the character before the next candidate is then the
+// inserted text's last character. Nothing is stored per match, so a scan over a
+// text full of markers costs no memory; onMatch returns false to stop.
+template <typename OnMatch>
+void ScanMatches(const std::string& text, size_t start, std::string_view search, std::string_view replacement,
+                 const Options& opt, OnMatch onMatch) {
     const size_t T = text.size(), F = search.size();
     // The character now standing before position b, and whether b is the text's start.
     unsigned char before = start > 0 ? static_cast<unsigned char>(text[start - 1]) : 0;
@@ -82,75 +77,67 @@ std::vector<Match> FindMatches(const std::string& text, size_t start, std::strin
             ++b;
             continue;
         }
-        Match m{b, {}};
+        std::string_view written = replacement;
         if (opt.preserveCase) {
             AdjustCase(text, b, replacement, F, adjusted);
-            m.replacement = adjusted;
+            written = adjusted;
         }
-        if (!replacement.empty()) {
-            before = static_cast<unsigned char>(opt.preserveCase ? m.replacement.back() : replacement.back());
+        if (!written.empty()) {
+            before = static_cast<unsigned char>(written.back());
             atStart = false;
         }
-        matches.push_back(std::move(m));
+        if (!onMatch(b, written)) return;
         b += F;
-    }
-    return matches;
-}
-
-std::string_view ReplacementFor(const Match& m, std::string_view replacement, bool preserveCase) {
-    return preserveCase ? std::string_view(m.replacement) : replacement;
-}
-
-// Writes the replacements into the text: left to right when the text shrinks or
-// keeps its length, right to left after one growth when it gets longer. Either way
-// every byte moves at most once.
-void ApplyMatches(std::string& text, const std::vector<Match>& matches, size_t F, std::string_view replacement,
-                  bool preserveCase) {
-    const size_t L = replacement.size();
-    const size_t oldSize = text.size();
-    if (L <= F) {
-        size_t write = 0, read = 0;
-        for (const Match& m : matches) {
-            if (write != read) std::memmove(&text[write], &text[read], m.at - read);
-            write += m.at - read;
-            const std::string_view r = ReplacementFor(m, replacement, preserveCase);
-            std::memcpy(&text[write], r.data(), L);
-            write += L;
-            read = m.at + F;
-        }
-        std::memmove(&text[write], &text[read], oldSize - read);
-        text.resize(write + oldSize - read);
-        return;
-    }
-    const size_t newSize = oldSize + matches.size() * (L - F);
-    text.resize(newSize);
-    size_t read = oldSize, write = newSize;
-    for (auto it = matches.rbegin(); it != matches.rend(); ++it) {
-        const size_t tail = read - (it->at + F);
-        write -= tail;
-        std::memmove(&text[write], &text[it->at + F], tail);
-        write -= L;
-        const std::string_view r = ReplacementFor(*it, replacement, preserveCase);
-        std::memcpy(&text[write], r.data(), L);
-        read = it->at;
     }
 }
 
 } // namespace
 
 int TStringManager::Replace(std::string_view search, std::string_view replacement, std::string& text,
-                            Options options, size_t start, std::vector<size_t>* positions) {
-    if (positions) positions->clear();
+                            Options options, size_t start, const std::function<void(size_t)>& onMatch) {
     if (text.empty() || search.empty() || search.size() > text.size()) return 0;
-    const std::vector<Match> matches = FindMatches(text, start, search, replacement, options);
-    if (matches.empty()) return 0;
-    const size_t F = search.size(), L = replacement.size();
-    if (L > F && (options.maxLength < text.size() || (options.maxLength - text.size()) / (L - F) < matches.size()))
-        throw std::length_error("replacement result too long");
-    if (positions)
-        for (const Match& m : matches) positions->push_back(m.at);
-    ApplyMatches(text, matches, search.size(), replacement, options.preserveCase);
-    return static_cast<int>(matches.size());
+    const size_t F = search.size(), L = replacement.size(), T = text.size();
+    // First count, stopping as soon as the result would pass the limit: a runaway
+    // merge is refused before anything grows.
+    size_t count = 0;
+    const size_t room = options.maxLength > T ? options.maxLength - T : 0;
+    bool tooLong = false;
+    ScanMatches(text, start, search, replacement, options, [&](size_t, std::string_view) {
+        ++count;
+        if (L > F && (options.maxLength < T || room / (L - F) < count)) tooLong = true;
+        return !tooLong;
+    });
+    if (tooLong) throw std::length_error("replacement result too long");
+    if (count == 0) return 0;
+
+    // The result is built in one pass: in place when it is not longer, else into a
+    // string of exactly its size, so the peak is the old text plus the new one.
+    const size_t newSize = T - count * F + count * L;
+    std::string out;
+    if (L > F) out.reserve(newSize);
+    size_t read = 0, write = 0;
+    ScanMatches(text, start, search, replacement, options, [&](size_t at, std::string_view written) {
+        if (onMatch) onMatch(at);
+        if (L > F) {
+            out.append(text, read, at - read);
+            out.append(written);
+        } else {
+            if (write != read) std::memmove(&text[write], &text[read], at - read);
+            write += at - read;
+            std::memcpy(&text[write], written.data(), L);
+            write += L;
+        }
+        read = at + F;
+        return true;
+    });
+    if (L > F) {
+        out.append(text, read, std::string::npos);
+        text.swap(out);
+    } else {
+        std::memmove(&text[write], &text[read], T - read);
+        text.resize(write + T - read);
+    }
+    return static_cast<int>(count);
 }
 
 int TStringManager::ReplaceAll(std::string_view search, std::string_view replacement, std::string& text,

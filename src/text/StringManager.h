@@ -1,6 +1,7 @@
 // Replacement of every occurrence of a search text in an 8-bit string, in one
 // left-to-right pass, with counting, whole-word matching and case options.
 #pragma once
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,10 +30,11 @@ public:
     };
 
     // The routine behind both entry points; the scan starts at the 0-based `start`.
-    // `matches`, when given, receives the 0-based positions of the matches in the
-    // text as it was before the call.
+    // `onMatch`, when given, is called with the 0-based position of each match in the
+    // text as it was before the call, in increasing order. Memory: the old text and
+    // the new one, nothing per match.
     static int Replace(std::string_view search, std::string_view replacement, std::string& text,
-                       Options options, size_t start = 0, std::vector<size_t>* matches = nullptr);
+                       Options options, size_t start = 0, const std::function<void(size_t)>& onMatch = {});
 };
 
 // The one shared instance; callers never create their own.

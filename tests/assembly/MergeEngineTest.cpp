@@ -1,3 +1,4 @@
+#include "PeakMemory.h"
 #include "assembly/MergeEngine.h"
 
 #include <gtest/gtest.h>
@@ -162,6 +163,28 @@ TEST(MergeTemplate, ValuesThatMultiplyMarkersStopAtTheSizeLimit) {
     const auto r = Merge("start @1 end", shallow);
     EXPECT_EQ(r.outcome, TMergeOutcome::Done);
     EXPECT_EQ(r.text, "start ok ok end");
+}
+
+// Values that multiply markers grow the text fourfold per level; the run must stop
+// at the limit without ever holding much more than the old text and the new one.
+TEST(MergeTemplate, RunawayMergeStopsWithinTwiceTheLimit) {
+    V lines;
+    for (int n = 1; n <= 30; ++n) {
+        const std::string next = "@" + std::to_string(n + 1);
+        lines.push_back("heading");
+        lines.push_back(next + " " + next + " " + next + " " + next);
+    }
+    const TVectorLines info(lines);
+    const size_t limit = size_t(16) << 20;
+    const std::string templateText = "start @1 end \xE9 \x80 \xB6";
+    PeakMemory::ResetPeak();
+    const size_t before = PeakMemory::Live();
+    const auto r = MergeTemplate(templateText, info, TMergeMode::Insert, {}, limit);
+    const size_t peak = PeakMemory::Peak() - before;
+    EXPECT_EQ(r.outcome, TMergeOutcome::TooLarge);
+    EXPECT_LE(r.text.size(), limit);
+    EXPECT_GT(r.text.size(), limit / 8); // it did grow close to the limit first
+    EXPECT_LE(peak, 2 * limit + limit / 8) << "peak " << peak / 1024 << " KiB";
 }
 
 TEST(ExtractMarker, DelimitsTheBody) {

@@ -74,7 +74,8 @@ TEST(DeleteAll, RemovesEscapedPilcrows) {
 TEST(Replace, StartPositionAndMatchPositions) {
     std::string text = "@1 x @1 y @1";
     std::vector<size_t> at;
-    const int n = TStringManager::Replace("@1", "VALUE", text, {false, true, false}, 3, &at);
+    const int n = TStringManager::Replace("@1", "VALUE", text, {false, true, false}, 3,
+                                          [&at](size_t p) { at.push_back(p); });
     EXPECT_EQ(n, 2);
     EXPECT_EQ(text, "@1 x VALUE y VALUE");
     EXPECT_EQ(at, (std::vector<size_t>{5, 10}));
