@@ -17,6 +17,12 @@ void ConfigureForCommandLine(TRichEdit98& edit, bool plain) {
     edit.SetPlainRTF(plain);
 }
 
+// NUL and other control bytes (tabs excepted) would end up in whatever reads the text.
+std::string WithoutControls(std::string line) {
+    std::erase_if(line, [](char c) { return (static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == '\x7f'; });
+    return line;
+}
+
 int Fail(const std::string& message) {
     std::cerr << message << '\n';
     return 1;
@@ -30,7 +36,7 @@ int RunTextCommand(const std::vector<std::string>& args) {
         TRichEdit98 edit;
         ConfigureForCommandLine(edit, false);
         edit.Lines().LoadFromFile(args[0]);
-        for (const std::string& line : edit.Lines().ToVector()) std::cout << Platform::Cp1252ToUtf8(line) << '\n';
+        for (const std::string& line : edit.Lines().ToVector()) std::cout << Platform::Cp1252ToUtf8(WithoutControls(line)) << '\n';
         std::cout.flush();
         return std::cout ? 0 : Fail("Stream write error");
     } catch (const std::exception& error) {

@@ -394,7 +394,20 @@ private:
 
 } // namespace
 
+// Takes back whatever a failed read put in, so that a retry starts clean.
+void TCustomRichEdit98::TakeBackFailedRead(int start, int replaced, int lengthBefore) {
+    const int inserted = GetTextLen() - (lengthBefore - replaced);
+    if (inserted > 0 || replaced > 0) {
+        QTextCursor undo(document());
+        undo.setPosition(std::min(start, GetTextLen()));
+        undo.setPosition(std::clamp(start + std::max(inserted, 0), 0, GetTextLen()), QTextCursor::KeepAnchor);
+        undo.removeSelectedText();
+    }
+    document()->setUndoRedoEnabled(true);
+}
+
 bool TCustomRichEdit98::StreamIn(const QByteArray& data, TInputFormat format, bool selection, bool plain) {
+    FRtfRefusal.clear();
     try {
         ReportLoadProgress(data.size());
     } catch (...) {
@@ -412,16 +425,12 @@ bool TCustomRichEdit98::StreamIn(const QByteArray& data, TInputFormat format, bo
     try {
         if (format == ifRTF) RtfEngine::ReadRtf(data, cursor, RtfEngine::ReadOptions{plain});
         else ReadAsText(data, format, cursor);
+    } catch (const RtfEngine::ERtfError& error) {
+        FRtfRefusal = error.what();
+        TakeBackFailedRead(start, replaced, lengthBefore);
+        return false;
     } catch (...) {
-        // Take back whatever a failed read put in, so that a retry starts clean.
-        const int inserted = GetTextLen() - (lengthBefore - replaced);
-        if (inserted > 0 || replaced > 0) {
-            QTextCursor undo(document());
-            undo.setPosition(std::min(start, GetTextLen()));
-            undo.setPosition(std::clamp(start + std::max(inserted, 0), 0, GetTextLen()), QTextCursor::KeepAnchor);
-            undo.removeSelectedText();
-        }
-        document()->setUndoRedoEnabled(true);
+        TakeBackFailedRead(start, replaced, lengthBefore);
         return false;
     }
     if (!selection) {

@@ -164,6 +164,9 @@ public:
     int LineLength(int line) const;
     // Stream-in of a whole buffer in a format; false when the engine reports an error.
     bool StreamIn(const QByteArray& data, TInputFormat format, bool selection, bool plain);
+    // Why the last failed stream-in refused RTF it recognised (empty when the input was
+    // no RTF at all, so that reading it as text makes sense).
+    const std::string& RtfRefusal() const { return FRtfRefusal; }
     // Stream-out; throws EOutOfResources("Failed to Save Stream") on failure.
     QByteArray StreamOut(TOutputFormat format, bool selection, bool plain) const;
     // The text area inside the control (left, top, right, bottom in viewport pixels).
@@ -221,6 +224,7 @@ private:
     void NoteContentsChange(int position, int removed, int added);
     void RunPendingLinkScan();
     void ReadAsText(const QByteArray& data, TInputFormat format, QTextCursor& cursor);
+    void TakeBackFailedRead(int start, int replaced, int lengthBefore);
     void ReportLoadProgress(qint64 size);
     QString PlainTextOf(int start, int end, bool objectsAsNames) const;
     QString LinkTextAt(const QPoint& viewportPos) const;
@@ -263,6 +267,7 @@ private:
     bool FScanningLinks = false;
     int FPendingLinkStart = -1;
     int FPendingLinkEnd = -1;
+    std::string FRtfRefusal;
     int FLastSelStart = -1;
     int FLastSelLength = -1;
     QString FHoverLink;

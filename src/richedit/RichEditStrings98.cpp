@@ -266,7 +266,10 @@ void TRichEditStrings98::LoadFromFile(const std::string& fileName) {
 void TRichEditStrings98::LoadFromStream(const QByteArray& stream) {
     const bool selection = FOwner.SelectedInOut() || FOwner.InsertingAtSelection();
     bool loaded = FOwner.StreamIn(stream, FOwner.InputFormat(), selection, FOwner.PlainRTF());
-    if (!loaded && FOwner.InputFormat() == ifRTF) loaded = FOwner.StreamIn(stream, ifText, selection, FOwner.PlainRTF());
+    // Only what is no RTF at all is read as text; RTF the reader refuses (nested too
+    // deeply) is reported, not shown as its source.
+    if (!loaded && FOwner.InputFormat() == ifRTF && FOwner.RtfRefusal().empty())
+        loaded = FOwner.StreamIn(stream, ifText, selection, FOwner.PlainRTF());
     if (FOwner.AutoURLDetect() == adExtended) {
         FOwner.DetectLinks(0, 0);
         if (!selection) { // link marks are part of the loaded document, not an edit
@@ -274,6 +277,7 @@ void TRichEditStrings98::LoadFromStream(const QByteArray& stream) {
             FOwner.document()->setModified(false);
         }
     }
+    if (!loaded && !FOwner.RtfRefusal().empty()) throw EOutOfResources("Failed to Load Stream: " + FOwner.RtfRefusal());
     if (!loaded) throw EOutOfResources("Failed to Load Stream");
 }
 

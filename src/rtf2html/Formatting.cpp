@@ -25,7 +25,11 @@ int32_t SaturatingAdd(int32_t a, int32_t b) {
     return int32_t(std::clamp<int64_t>(sum, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
+// NUL and the other control bytes mean nothing in a page and upset its readers.
+bool IsControlByte(char c) { return (static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == '\x7f'; }
+
 void AppendCharacter(std::string& out, char c, const format& fmt) {
+    if (IsControlByte(c)) return;
     switch (c) {
     case '<': out += "&lt;"; break;
     case '>': out += "&gt;"; break;
@@ -43,7 +47,7 @@ void AppendHexPair(std::string& out, std::string_view pair, const format& fmt) {
     else if (pair == "e4") out += fmt.Caps ? "&Auml;" : "&auml;";
     else if (pair == "f6") out += fmt.Caps ? "&Ouml;" : "&ouml;";
     else if (pair == "fc") out += fmt.Caps ? "&Uuml;" : "&uuml;";
-    else out += char(HexValue(pair));
+    else if (const char c = char(HexValue(pair)); !IsControlByte(c)) out += c;
 }
 
 void AppendToken(std::string& out, std::string_view token) {

@@ -287,10 +287,23 @@ void CloseOpenLists(TRun& run) {
     EmitHtml(run, closing);
 }
 
+// The title is a file name: escaped as body text is, so no name can add markup.
+std::string EscapeTitle(std::string_view title) {
+    std::string out;
+    for (const char c : title) {
+        if ((static_cast<unsigned char>(c) < 0x20) || c == '\x7f') continue;
+        if (c == '<') out += "&lt;";
+        else if (c == '>') out += "&gt;";
+        else if (c == '&') out += "&amp;";
+        else out += c;
+    }
+    return out;
+}
+
 void WritePageHead(TRun& run, const std::string& title) {
     run.Output.WriteLine("<HTML>");
     run.Output.WriteLine("<HEAD>");
-    run.Output.WriteLine("<TITLE>" + title + "</TITLE>");
+    run.Output.WriteLine("<TITLE>" + EscapeTitle(title) + "</TITLE>");
     run.Output.WriteLine("</HEAD>");
     run.Output.WriteLine(
         "<BODY TEXT=\"#000000\" BGCOLOR=\"#FFFFFF\" LINK=\"#3333FF\" VLINK=\"#999999\" ALINK=\"#FF0000\">");

@@ -42,6 +42,8 @@ TEST_F(ControlTextCommand, TextPrintsTheLinesOfRtfAndOfPlainFilesInUtf8) {
         {"rtf", "{\\rtf1\\ansi {\\b Dear} @1,\\par caf\\'e9 \\u8364?\\par}", "Dear @1,\ncaf\xC3\xA9 \xE2\x82\xAC\n"},
         {"plain", "Name\r\nJohn\r\n\r\nlast", "Name\nJohn\n\nlast\n"},
         {"empty", "", ""},
+        {"control bytes dropped, tabs kept", std::string("a\0b\x01" "c\td\x7f\r\n", 10), "abc\td\n"},
+        {"escaped control bytes too", "{\\rtf1\\ansi x\\'00y\\'1bz\\'b6\\par}", "xyz\xC2\xB6\n"},
     };
     for (const Case& c : cases) {
         const Result result = Run(RunTextCommand, {Write(c.name, c.bytes)});
@@ -49,6 +51,14 @@ TEST_F(ControlTextCommand, TextPrintsTheLinesOfRtfAndOfPlainFilesInUtf8) {
         EXPECT_EQ(result.out, c.out) << c.name;
         EXPECT_EQ(result.err, "") << c.name;
     }
+}
+
+TEST_F(ControlTextCommand, RtfNestedTooDeeplyIsRefusedNotShownAsSource) {
+    const std::string deep = "{\\rtf1\\ansi " + std::string(5000, '{') + "x" + std::string(5000, '}') + "}";
+    const Result result = Run(RunTextCommand, {Write("deep.rtf", deep)});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, "Failed to Load Stream: RTF groups are nested too deeply\n");
 }
 
 TEST_F(ControlTextCommand, FailuresGoToStandardErrorWithStatusOne) {

@@ -35,6 +35,28 @@ TEST(PageFrame, TitleIsTheSourceExactlyAsPassed) {
     EXPECT_EQ(ReadPage(scratch.Path("page.htm")).Lines.at(2), "<TITLE>$$$</TITLE>");
 }
 
+// A file name is no markup: the title is escaped as body text is, control bytes dropped.
+TEST(PageFrame, TitleCannotInjectMarkup) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"a</TITLE><script>alert(1)</script>.rtf", "a&lt;/TITLE&gt;&lt;script&gt;alert(1)&lt;/script&gt;.rtf"},
+        {"R&D \xE9\x80\xB6.rtf", "R&amp;D \xE9\x80\xB6.rtf"},
+        {"two\nlines\x01.rtf", "twolines.rtf"},
+    };
+    TScratch scratch;
+    for (const auto& [name, title] : cases) {
+        const std::string source = scratch.Write(name, "{\\rtf1 x}");
+        RtfToHtmlText("{\\rtf1 x}", name, scratch.Path("page.htm"), {});
+        EXPECT_EQ(ReadPage(scratch.Path("page.htm")).Lines.at(2), "<TITLE>" + title + "</TITLE>") << name;
+    }
+}
+
+TEST(PageFrame, ControlBytesAreDroppedFromTheBody) {
+    ExpectBodies({
+        {"escaped NUL and bell", "{\\rtf1 a\\'00b\\'07c\\'7fd\\'e9}", "abcd\xE9"},
+        {"raw control bytes", std::string("{\\rtf1 a\0b\x01" "c\x1b" "d\te}", 17), "abcd\te"},
+    });
+}
+
 TEST(PageFrame, ExistingDestinationIsOverwritten) {
     TScratch scratch;
     const std::string source = scratch.Write("in.rtf", "abc");
