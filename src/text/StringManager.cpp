@@ -2,8 +2,11 @@
 
 #include "platform/Cp1252.h"
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 const TStringManager StringManager;
 
@@ -110,11 +113,35 @@ int TStringManager::Replace(std::string_view search, std::string_view replacemen
     if (tooLong) throw std::length_error("replacement result too long");
     if (count == 0) return 0;
 
-    // The result is built in one pass: in place when it is not longer, else into a
-    // string of exactly its size, so the peak is the old text plus the new one.
     const size_t newSize = T - count * F + count * L;
+    if (L > F && newSize <= text.capacity() && count <= T / 64) {
+        // Room enough and few matches: their positions are cheap to keep, and the
+        // text grows where it stands, the tail moved once from the right.
+        std::vector<std::pair<size_t, std::string>> matches;
+        matches.reserve(count);
+        ScanMatches(text, start, search, replacement, options, [&](size_t at, std::string_view written) {
+            if (onMatch) onMatch(at);
+            matches.emplace_back(at, options.preserveCase ? std::string(written) : std::string());
+            return true;
+        });
+        text.resize(newSize);
+        size_t read = T, write = newSize;
+        for (auto it = matches.rbegin(); it != matches.rend(); ++it) {
+            const size_t tail = read - (it->first + F);
+            write -= tail;
+            std::memmove(&text[write], &text[it->first + F], tail);
+            write -= L;
+            std::memcpy(&text[write], options.preserveCase ? it->second.data() : replacement.data(), L);
+            read = it->first;
+        }
+        return static_cast<int>(count);
+    }
+
+    // Otherwise the result is built in one pass: in place when it is not longer, else
+    // into a new string with a little room to grow, so the peak stays the old text
+    // plus the new one.
     std::string out;
-    if (L > F) out.reserve(newSize);
+    if (L > F) out.reserve(newSize + std::min(newSize / 16, options.maxLength - newSize));
     size_t read = 0, write = 0;
     ScanMatches(text, start, search, replacement, options, [&](size_t at, std::string_view written) {
         if (onMatch) onMatch(at);
