@@ -1,5 +1,6 @@
 #include "app/HtmlCommand.h"
 
+#include "platform/Cp1252.h"
 #include "rtf2html/RtfToHtml.h"
 
 #include <exception>
@@ -37,7 +38,7 @@ int RunHtmlCommand(const std::vector<std::string>& args) {
     try {
         RtfToHtmlFile(files[0], files[1], options);
     } catch (const std::exception& e) {
-        std::cerr << e.what() << '\n';
+        std::cerr << Platform::ToTerminal(e.what()) << '\n';
         return 1;
     }
     return 0;

@@ -98,7 +98,7 @@ public:
         if (FShown && now - FLast < std::chrono::milliseconds(100)) return;
         FLast = now;
         FShown = true;
-        std::cerr << '\r' << ProgressCaption(count) << std::flush;
+        std::cerr << '\r' << Platform::Utf8ToLocale(Platform::Cp1252ToUtf8(ProgressCaption(count))) << std::flush;
     }
 
 private:
@@ -107,12 +107,12 @@ private:
     std::chrono::steady_clock::time_point FLast{};
 };
 
-// The message with its ";" line separators as line breaks.
+// The message with its ";" line separators as line breaks, in the terminal's encoding.
 void PrintMessage(const std::string& text) {
     std::string out = text;
     for (char& c : out)
         if (c == ';') c = '\n';
-    std::cerr << out << '\n';
+    std::cerr << Platform::Utf8ToLocale(Platform::RtfAnsiToUtf8(out)) << '\n';
 }
 
 int ExitStatus(TMergeOutcome outcome) {
@@ -283,7 +283,7 @@ int RunMergeCommand(const TArgs& args, const TInformationReader& readInformation
         }
     }
     try {
-        const TVectorLines lines(readInformation(m->infoFile));
+        const TVectorLines lines = readInformation(m->infoFile);
         TMergeResult result;
         {
             TerminalProgress progress;
@@ -296,10 +296,10 @@ int RunMergeCommand(const TArgs& args, const TInformationReader& readInformation
             return ExitStatus(result.outcome);
         }
         WriteResult(*m, result.text, writePdf);
-        std::cerr << message.title << '\n';
+        PrintMessage(message.title);
         return 0;
     } catch (const std::exception& e) {
-        std::cerr << e.what() << '\n';
+        std::cerr << Platform::Utf8ToLocale(Platform::AnyTextToUtf8(e.what())) << '\n';
         return 1;
     }
 }
