@@ -217,10 +217,12 @@ private:
 
     // "\uN" (N the signed UTF-16 unit) becomes a character reference, a surrogate
     // pair one reference; the one fallback character a reader without Unicode shows
-    // instead is passed over.
+    // instead is passed over. Below 256 the fallback is that very character, and it
+    // is written as it always was.
     size_t UnicodeCharacter(const std::string& word, size_t next) {
         const int32_t n = NumberOr(std::string_view(word).substr(1), 0);
         const char32_t unit = char32_t(n < 0 ? n + 65536 : n) & 0xFFFF;
+        if (unit < 256) return next;
         if (unit >= 0xD800 && unit <= 0xDBFF) {
             FHighSurrogate = unit;
         } else {

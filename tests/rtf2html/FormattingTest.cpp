@@ -60,6 +60,7 @@ TEST(Formatting, UnicodeEscapesBecomeCharacterReferences) {
         {"no fallback before a group", "\\u321{\\b x}", "&#321;<B>x</B>"},
         {"hidden", "\\v\\u321?\\v0 x", "x"},
         {"other u words", "\\ul x\\ulnone", "<U>x</U>"},
+        {"latin-1 keeps its fallback", "K\\u252\\'fcndigung \\u233?", "K&uuml;ndigung ?"},
     });
 }
 
