@@ -189,7 +189,15 @@ TBatchSource InformationFiles(const std::vector<std::string>& files, const TInfo
                 const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
                 if (!in.bad()) lines = InformationLinesFromText(bytes);
             }
-            item.lines = lines ? std::move(*lines) : readInformation(file);
+            if (lines) {
+                item.lines = std::move(*lines);
+            } else {
+                const TVectorLines read = readInformation(file);
+                for (int64_t i = 0; i < read.Count(); ++i) {
+                    item.lines.push_back(read.Get(i));
+                    item.rtfLines.push_back(read.GetRtf(i));
+                }
+            }
         } catch (const std::exception& e) {
             item.error = e.what();
         }
