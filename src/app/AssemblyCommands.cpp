@@ -8,6 +8,7 @@
 #include "assembly/MergeMessages.h"
 #include "assembly/MergePipeline.h"
 #include "dialogs/DialogMessage.h"
+#include "platform/AnsiText.h"
 #include "richedit/RichEdit98.h"
 #include "text/TextFiles.h"
 
@@ -21,8 +22,8 @@
 namespace {
 
 void Show(const TMergeMessage& m) {
-    Dialogs::ShowDialogMessage(QString::fromLocal8Bit(m.title.c_str()), QChar(m.kind),
-                               QString::fromLocal8Bit(m.text.c_str()));
+    // A value's characters beyond the code page travel as "\uN?" escapes.
+    Dialogs::ShowDialogMessage(Platform::RtfAnsiToQString(m.title), QChar(m.kind), Platform::RtfAnsiToQString(m.text));
 }
 
 } // namespace
@@ -80,7 +81,7 @@ TMergeResult TMainForm::RunMerge() {
     return MergeTemplateFile(LocalPath(TemplateFileName), lines,
                              OverwriteMode ? TMergeMode::Overwrite : TMergeMode::Insert,
                              [this](int count, const std::string& text) {
-                                 msgpanel1->setText(QString::fromStdString(ProgressCaption(count)));
+                                 msgpanel1->setText(Platform::AnsiToQString(ProgressCaption(count)));
                                  ProcessPendingMessages();
                                  SaveTextFile("debug.rtf", text);
                              });

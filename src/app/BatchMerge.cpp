@@ -120,7 +120,7 @@ private:
         TDone d;
         d.label = std::move(item.label);
         try {
-            const TVectorLines lines(std::move(item.lines));
+            const TVectorLines lines(std::move(item.lines), std::move(item.rtfLines));
             TMergeResult r = MergeTemplate(FTemplate, lines, FOptions.mode);
             if (r.outcome != TMergeOutcome::Done) {
                 d.error = OneLine(MergeOutcomeMessage(r).text);

@@ -14,6 +14,7 @@ struct TBatchItem {
     std::string label;      // how failures name it: "row 7", or the information file's name
     std::string outputName; // the document's file name in the output folder
     std::vector<std::string> lines;
+    std::vector<std::string> rtfLines; // the lines' RTF forms, or empty when they fit the code page
     std::string error;      // the lines could not be read: the item fails with this message
 };
 

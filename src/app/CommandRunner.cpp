@@ -1,11 +1,12 @@
 #include "app/CommandRunner.h"
 
 #include "dialogs/MessageDlg.h"
+#include "platform/Cp1252.h"
 
 #include <QString>
 
 void ShowException(const std::exception& error) {
-    Dialogs::MessageDlg(QString::fromLocal8Bit(error.what()), Dialogs::mtError, {Dialogs::mbOK}, 0);
+    Dialogs::MessageDlg(QString::fromStdString(Platform::AnyTextToUtf8(error.what())), Dialogs::mtError, {Dialogs::mbOK}, 0);
 }
 
 bool RunCommand(const std::function<void()>& command) {

@@ -1,6 +1,8 @@
 // The subcommands of the `kelvora` command line. Each takes the words after its
 // name and returns the process exit status.
 #pragma once
+#include "assembly/MergeEngine.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -8,7 +10,7 @@
 using TArgs = std::vector<std::string>;
 
 // Reads an information file's lines.
-using TInformationReader = std::function<std::vector<std::string>(const std::string& fileName)>;
+using TInformationReader = std::function<TVectorLines(const std::string& fileName)>;
 
 // Prints a merged document into a PDF file.
 using TPdfWriter = std::function<void(const std::string& pdfFile, const std::string& merged)>;

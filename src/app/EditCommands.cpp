@@ -7,7 +7,9 @@
 #include "assembly/MergeEngine.h"
 #include "assembly/MergeMessages.h"
 #include "dialogs/FindReplaceDialog.h"
+#include "platform/AnsiText.h"
 #include "richedit/RichEdit98.h"
+#include "richedit/RichEditStrings98.h"
 #include "text/StringManager.h"
 #include "text/TextFiles.h"
 
@@ -29,14 +31,15 @@ TFindOptions98 SearchOptions(const Dialogs::TFindDialog& dialog) {
     return options;
 }
 
-std::string Bytes(const QString& text) { return text.toLocal8Bit().toStdString(); }
+// The length the editor gives the text: a line break counts as one position.
+int EngineLength(const QString& text) { return static_cast<int>(RichEditText::ToEngineText(text).size()); }
 
 // Selects [position, position + length) and types `replacement` over it: one undoable step.
-void ReplaceAt(TRichEdit98* editor, int position, int length, const std::string& replacement) {
+void ReplaceAt(TRichEdit98* editor, int position, int length, const QString& replacement) {
     editor->SetFocus();
     editor->SetSelectionStart(position);
     editor->SetSelectionLength(length);
-    editor->SetSelectedText(replacement);
+    editor->SetSelectedTextW(replacement);
 }
 
 } // namespace
@@ -72,12 +75,12 @@ void TMainForm::FindInEditor(const Dialogs::TFindDialog& dialog) {
     editor->SetFocus();
     // After the selection, or from the very start when nothing is selected (not the caret).
     const int start = editor->SelectionLength() > 0 ? editor->SelectionStart() + editor->SelectionLength() : 0;
-    const std::string search = Bytes(dialog.FindText());
-    const int found = editor->FindText(search, start, editor->GetTextLen() - start, SearchOptions(dialog));
+    const QString search = dialog.FindText();
+    const int found = editor->FindTextW(search, start, editor->GetTextLen() - start, SearchOptions(dialog));
     if (found < 0) return;
     editor->SetFocus();
     editor->SetSelectionStart(found);
-    editor->SetSelectionLength(static_cast<int>(search.size()));
+    editor->SetSelectionLength(EngineLength(search));
 }
 
 void TMainForm::FindDialog1Find() { FindInEditor(*FindDialog1); }
@@ -88,18 +91,18 @@ void TMainForm::ReplaceDialog1Replace() {
     TRichEdit98* editor = CurrentEditor();
     ShowOnly(editor);
     editor->SetFocus();
-    ReplaceInEditor(editor, Bytes(ReplaceDialog1->FindText()), Bytes(ReplaceDialog1->ReplaceText()));
+    ReplaceInEditor(editor, ReplaceDialog1->FindText(), ReplaceDialog1->ReplaceText());
 }
 
-void TMainForm::ReplaceInEditor(TRichEdit98* editor, const std::string& search, const std::string& replacement) {
+void TMainForm::ReplaceInEditor(TRichEdit98* editor, const QString& search, const QString& replacement) {
     const TFindOptions98 options = SearchOptions(*ReplaceDialog1) & ~foBackward;
-    const int searchLength = static_cast<int>(search.size());
+    const int searchLength = EngineLength(search);
     if (ReplaceDialog1->ReplaceAllRequested()) {
         // The next search starts behind the inserted text, so a replacement that
         // contains the search text is never found inside itself and the loop ends.
         int start = 0;
         for (;;) {
-            const int found = editor->FindText(search, start, editor->GetTextLen() - start, options);
+            const int found = editor->FindTextW(search, start, editor->GetTextLen() - start, options);
             if (found < 0) break;
             ReplaceAt(editor, found, searchLength, replacement);
             start = editor->SelectionStart();
@@ -107,7 +110,7 @@ void TMainForm::ReplaceInEditor(TRichEdit98* editor, const std::string& search, 
         return;
     }
     const int start = editor->SelectionStart();
-    const int found = editor->FindText(search, start, editor->GetTextLen() - start, options);
+    const int found = editor->FindTextW(search, start, editor->GetTextLen() - start, options);
     if (found >= 0) ReplaceAt(editor, found, searchLength, replacement);
 }
 
@@ -152,7 +155,7 @@ void TMainForm::CRLFButtonClick() {
         const int count = StringManager.ReplaceAll("\\par", std::string(1, kPilcrow) + "\\par", source, false,
                                                    false, false);
         ProcessPendingMessages();
-        msgpanel1->setText(QString::fromStdString(ProgressCaption(count)));
+        msgpanel1->setText(Platform::AnsiToQString(ProgressCaption(count)));
     } else {
         std::string withoutMarks;
         StringManager.DeleteAll("\\'b6", source, withoutMarks);

@@ -10,6 +10,9 @@ public:
     std::string Get(int64_t index) const override {
         return index >= 0 && index < Count() ? FLines.Get(static_cast<int>(index)) : std::string();
     }
+    std::string GetRtf(int64_t index) const override {
+        return index >= 0 && index < Count() ? FLines.GetRtf(static_cast<int>(index)) : std::string();
+    }
 
 private:
     const TRichEditStrings98& FLines;

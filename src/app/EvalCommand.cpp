@@ -1,5 +1,6 @@
 #include "app/Commands.h"
 
+#include "platform/Cp1252.h"
 #include "platform/Numbers.h"
 #include "text/Evaluator.h"
 
@@ -13,7 +14,7 @@ int RunEvalCommand(const TArgs& args) {
     }
     const long double value = Evaluate(args[0]);
     if (!LastErrorText().empty()) {
-        std::cerr << LastErrorText() << '\n';
+        std::cerr << Platform::ToTerminal(LastErrorText()) << '\n';
         return 1;
     }
     std::cout << Platform::FormatValue12(value) << '\n' << std::flush;

@@ -1,6 +1,7 @@
 #include "app/HtmlCommand.h"
 
 #include "app/HtmlExport.h"
+#include "platform/Cp1252.h"
 #include "rtf2html/RtfToHtml.h"
 
 #include <exception>
@@ -38,7 +39,7 @@ int RunHtmlCommand(const std::vector<std::string>& args) {
     try {
         WriteHtmlPage(files[1], [&](const std::string& temp) { RtfToHtmlFile(files[0], temp, options); });
     } catch (const std::exception& e) {
-        std::cerr << e.what() << '\n';
+        std::cerr << Platform::ToTerminal(e.what()) << '\n';
         return 1;
     }
     return 0;

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 
+#include <clocale>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
@@ -92,6 +93,7 @@ void PrintHelp() {
 } // namespace
 
 int main(int argc, char** argv) {
+    setlocale(LC_CTYPE, ""); // the terminal's encoding, for messages and `text` output
     if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
         PrintHelp();
         return 0;

@@ -132,7 +132,7 @@ public:
     void FindDialog1Find();
     void replaceDialog1Find();
     void ReplaceDialog1Replace();
-    void ReplaceInEditor(TRichEdit98* editor, const std::string& search, const std::string& replacement);
+    void ReplaceInEditor(TRichEdit98* editor, const QString& search, const QString& replacement);
     void Mathcalculate1Click();
     void Insertpagebreak1Click();
     void Insertnonvisiblepagebreak1Click();

@@ -39,6 +39,5 @@ void TMainForm::RichEditEx1MouseDown(Qt::MouseButton button) {
     XBaloon1->Color = QColor(255, 255, 0);
     const int64_t index = 2 * int64_t(*number) - 2;
     const bool inside = index >= 0 && index < RichEditEx2->Lines().Count();
-    XBaloon1->ShowBalloon(inside ? QString::fromLocal8Bit(RichEditEx2->Lines().Get(static_cast<int>(index)).c_str())
-                                 : QString());
+    XBaloon1->ShowBalloon(inside ? RichEditEx2->WideLines().Get(static_cast<int>(index)) : QString());
 }

@@ -99,7 +99,7 @@ public:
         if (FShown && now - FLast < std::chrono::milliseconds(100)) return;
         FLast = now;
         FShown = true;
-        std::cerr << '\r' << ProgressCaption(count) << std::flush;
+        std::cerr << '\r' << Platform::Utf8ToLocale(Platform::Cp1252ToUtf8(ProgressCaption(count))) << std::flush;
     }
 
 private:
@@ -108,12 +108,12 @@ private:
     std::chrono::steady_clock::time_point FLast{};
 };
 
-// The message with its ";" line separators as line breaks.
+// The message with its ";" line separators as line breaks, in the terminal's encoding.
 void PrintMessage(const std::string& text) {
     std::string out = text;
     for (char& c : out)
         if (c == ';') c = '\n';
-    std::cerr << out << '\n';
+    std::cerr << Platform::Utf8ToLocale(Platform::RtfAnsiToUtf8(out)) << '\n';
 }
 
 int ExitStatus(TMergeOutcome outcome) {
@@ -186,7 +186,15 @@ TBatchSource InformationFiles(const std::vector<std::string>& files, const TInfo
                 const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
                 if (!in.bad()) lines = InformationLinesFromText(bytes);
             }
-            item.lines = lines ? std::move(*lines) : readInformation(file);
+            if (lines) {
+                item.lines = std::move(*lines);
+            } else {
+                const TVectorLines read = readInformation(file);
+                for (int64_t i = 0; i < read.Count(); ++i) {
+                    item.lines.push_back(read.Get(i));
+                    item.rtfLines.push_back(read.GetRtf(i));
+                }
+            }
         } catch (const std::exception& e) {
             item.error = e.what();
         }
@@ -280,7 +288,7 @@ int RunMergeCommand(const TArgs& args, const TInformationReader& readInformation
         }
     }
     try {
-        const TVectorLines lines(readInformation(m->infoFile));
+        const TVectorLines lines = readInformation(m->infoFile);
         TMergeResult result;
         {
             TerminalProgress progress;
@@ -293,10 +301,10 @@ int RunMergeCommand(const TArgs& args, const TInformationReader& readInformation
             return ExitStatus(result.outcome);
         }
         WriteResult(*m, result.text, writePdf);
-        std::cerr << message.title << '\n';
+        PrintMessage(message.title);
         return 0;
     } catch (const std::exception& e) {
-        std::cerr << e.what() << '\n';
+        std::cerr << Platform::Utf8ToLocale(Platform::AnyTextToUtf8(e.what())) << '\n';
         return 1;
     }
 }

@@ -3,6 +3,7 @@
 #include "platform/Cp1252.h"
 #include "print/RichPrint.h"
 #include "richedit/RichEdit98.h"
+#include "richedit/RichEditStrings98.h"
 
 #include <exception>
 #include <iostream>
@@ -24,7 +25,7 @@ std::string WithoutControls(std::string line) {
 }
 
 int Fail(const std::string& message) {
-    std::cerr << message << '\n';
+    std::cerr << Platform::ToTerminal(message) << '\n';
     return 1;
 }
 
@@ -36,7 +37,10 @@ int RunTextCommand(const std::vector<std::string>& args) {
         TRichEdit98 edit;
         ConfigureForCommandLine(edit, false);
         edit.Lines().LoadFromFile(args[0]);
-        for (const std::string& line : edit.Lines().ToVector()) std::cout << Platform::Cp1252ToUtf8(WithoutControls(line)) << '\n';
+        // Every character as the editor holds it, in the terminal's encoding.
+        const int count = edit.WideLines().Count();
+        for (int i = 0; i < count; ++i)
+            std::cout << Platform::Utf8ToLocale(WithoutControls(RichEditText::FromEngineText(edit.WideLines().Get(i)).toStdString())) << '\n';
         std::cout.flush();
         return std::cout ? 0 : Fail("Stream write error");
     } catch (const std::exception& error) {

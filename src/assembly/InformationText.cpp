@@ -1,5 +1,6 @@
 #include "assembly/InformationText.h"
 
+#include "platform/Cp1252.h"
 #include "text/TextFiles.h"
 
 namespace {
@@ -33,7 +34,8 @@ std::string InformationLine(std::string_view text) {
 }
 
 std::optional<std::vector<std::string>> InformationLinesFromText(std::string_view bytes) {
-    if (InformationLooksLikeRtf(bytes)) return std::nullopt;
+    // UTF-8 files may hold names beyond the code page: the editor gives their RTF forms.
+    if (InformationLooksLikeRtf(bytes) || Platform::IsUtf8Text(bytes)) return std::nullopt;
     std::string text;
     if (bytes.find('\0') != std::string_view::npos) { // the editor drops them before it splits the lines
         text.reserve(bytes.size());

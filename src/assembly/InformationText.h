@@ -10,7 +10,8 @@
 // The lines of a plain-text information file as the information editor shows
 // them: breaks at CR LF, CR or LF, no final empty line, byte 0 dropped, a line
 // cut at the editor's longest line and a final vertical tab dropped. Nothing for
-// a file that the editor would read as RTF: that one must go through the editor.
+// a file that the editor would read as RTF or as UTF-8: that one must go through
+// the editor.
 std::optional<std::vector<std::string>> InformationLinesFromText(std::string_view bytes);
 
 // One value as the information editor would hold it on a line of its own (the

@@ -12,6 +12,12 @@ std::string TVectorLines::Get(int64_t index) const {
     return index >= 0 && index < Count() ? FLines[static_cast<size_t>(index)] : std::string();
 }
 
+std::string TVectorLines::GetRtf(int64_t index) const {
+    if (FRtfLines.empty()) return Get(index);
+    return index >= 0 && index < static_cast<int64_t>(FRtfLines.size()) ? FRtfLines[static_cast<size_t>(index)]
+                                                                         : std::string();
+}
+
 namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -52,14 +58,14 @@ int64_t MarkerLineIndex(std::string_view text) {
     return LineIndexOfMarker(ExtractMarker(text));
 }
 
-bool OverwriteMarker(std::string& text, std::string_view marker, std::string_view value) {
-    const size_t m = marker.size(), v = value.size(), w = std::max(m, v);
+bool OverwriteMarker(std::string& text, std::string_view marker, std::string_view value, size_t columns) {
+    const size_t m = marker.size(), v = std::min(columns, value.size()), w = std::max(m, v);
     const size_t q = text.find(marker);
     if (q == std::string::npos) return false;
     const std::string_view covered = std::string_view(text).substr(q + m, w);
     if (covered.find('@') != std::string_view::npos) return false;
     std::string placed(value);
-    if (placed.size() < m) placed.append(m - placed.size(), ' ');
+    if (v < m) placed.append(m - v, ' ');
     text.replace(q, std::min(w, text.size() - q), placed);
     return true;
 }
@@ -109,16 +115,22 @@ private:
         CloseExpansionsBefore(q);
         if (index >= FLines.Count()) return Stop(TMergeOutcome::MissingValue, marker);
         if (InsideOwnExpansion(index)) return Stop(TMergeOutcome::ValueRepeats, marker);
-        const std::string value = MergeValue(FLines.Get(index));
+        const std::string line = FLines.Get(index);
+        std::string value = MergeValue(line);
+        // Its width in characters: the 8-bit line has one byte for each.
+        const size_t columns = value.size();
+        // A name beyond the code page goes in as RTF escapes; arithmetic results and
+        // values that fit go in byte for byte.
+        if (value == line) value = FLines.GetRtf(index);
         bool replacedFirst = true;
         if (FMode == TMergeMode::Overwrite) {
             if (text.size() + value.size() > FMaxLength) return Stop(TMergeOutcome::TooLarge, marker);
             const size_t before = text.size();
-            if (!OverwriteMarker(text, marker, value)) {
+            if (!OverwriteMarker(text, marker, value, columns)) {
                 FResult.value = value;
                 return Stop(TMergeOutcome::OverwriteRefused, marker);
             }
-            const size_t inserted = std::max(value.size(), marker.size());
+            const size_t inserted = value.size() + (columns < marker.size() ? marker.size() - columns : 0);
             const size_t removed = inserted + before - text.size();
             ShiftExpansions(q, removed, inserted);
             FResult.count += 1;

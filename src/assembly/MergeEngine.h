@@ -19,17 +19,23 @@ public:
     virtual ~TMergeLines() = default;
     virtual int64_t Count() const = 0;
     virtual std::string Get(int64_t index) const = 0;
+    // The line as RTF source: Get's text, except that characters the code page lacks
+    // (shown by Get as "?") are "\uN?" escapes. Lines that fit answer Get's text.
+    virtual std::string GetRtf(int64_t index) const { return Get(index); }
 };
 
-// Information lines held in a vector.
+// Information lines held in a vector, with their RTF forms when any differ.
 class TVectorLines : public TMergeLines {
 public:
-    explicit TVectorLines(std::vector<std::string> lines) : FLines(std::move(lines)) {}
+    explicit TVectorLines(std::vector<std::string> lines, std::vector<std::string> rtfLines = {})
+        : FLines(std::move(lines)), FRtfLines(std::move(rtfLines)) {}
     int64_t Count() const override { return static_cast<int64_t>(FLines.size()); }
     std::string Get(int64_t index) const override;
+    std::string GetRtf(int64_t index) const override;
 
 private:
     std::vector<std::string> FLines;
+    std::vector<std::string> FRtfLines; // empty, or one per line
 };
 
 enum class TMergeMode { Insert, Overwrite };
@@ -74,8 +80,12 @@ int64_t MarkerLineIndex(std::string_view text);
 int64_t LineIndexOfMarker(std::string_view marker);
 
 // Overwrite-mode replacement of the first occurrence of `marker` (at the first "@").
-// Returns false, leaving the text alone, when the characters it would cover hold "@".
-bool OverwriteMarker(std::string& text, std::string_view marker, std::string_view value);
+// The value covers as many source characters as it has columns (its length unless
+// given: a "\uN?" escape shows as one character); the marker's own characters are
+// covered always. Returns false, leaving the text alone, when the characters it
+// would cover hold "@".
+bool OverwriteMarker(std::string& text, std::string_view marker, std::string_view value,
+                     size_t columns = std::string_view::npos);
 
 // The value as the merge inserts it: a value with an operator character that
 // evaluates becomes a 12-wide two-decimal number; anything else stays as written.

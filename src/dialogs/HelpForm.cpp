@@ -1,6 +1,7 @@
 #include "dialogs/HelpForm.h"
 
 #include "dialogs/MessageDlg.h"
+#include "platform/Cp1252.h"
 #include "platform/Errors.h"
 
 #include <QAction>
@@ -51,7 +52,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     setGeometry(83, 199, 622, 300);
     ProgramDir = QCoreApplication::applicationDirPath();
     OnError = [](const std::exception& e) {
-        MessageDlg(QString::fromLocal8Bit(e.what()), mtError, {mbOK}, 0);
+        MessageDlg(QString::fromStdString(Platform::AnyTextToUtf8(e.what())), mtError, {mbOK}, 0);
     };
 
     htmlviewer1 = new THTMLViewer(this);

@@ -1,6 +1,13 @@
 #include "platform/Cp1252.h"
 
 #include <array>
+#include <cerrno>
+#include <cstdlib>
+#include <iconv.h>
+#include <langinfo.h>
+#include <locale.h>
+#include <string.h>
+#include <strings.h>
 
 namespace Platform {
 namespace {
@@ -115,6 +122,137 @@ std::string Utf8ToCp1252(std::string_view utf8, unsigned char fallback) {
     std::string out;
     out.reserve(utf8.size());
     for (size_t i = 0; i < utf8.size();) out += static_cast<char>(UnicodeToByte(DecodeUtf8(utf8, i), fallback));
+    return out;
+}
+
+namespace {
+
+void AppendEscape(std::string& out, char16_t unit) {
+    out += "\\u";
+    out += std::to_string(static_cast<int16_t>(unit));
+    out += '?';
+}
+
+// Reads "\uN?" at `i` (N a signed 16-bit number) and moves past it; nothing when
+// the bytes there are no such escape.
+bool ReadEscape(std::string_view s, size_t& i, char16_t& unit) {
+    if (s.compare(i, 2, "\\u") != 0) return false;
+    size_t k = i + 2;
+    const bool negative = k < s.size() && s[k] == '-';
+    if (negative) ++k;
+    const size_t digits = k;
+    long n = 0;
+    while (k < s.size() && s[k] >= '0' && s[k] <= '9' && k - digits < 6) n = n * 10 + (s[k++] - '0');
+    if (k == digits || k >= s.size() || s[k] != '?') return false;
+    if (negative) n = -n;
+    if (n < -32768 || n > 65535) return false;
+    unit = static_cast<char16_t>(n < 0 ? n + 65536 : n);
+    i = k + 1;
+    return true;
+}
+
+bool IsHigh(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+bool IsLow(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+
+} // namespace
+
+std::string Utf16ToRtfAnsi(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char16_t u : text) {
+        const unsigned char b = UnicodeToByte(u, 0);
+        if (b != 0 || u == 0) out += static_cast<char>(b);
+        else AppendEscape(out, u);
+    }
+    return out;
+}
+
+std::u16string RtfAnsiToUtf16(std::string_view bytes) {
+    std::u16string out;
+    out.reserve(bytes.size());
+    for (size_t i = 0; i < bytes.size();) {
+        char16_t unit = 0;
+        if (ReadEscape(bytes, i, unit)) out += unit;
+        else out += ByteToUnicode(static_cast<unsigned char>(bytes[i++]));
+    }
+    return out;
+}
+
+std::string RtfAnsiToUtf8(std::string_view bytes) {
+    const std::u16string units = RtfAnsiToUtf16(bytes);
+    std::string out;
+    out.reserve(units.size());
+    for (size_t i = 0; i < units.size(); ++i) {
+        char32_t u = units[i];
+        if (IsHigh(units[i]) && i + 1 < units.size() && IsLow(units[i + 1]))
+            u = 0x10000 + ((char32_t(units[i] - 0xD800) << 10) | char32_t(units[++i] - 0xDC00));
+        else if (IsHigh(units[i]) || IsLow(units[i]))
+            u = 0xFFFD;
+        AppendUtf8(out, u);
+    }
+    return out;
+}
+
+bool IsUtf8Text(std::string_view bytes) {
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") return true;
+    bool multiByte = false;
+    for (size_t i = 0; i < bytes.size();) {
+        const auto b0 = static_cast<unsigned char>(bytes[i]);
+        if (b0 < 0x80) {
+            ++i;
+            continue;
+        }
+        const int extra = b0 >= 0xC2 && b0 <= 0xDF ? 1 : b0 >= 0xE0 && b0 <= 0xEF ? 2 : b0 >= 0xF0 && b0 <= 0xF4 ? 3 : -1;
+        if (extra < 0 || i + size_t(extra) >= bytes.size()) return false;
+        char32_t u = b0 & (0x3F >> extra);
+        for (int k = 1; k <= extra; ++k) {
+            const auto b = static_cast<unsigned char>(bytes[i + k]);
+            if ((b & 0xC0) != 0x80) return false;
+            u = (u << 6) | (b & 0x3F);
+        }
+        // Overlong forms, surrogates and values past U+10FFFF are no UTF-8.
+        if ((extra == 2 && u < 0x800) || (extra == 3 && (u < 0x10000 || u > 0x10FFFF)) ||
+            (u >= 0xD800 && u <= 0xDFFF))
+            return false;
+        multiByte = true;
+        i += size_t(extra) + 1;
+    }
+    return multiByte;
+}
+
+std::string AnyTextToUtf8(std::string_view bytes) {
+    if (IsUtf8Text(bytes)) return std::string(bytes);
+    return Cp1252ToUtf8(bytes); // ASCII comes out unchanged
+}
+
+std::string Utf8ToLocale(std::string_view utf8) {
+    const char* current = setlocale(LC_CTYPE, nullptr);
+    const bool plainC = !current || strcmp(current, "C") == 0 || strcmp(current, "POSIX") == 0;
+    const char* codeset = plainC ? "UTF-8" : nl_langinfo(CODESET);
+    if (!codeset || strcasecmp(codeset, "UTF-8") == 0 || strcasecmp(codeset, "utf8") == 0) return std::string(utf8);
+    const std::string target = std::string(codeset) + "//TRANSLIT";
+    iconv_t cd = iconv_open(target.c_str(), "UTF-8");
+    if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(utf8);
+    std::string out;
+    std::string in(utf8);
+    char* inPtr = in.data();
+    size_t inLeft = in.size();
+    char buffer[4096];
+    while (inLeft > 0) {
+        char* outPtr = buffer;
+        size_t outLeft = sizeof buffer;
+        const size_t r = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+        out.append(buffer, size_t(outPtr - buffer));
+        if (r == size_t(-1) && errno != E2BIG) {
+            // A character the locale cannot show at all: one "?" for its whole sequence.
+            out += '?';
+            do {
+                ++inPtr;
+                --inLeft;
+            } while (inLeft > 0 && (static_cast<unsigned char>(*inPtr) & 0xC0) == 0x80);
+        }
+    }
+    iconv_close(cd);
     return out;
 }
 

@@ -25,4 +25,31 @@ unsigned char UnicodeToByte(char32_t u, unsigned char fallback = '?');
 std::string Cp1252ToUtf8(std::string_view bytes);
 std::string Utf8ToCp1252(std::string_view utf8, unsigned char fallback = '?');
 
+// UTF-16 text as 8-bit RTF source text: characters the code page holds become their
+// bytes; any other becomes "\uN?" with N the signed 16-bit value of its UTF-16 unit,
+// two escapes (a surrogate pair) for a character beyond the BMP, as RTF readers expect.
+std::string Utf16ToRtfAnsi(std::u16string_view text);
+
+// 8-bit text to UTF-16, byte for character, except that the "\uN?" escapes
+// Utf16ToRtfAnsi writes become their characters again.
+std::u16string RtfAnsiToUtf16(std::string_view bytes);
+std::string RtfAnsiToUtf8(std::string_view bytes);
+
+// Whether plain-text bytes are UTF-8: they start with the UTF-8 byte-order mark, or
+// they are valid UTF-8 that holds at least one multi-byte sequence. Anything else
+// is read as code page 1252.
+bool IsUtf8Text(std::string_view bytes);
+
+// Bytes of unknown origin (a message that may hold a file name or document text)
+// as UTF-8: kept when IsUtf8Text or plain ASCII, else read as code page 1252.
+std::string AnyTextToUtf8(std::string_view bytes);
+
+// UTF-8 text in the encoding of the user's locale (LC_CTYPE), for the terminal;
+// characters that locale lacks are approximated or become "?". UTF-8 when the
+// locale is UTF-8, the plain C locale, or unknown.
+std::string Utf8ToLocale(std::string_view utf8);
+
+// A message of unknown origin (AnyTextToUtf8) in the terminal's encoding.
+inline std::string ToTerminal(std::string_view message) { return Utf8ToLocale(AnyTextToUtf8(message)); }
+
 } // namespace Platform

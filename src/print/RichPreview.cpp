@@ -1,5 +1,6 @@
 #include "print/RichPreview.h"
 
+#include "platform/Cp1252.h"
 #include "platform/Errors.h"
 #include "platform/Numbers.h"
 #include "print/ArrowBtn.h"
@@ -261,7 +262,7 @@ void TRichPreviewForm::PaintPage(int index)
         try {
             have = LoadPageFile(loaded, index, FCompress);
         } catch (const std::exception& error) {
-            ShowError(this, QString::fromLocal8Bit(error.what()));
+            ShowError(this, QString::fromStdString(Platform::AnyTextToUtf8(error.what())));
         }
         if (have) FCachedPage = loaded;
     } else {

@@ -280,9 +280,12 @@ std::string TCustomRichEdit98::SelectedText() const {
 }
 
 void TCustomRichEdit98::SetSelectedText(const std::string& text) {
+    SetSelectedTextW(RichEditText::AnsiToUnicode(text, FCodePage));
+}
+
+void TCustomRichEdit98::SetSelectedTextW(const QString& text) {
     const QTextCursor cursor = textCursor();
-    ReplaceRange(cursor.selectionStart(), cursor.selectionEnd(),
-                 RichEditText::ToEngineText(RichEditText::AnsiToUnicode(text, FCodePage)));
+    ReplaceRange(cursor.selectionStart(), cursor.selectionEnd(), RichEditText::ToEngineText(text));
 }
 
 int TCustomRichEdit98::ReplaceRange(int start, int end, const QString& text) {
@@ -365,7 +368,7 @@ QTextCursor TCustomRichEdit98::TargetCursor(bool selection) {
 void TCustomRichEdit98::ReadAsText(const QByteArray& data, TInputFormat format, QTextCursor& cursor) {
     const QString text = format == ifUnicode
                              ? DecodeUtf16Le(data)
-                             : RichEditText::AnsiToUnicode(std::string_view(data.constData(), size_t(data.size())), FCodePage);
+                             : RichEditText::PlainTextToUnicode(std::string_view(data.constData(), size_t(data.size())), FCodePage);
     cursor.beginEditBlock();
     cursor.insertText(RichEditText::ToEngineText(text));
     cursor.endEditBlock();
@@ -477,7 +480,11 @@ void TCustomRichEdit98::InsertFromFile(const std::string& fileName) {
 // --- search ------------------------------------------------------------------------------------
 
 int TCustomRichEdit98::FindText(const std::string& searchText, int start, int length, TFindOptions98 options) const {
-    const QString needle = RichEditText::ToEngineText(RichEditText::AnsiToUnicode(searchText, FCodePage));
+    return FindTextW(RichEditText::AnsiToUnicode(searchText, FCodePage), start, length, options);
+}
+
+int TCustomRichEdit98::FindTextW(const QString& searchText, int start, int length, TFindOptions98 options) const {
+    const QString needle = RichEditText::ToEngineText(searchText);
     const int textLength = GetTextLen();
     if (needle.isEmpty() || start < 0) return -1;
     const bool backward = options & foBackward;

@@ -130,6 +130,9 @@ public:
     void SetSelectionLength(int value);
     std::string SelectedText() const;
     void SetSelectedText(const std::string& text);
+    // Unicode forms, for text that comes from the toolkit's own dialogs: characters the
+    // code page lacks are searched and inserted as they are.
+    void SetSelectedTextW(const QString& text);
     void SelectAll() { selectAll(); }
     void CopyToClipboard() { copy(); }
     void CutToClipboard() { cut(); }
@@ -143,6 +146,7 @@ public:
     void InsertFromFile(const std::string& fileName);
     // Position of the first character of the match, or -1.
     int FindText(const std::string& searchText, int start, int length, TFindOptions98 options) const;
+    int FindTextW(const QString& searchText, int start, int length, TFindOptions98 options) const;
 
     void BeginUpdate();
     void EndUpdate();

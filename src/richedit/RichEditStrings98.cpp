@@ -1,6 +1,6 @@
 #include "richedit/RichEditStrings98.h"
 
-#include "platform/Cp1252.h"
+#include "platform/AnsiText.h"
 #include "platform/Errors.h"
 #include "platform/SafeWrite.h"
 #include "richedit/RichEdit98.h"
@@ -68,10 +68,7 @@ QString AnsiToUnicode(std::string_view bytes, int codePage) {
         QStringDecoder decoder(ConverterName(codePage).constData());
         if (decoder.isValid()) return decoder.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
     }
-    QString text(qsizetype(bytes.size()), Qt::Uninitialized);
-    QChar* out = text.data();
-    for (unsigned char c : bytes) *out++ = QChar(Platform::ByteToUnicode(c));
-    return text;
+    return Platform::AnsiToQString(bytes);
 }
 
 std::string UnicodeToAnsi(const QString& text, int codePage) {
@@ -82,14 +79,13 @@ std::string UnicodeToAnsi(const QString& text, int codePage) {
             return std::string(bytes.constData(), size_t(bytes.size()));
         }
     }
-    std::string bytes;
-    bytes.reserve(size_t(text.size()));
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ++i; // one character
-        bytes.push_back(char(c.isSurrogate() ? '?' : Platform::UnicodeToByte(c.unicode())));
-    }
-    return bytes;
+    return Platform::QStringToAnsi(text);
+}
+
+QString PlainTextToUnicode(std::string_view bytes, int codePage) {
+    if (!Platform::IsUtf8Text(bytes)) return AnsiToUnicode(bytes, codePage);
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+    return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
 }
 
 QString ToEngineText(const QString& text) {
@@ -227,6 +223,11 @@ QString TRichEditStrings98::ToUnicode(const std::string& text) const {
 
 std::string TRichEditStrings98::Get(int index) const {
     return RichEditText::UnicodeToAnsi(RichEditText::FromEngineText(FWide.Get(index)), FOwner.CodePage());
+}
+
+std::string TRichEditStrings98::GetRtf(int index) const {
+    if (FOwner.CodePage() != 1252) return Get(index);
+    return Platform::QStringToRtfAnsi(RichEditText::FromEngineText(FWide.Get(index)));
 }
 
 void TRichEditStrings98::Put(int index, const std::string& text) { FWide.Put(index, ToUnicode(text)); }

@@ -23,6 +23,11 @@ int SystemDefaultLanguage();
 QString AnsiToUnicode(std::string_view bytes, int codePage);
 std::string UnicodeToAnsi(const QString& text, int codePage);
 
+// Plain-text bytes as Unicode: UTF-8 when they carry the UTF-8 byte-order mark (which
+// is dropped) or are valid UTF-8 with multi-byte sequences, as a Linux editor writes
+// them; otherwise 8-bit text in the code page.
+QString PlainTextToUnicode(std::string_view bytes, int codePage);
+
 // Text as the engine holds it <-> the control's 8-bit text: a paragraph break is
 // CR LF outside and one character inside; CR LF, CR and LF all read as a break, and
 // the line break within a paragraph is the vertical tab (11).
@@ -63,6 +68,9 @@ public:
 
     int Count() const { return FWide.Count(); }
     std::string Get(int index) const;
+    // The line as RTF source text: Get's bytes, with "\uN?" escapes for the
+    // characters the code page lacks.
+    std::string GetRtf(int index) const;
     void Put(int index, const std::string& text);
     void Insert(int index, const std::string& text);
     void Delete(int index) { FWide.Delete(index); }

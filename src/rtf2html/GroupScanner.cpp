@@ -198,6 +198,7 @@ private:
             R.EndOfInput = B.InputAtEnd();
             return 0;
         }
+        if (IsUnicodeWord(word)) return UnicodeCharacter(word, next);
         if (IsOneOf(word, kSkippedDestinations)) {
             Skip(next);
             if (word == "pict") EmitText("&pict;");
@@ -207,6 +208,34 @@ private:
         Emit(ControlWordAction(R, word, F));
         // A link opened by the word's own output (a tab first in a contents line) ends with it.
         CloseTocLink();
+        return next;
+    }
+
+    static bool IsUnicodeWord(std::string_view w) {
+        return w.size() > 1 && w[0] == 'u' && (IsDigit(w[1]) || (w[1] == '-' && w.size() > 2 && IsDigit(w[2])));
+    }
+
+    // "\uN" (N the signed UTF-16 unit) becomes a character reference, a surrogate
+    // pair one reference; the one fallback character a reader without Unicode shows
+    // instead is passed over. Below 256 the fallback is that very character, and it
+    // is written as it always was.
+    size_t UnicodeCharacter(const std::string& word, size_t next) {
+        const int32_t n = NumberOr(std::string_view(word).substr(1), 0);
+        const char32_t unit = char32_t(n < 0 ? n + 65536 : n) & 0xFFFF;
+        if (unit < 256) return next;
+        if (unit >= 0xD800 && unit <= 0xDBFF) {
+            FHighSurrogate = unit;
+        } else {
+            char32_t u = unit;
+            if (unit >= 0xDC00 && unit <= 0xDFFF)
+                u = FHighSurrogate ? 0x10000 + ((FHighSurrogate - 0xD800) << 10) + (unit - 0xDC00) : 0xFFFD;
+            FHighSurrogate = 0;
+            if (u != 0) EmitText("&&&#" + std::to_string(uint32_t(u)) + ";");
+        }
+        if (next < B.size()) {
+            if (B.StartsWith(next, "\\'")) next = std::min(next + 4, B.size());
+            else if (B[next] != '\\' && B[next] != '{' && B[next] != '}') ++next;
+        }
         return next;
     }
 
@@ -312,6 +341,7 @@ private:
     TLineBuffer& B;
     format& F;
     std::vector<format> FSaved; // the format of each open group, taken at its "{"
+    char32_t FHighSurrogate = 0; // first half of a pair of "\\u" escapes
 };
 
 } // namespace

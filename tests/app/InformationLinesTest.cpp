@@ -10,6 +10,12 @@
 
 namespace {
 
+std::vector<std::string> LinesOf(const TMergeLines& lines) {
+    std::vector<std::string> out;
+    for (int64_t i = 0; i < lines.Count(); ++i) out.push_back(lines.Get(i));
+    return out;
+}
+
 TEST(InformationLines, FromTheBytesAsTheInformationEditorHoldsThem) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -34,9 +40,10 @@ TEST(InformationLines, FromTheBytesAsTheInformationEditorHoldsThem) {
         std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
         const auto fromBytes = InformationLinesFromText(bytes);
         ASSERT_TRUE(fromBytes.has_value());
-        EXPECT_EQ(*fromBytes, LoadInformationLines(path)) << bytes.substr(0, 60);
+        EXPECT_EQ(*fromBytes, LinesOf(LoadInformationLines(path))) << bytes.substr(0, 60);
     }
     EXPECT_FALSE(InformationLinesFromText("\r\n {\\rtf1 Client\\par Smith\\par}").has_value()); // the editor's own
+    EXPECT_FALSE(InformationLinesFromText("Client\r\n\xC5\x81ukasz\r\n").has_value()); // UTF-8: the editor's too
 }
 
 } // namespace

@@ -220,3 +220,46 @@ TEST(OverwriteMarker, RefusesWhenTheCoveredCharactersHoldAMarker) {
 }
 
 } // namespace
+
+namespace {
+
+// Lines whose RTF forms differ where a character lies outside the code page, as
+// the information editor gives them.
+TMergeResult MergeWide(const std::string& text, V lines, V rtfLines, TMergeMode mode) {
+    const TVectorLines info(std::move(lines), std::move(rtfLines));
+    return MergeTemplate(text, info, mode);
+}
+
+TEST(MergeTemplate, NamesBeyondTheCodePageGoInAsEscapes) {
+    struct Case { const char* name; V lines; V rtf; TMergeMode mode; const char* text; const char* merged; };
+    const TMergeMode ins = TMergeMode::Insert, ovr = TMergeMode::Overwrite;
+    const Case cases[] = {
+        {"insert", {"Client", "?ukasz W\xF3jcik"}, {"Client", "\\u321?ukasz W\xF3jcik"}, ins,
+         "Dear @1,\\par Re: @1", "Dear \\u321?ukasz W\xF3jcik,\\par Re: \\u321?ukasz W\xF3jcik"},
+        {"emoji", {"h", "a?b"}, {"h", "a\\u-10179?\\u-8704?b"}, ins, "<@1>", "<a\\u-10179?\\u-8704?b>"},
+        {"fits the code page", {"h", "M\xFCller \x80"}, {"h", "M\xFCller \x80"}, ins, "@1.", "M\xFCller \x80."},
+        // Arithmetic is worked out on the value as written; its result is a number.
+        {"arithmetic", {"h", "2*3"}, {"h", "2*3"}, ins, "@1", "        6.00"},
+        // Overwrite: the escape covers one column, so later columns keep their place.
+        {"overwrite", {"h", "?ukasz"}, {"h", "\\u321?ukasz"}, ovr, "@1        |", "\\u321?ukasz    |"},
+        {"overwrite short", {"h", "?"}, {"h", "\\u321?"}, ovr, "@1  |", "\\u321?   |"},
+    };
+    for (const Case& c : cases) {
+        const auto r = MergeWide(c.text, c.lines, c.rtf, c.mode);
+        ASSERT_EQ(r.outcome, TMergeOutcome::Done) << c.name;
+        EXPECT_EQ(r.text, c.merged) << c.name;
+    }
+}
+
+TEST(MergeTemplate, OverwriteOfAnEscapedNameStillRefusesToCoverAMarker) {
+    // Six characters wide: it would reach the "@" of @2 although its escape has ten bytes.
+    const auto r = MergeWide("@1    @2", {"h", "?ukasz", "h", "x"}, {"h", "\\u321?ukasz", "h", "x"}, TMergeMode::Overwrite);
+    EXPECT_EQ(r.outcome, TMergeOutcome::OverwriteRefused);
+    EXPECT_EQ(r.value, "\\u321?ukasz"); // the message shows the name, not its "?" form
+    const auto fits = MergeWide("@1      @2", {"h", "?ukasz", "h", "x"}, {"h", "\\u321?ukasz", "h", "x"},
+                                TMergeMode::Overwrite);
+    ASSERT_EQ(fits.outcome, TMergeOutcome::Done);
+    EXPECT_EQ(fits.text, "\\u321?ukasz  x ");
+}
+
+} // namespace

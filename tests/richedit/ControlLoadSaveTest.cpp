@@ -317,4 +317,28 @@ TEST(ControlLoad, LoadingLeavesTheLayoutToItsLazyPassAndKeepsUndoWorking) {
     }
 }
 
+// The information file a Linux editor writes is UTF-8; an older one is 1252. Both
+// give the same lines, and a name beyond the code page survives in its RTF form.
+TEST_F(ControlLoadSave, PlainTextIsReadAsUtf8WhenItIsUtf8) {
+    const QString names = QString::fromUtf8("M\xC3\xBCller G\xC3\xB6rg \xE2\x82\xAC\xC2\xB6");
+    const QString polish = QString::fromUtf8("\xC5\x81ukasz W\xC3\xB3jcik \xF0\x9F\x98\x80");
+    struct Case { const char* name; std::string bytes; QStringList lines; };
+    const Case cases[] = {
+        {"utf8", "Client\r\n" + names.toStdString() + "\r\n", {"Client", names}},
+        {"utf8 with mark", "\xEF\xBB\xBF" "Client\n" + polish.toStdString() + "\n", {"Client", polish}},
+        {"1252", "Client\r\nM\xFCller G\xF6rg \x80\xB6\r\n", {"Client", names}},
+        {"1252 that looks like a lead byte", "a\xC3 b\r\n", {QString::fromUtf8("a\xC3\x83 b")}},
+        {"ascii", "Client\r\nSmith\r\n", {"Client", "Smith"}},
+    };
+    for (const Case& c : cases) {
+        edit.Lines().LoadFromFile(Write("info.inf", c.bytes));
+        QStringList lines;
+        for (int i = 0; i < edit.WideLines().Count(); ++i) lines << edit.WideLines().Get(i);
+        EXPECT_EQ(lines, c.lines) << c.name;
+    }
+    edit.Lines().LoadFromFile(Write("info.inf", polish.toStdString()));
+    EXPECT_EQ(edit.Lines().Get(0), "?ukasz W\xF3jcik ?");
+    EXPECT_EQ(edit.Lines().GetRtf(0), "\\u321?ukasz W\xF3jcik \\u-10179?\\u-8704?");
+}
+
 } // namespace

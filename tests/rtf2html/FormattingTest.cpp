@@ -51,6 +51,19 @@ TEST(Formatting, HexPairs) {
     EXPECT_EQ(HexValue("9b"), 155);
 }
 
+TEST(Formatting, UnicodeEscapesBecomeCharacterReferences) {
+    ExpectBodies({
+        {"name beyond the code page", "\\u321?ukasz W\\'f3jcik", "&#321;ukasz W\xF3jcik"},
+        {"negative unit", "\\u-1279?x", "&#64257;x"},
+        {"surrogate pair", "a\\u-10179?\\u-8704?b", "a&#128512;b"},
+        {"hex fallback", "\\u8364\\'80 x", "&#8364; x"},
+        {"no fallback before a group", "\\u321{\\b x}", "&#321;<B>x</B>"},
+        {"hidden", "\\v\\u321?\\v0 x", "x"},
+        {"other u words", "\\ul x\\ulnone", "<U>x</U>"},
+        {"latin-1 keeps its fallback", "K\\u252\\'fcndigung \\u233?", "K&uuml;ndigung ?"},
+    });
+}
+
 TEST(Formatting, BadHexDigitEndsTheConversionWithItsMessage) {
     for (const char* rtf : {"\\'zz", "\\'4g", "\\' 1"}) {
         try {
