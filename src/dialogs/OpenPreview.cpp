@@ -8,6 +8,7 @@
 #include <QGridLayout>
 #include <QImageReader>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMimeDatabase>
 #include <QPainter>
 #include <QPainterPath>
@@ -241,6 +242,7 @@ TOpenPreviewDialog::TOpenPreviewDialog(QWidget* parent)
     FKnownExtensions << kTextExtensions << "wav";
 
     BuildPane();
+    resize(std::max(width(), 820), std::max(height(), 460)); // room for the list beside the pane
     FPreviewTimer = new QTimer(this);
     FPreviewTimer->setSingleShot(true);
     FPreviewTimer->setInterval(kPreviewDelayMs);
@@ -340,6 +342,9 @@ QString TOpenPreviewDialog::LocalText(const QStringList& list) const {
 
 bool TOpenPreviewDialog::Execute() {
     setOption(QFileDialog::DontUseNativeDialog);
+    // The last run's file is no choice of this one: the pane starts at "No preview".
+    FPreviewFile.clear();
+    if (auto* edit = findChild<QLineEdit*>("fileNameEdit")) edit->clear();
     if (const QString title = LocalText(Titles); !title.isEmpty()) setWindowTitle(title);
     return exec() == QDialog::Accepted;
 }

@@ -99,6 +99,16 @@ TEST_F(OpenPreviewTest, TemplateShowsFormattedAndInformationFileItsLines) {
     EXPECT_EQ(dialog->PreviewText()->toPlainText().split('\n').mid(0, 4),
               QStringList({"Client", "Mr é € ¶", "Fee", "100"}));
     EXPECT_TRUE(dialog->PreviewText()->isReadOnly());
+
+    // The next run starts without the last run's file.
+    dialog->reject();
+    QString shownAtStart = "not shown";
+    QTimer::singleShot(0, dialog.get(), [&] {
+        shownAtStart = LastLine(dialog->PreviewText());
+        dialog->reject();
+    });
+    EXPECT_FALSE(dialog->Execute());
+    EXPECT_EQ(shownAtStart, "No preview");
 }
 
 TEST_F(OpenPreviewTest, LargePictureScaledWithItsProportionsOrShownWholeWithScrollBars) {
