@@ -447,6 +447,8 @@ void TOpenPreviewDialog::UpdatePreview() {
     FPicture = QImage();
     FPreviewBox->setWidgetResizable(true);
     FPreviewText->Clear();
+    // Clearing keeps the typing format; a plain file after a rich one must not inherit it.
+    FPreviewText->setCurrentCharFormat(QTextCharFormat());
     QTextCursor reset(FPreviewText->document());
     QTextBlockFormat left;
     left.setAlignment(Qt::AlignLeft);

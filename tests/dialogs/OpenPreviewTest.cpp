@@ -73,7 +73,7 @@ protected:
 } // namespace
 
 TEST_F(OpenPreviewTest, TemplateShowsFormattedAndInformationFileItsLines) {
-    WriteFile(Path("letter.tem"), "{\\rtf1\\ansi Dear {\\b @1}\\par Regards\\par}");
+    WriteFile(Path("letter.tem"), "{\\rtf1\\ansi {\\i Dear }{\\b @1}\\par Regards\\par}");
     dialog->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
     // Moving the list's cursor onto the file is what the pane follows.
@@ -99,6 +99,11 @@ TEST_F(OpenPreviewTest, TemplateShowsFormattedAndInformationFileItsLines) {
     EXPECT_EQ(dialog->PreviewText()->toPlainText().split('\n').mid(0, 4),
               QStringList({"Client", "Mr é € ¶", "Fee", "100"}));
     EXPECT_TRUE(dialog->PreviewText()->isReadOnly());
+    // Nothing of the template's format carries over to plain lines.
+    QTextCursor plain(dialog->PreviewText()->document()->firstBlock());
+    plain.movePosition(QTextCursor::Right);
+    EXPECT_NE(plain.charFormat().fontWeight(), QFont::Bold);
+    EXPECT_FALSE(plain.charFormat().fontItalic());
 
     // The next run starts without the last run's file.
     dialog->reject();
