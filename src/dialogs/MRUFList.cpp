@@ -285,8 +285,9 @@ TMRUFileList::Target TMRUFileList::FileMenuTarget() const {
 
 TMRUMenuItem* TMRUFileList::NewItem(QMenu* menu, QAction* before, const QString& caption) {
     auto* item = new TMRUMenuItem(this, menu);
-    item->setText(caption);
+    // A separator carries no text: some styles would draw it.
     if (caption == "-") item->setSeparator(true);
+    else item->setText(caption);
     DoCreateMRUItem(item);
     menu->insertAction(before, item);
     return item;
@@ -336,9 +337,9 @@ void TMRUFileList::PopulateMenu() {
         addFiles(menu, before);
         auto command = [&](const QString& caption, void (TMRUFileList::*handler)()) {
             auto* item = new TMRUMenuItem(this, menu);
-            item->setText(caption);
             if (caption == "-") item->setSeparator(true);
-            else connect(item, &QAction::triggered, this, [this, handler] { (this->*handler)(); }, Qt::QueuedConnection);
+            else item->setText(caption);
+            if (handler) connect(item, &QAction::triggered, this, [this, handler] { (this->*handler)(); }, Qt::QueuedConnection);
             DoCreateMRUItem(item);
             menu->insertAction(before, item);
         };

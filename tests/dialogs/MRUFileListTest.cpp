@@ -124,6 +124,7 @@ TEST(MRUFileList, MenuOfTheMainWindowLists) {
     EXPECT_EQ(first->FullCaption, "&1 /cases/smith.inf");
     EXPECT_EQ(first->MRUList, infos.get());
     EXPECT_EQ(qobject_cast<TMRUMenuItem*>(sub->actions()[3])->ItemNumber, 0);
+    EXPECT_TRUE(sub->actions()[2]->isSeparator() && sub->actions()[2]->text().isEmpty()); // nothing for a style to draw
     EXPECT_EQ(Captions(m.menu.actions()[3]->menu()),
               QStringList({"&1 /forms/letter.tem", "-", "&Clear MRU List", "&Remove Obsolete"}));
 
