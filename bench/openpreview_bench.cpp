@@ -32,9 +32,12 @@ struct Fixture {
         Write(dir.filePath("big.inf"), text);
         Write(dir.filePath("letter.tem"), "{\\rtf1\\ansi Dear {\\b @1}\\par Regards\\par}");
         Write(dir.filePath("brief.pdf"), "%PDF-1.4\n%%EOF\n");
-        QImage picture(4000, 3000, QImage::Format_RGB32);
+        QImage picture(2300, 1700, QImage::Format_RGB32); // just under the decoding limit
         picture.fill(Qt::darkGreen);
         picture.save(dir.filePath("photo.png"));
+        QImage camera(4000, 3000, QImage::Format_RGB32); // over it: read reduced
+        camera.fill(Qt::darkBlue);
+        camera.save(dir.filePath("camera.jpg"));
         for (int i = 0; i < 2000; ++i) {
             const char* ext = i % 3 == 0 ? "inf" : i % 3 == 1 ? "tem" : "txt";
             Write(folder.filePath(QString("file%1.%2").arg(i, 4, 10, QChar('0')).arg(ext)),
@@ -69,8 +72,9 @@ void BM_Preview(benchmark::State& state, const char* file, bool scale) {
 BENCHMARK_CAPTURE(BM_Preview, rtf_5MB, "big.rtf", false)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Preview, inf_5MB, "big.inf", false)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Preview, small_template, "letter.tem", false)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Preview, png_4000x3000_scaled, "photo.png", true)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Preview, png_4000x3000_unscaled, "photo.png", false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Preview, png_2300x1700_scaled, "photo.png", true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Preview, png_2300x1700_unscaled, "photo.png", false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Preview, jpeg_4000x3000_scaled, "camera.jpg", true)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Preview, type_description, "brief.pdf", false)->Unit(benchmark::kMillisecond);
 
 // One Down key in the list of a 2,000-file folder, the pane following after its pause.

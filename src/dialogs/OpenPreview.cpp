@@ -389,8 +389,13 @@ bool TOpenPreviewDialog::TextShown() const { return FPreviewBox->widget() == FPr
 bool TOpenPreviewDialog::LoadPicture(const QString& fileName) {
     QImageReader reader(fileName);
     const QSize size = reader.size();
-    // A picture too big to decode quickly has no preview rather than a stalled dialog.
-    if (size.isValid() && qint64(size.width()) * size.height() > kMaxPicturePixels) return false;
+    if (size.isValid() && qint64(size.width()) * size.height() > kMaxPicturePixels) {
+        // Too big to decode quickly: read reduced where the format can (JPEG), else no
+        // preview rather than a stalled dialog.
+        if (!reader.supportsOption(QImageIOHandler::ScaledSize)) return false;
+        const double shrink = std::sqrt(double(kMaxPicturePixels) / (double(size.width()) * size.height()));
+        reader.setScaledSize(QSize(std::max(1, int(size.width() * shrink)), std::max(1, int(size.height() * shrink))));
+    }
     QImage picture = reader.read();
     if (picture.isNull()) return false;
     FPicture = picture;

@@ -179,6 +179,18 @@ TEST_F(OpenPreviewTest, NoPreviewCases) {
     EXPECT_EQ(above, visible / 2);
 }
 
+TEST_F(OpenPreviewTest, HugeJpegIsReadReducedWithItsProportions) {
+    QImage huge(2100, 2000, QImage::Format_RGB32);
+    huge.fill(Qt::gray);
+    ASSERT_TRUE(huge.save(Path("huge.jpg")));
+    dialog->SetWordWrapAndScale(false);
+    Preview(Path("huge.jpg"));
+    ASSERT_FALSE(TextShown());
+    const QSize read = dialog->Picture().size();
+    EXPECT_LE(qint64(read.width()) * read.height(), TOpenPreviewDialog::kMaxPicturePixels);
+    EXPECT_NEAR(double(read.width()) / read.height(), 2100.0 / 2000.0, 0.01);
+}
+
 TEST_F(OpenPreviewTest, UnknownExtensionShowsTheTypeDescription) {
     WriteFile(Path("brief.pdf"), "%PDF-1.4\n%%EOF\n");
     Preview(Path("brief.pdf"));
