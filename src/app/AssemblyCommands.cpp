@@ -8,6 +8,8 @@
 #include "assembly/MergeMessages.h"
 #include "assembly/MergePipeline.h"
 #include "dialogs/DialogMessage.h"
+#include "dialogs/MRUFList.h"
+#include "dialogs/OpenPreview.h"
 #include "platform/AnsiText.h"
 #include "richedit/RichEdit98.h"
 #include "text/TextFiles.h"
@@ -31,6 +33,7 @@ void Show(const TMergeMessage& m) {
 void TMainForm::EditInformationFile1Click() {
     const QString fileName = RunFileDialog(OpenPreviewDialog1, "*.inf");
     if (fileName.isEmpty()) return;
+    MRUFiles1->AddItem(fileName);
     SetDocumentTitle(fileName);
     RichEditEx2->Lines().LoadFromFile(LocalPath(fileName));
     ShowOnly(RichEditEx2);
@@ -41,9 +44,30 @@ void TMainForm::EditTemplateFile1Click() {
     const QString fileName = RunFileDialog(OpenPreviewDialog1, "*.tem");
     if (fileName.isEmpty()) return;
     TemplateFileName = fileName;
+    MRUFiles2->AddItem(fileName);
     SetDocumentTitle("untitled");
     RichEditEx1->Lines().LoadFromFile(LocalPath(fileName));
     ShowOnly(RichEditEx1);
+}
+
+// A recent template: loaded and shown, its full path as the title; the current
+// document's name stays as it was.
+void TMainForm::MRUFiles2MRUItemClick(QObject*, const QString& fileName) {
+    RichEditEx1->Clear();
+    RichEditEx1->Lines().LoadFromFile(LocalPath(fileName));
+    TemplateFileName = fileName;
+    setWindowTitle(fileName);
+    RichEditEx2->hide();
+    RichEditEx1->show();
+}
+
+// A recent information file; unlike the menu command it does not check the line count.
+void TMainForm::MRUFiles1MRUItemClick(QObject*, const QString& fileName) {
+    RichEditEx2->Clear();
+    RichEditEx2->Lines().LoadFromFile(LocalPath(fileName));
+    setWindowTitle(fileName);
+    RichEditEx1->hide();
+    RichEditEx2->show();
 }
 
 void TMainForm::ToggleInsOverwrite1Click() {

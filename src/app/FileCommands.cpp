@@ -5,6 +5,7 @@
 #include "app/WindowHelpers.h"
 
 #include "dialogs/MessageDlg.h"
+#include "dialogs/OpenPreview.h"
 #include "richedit/RichEdit98.h"
 #include "text/TextFiles.h"
 
@@ -46,7 +47,8 @@ QString TMainForm::RunFileDialog(QFileDialog* dialog, const QString& fileNamePat
         const QString all = "All files (*)";
         dialog->setNameFilters(fileNamePattern.isEmpty() ? QStringList{all} : QStringList{fileNamePattern, all});
     }
-    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return {};
+    const bool chosen = dialog == OpenPreviewDialog1 ? OpenPreviewDialog1->Execute() : dialog->exec() == QDialog::Accepted;
+    if (!chosen || dialog->selectedFiles().isEmpty()) return {};
     return dialog->selectedFiles().constFirst();
 }
 

@@ -8,6 +8,8 @@
 #include "dialogs/HelpForm.h"
 #include "dialogs/ProgramPictures.h"
 #include "dialogs/TipDialog.h"
+#include "dialogs/MRUFList.h"
+#include "dialogs/OpenPreview.h"
 #include "dialogs/XBaloon.h"
 #include "print/RichPrint.h"
 #include "richedit/RichEdit98.h"
@@ -84,10 +86,23 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     setWindowIcon(Dialogs::ProgramIcon());
     BuildLayout();
     BuildMenus();
+    BuildRecentFiles();
     FormCreate();
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm() { FormDestroy(); }
+
+void TMainForm::FormDestroy() {
+    // The recent-file lists are written now, where a failure can still be reported.
+    for (Dialogs::TMRUFileList* list : {MRUFiles1, MRUFiles2}) {
+        if (!list || !list->AutoSave()) continue;
+        RunCommand([list] { list->SaveToStorage(); });
+        list->SetAutoSave(false);
+    }
+    delete MRUFiles1;
+    delete MRUFiles2;
+    MRUFiles1 = MRUFiles2 = nullptr;
+}
 
 void TMainForm::BuildLayout() {
     auto* client = new QWidget(this);
@@ -151,11 +166,11 @@ void TMainForm::BuildLayout() {
     Timer1->setInterval(kHintInterval);
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
 
-    OpenPreviewDialog1 = new QFileDialog(this);
+    OpenPreviewDialog1 = new Dialogs::TOpenPreviewDialog(this);
     OpenPreviewDialog1->setObjectName("OpenPreviewDialog1");
-    OpenPreviewDialog1->setOption(QFileDialog::DontUseNativeDialog);
-    OpenPreviewDialog1->setFileMode(QFileDialog::ExistingFile);
-    OpenPreviewDialog1->setAcceptMode(QFileDialog::AcceptOpen);
+    OpenPreviewDialog1->Titles = QStringList{"Default="};
+    OpenPreviewDialog1->SetShowPreview(true);
+    OpenPreviewDialog1->SetWordWrapAndScale(false);
 
     SaveDialog = new QFileDialog(this);
     SaveDialog->setObjectName("SaveDialog");
@@ -341,6 +356,28 @@ void TMainForm::BuildSpeedBar() {
     CRLFButton->setFixedWidth(41);
     static_cast<QHBoxLayout*>(SpeedBar->layout())->addStretch(1);
     Formatting = new TFormatting(SpeedBar, Ruler, RichEditEx1, this);
+}
+
+void TMainForm::BuildRecentFiles() {
+    auto makeList = [this](const char* name, const char* menuItem, const QString& key,
+                           void (TMainForm::*handler)(QObject*, const QString&)) {
+        auto* list = new Dialogs::TMRUFileList(this);
+        list->setObjectName(name);
+        list->SetUseSubmenu(true);
+        list->SetInsertSeparator(false);
+        list->SetSubmenuName("Recent Files");
+        list->SetUseRegistry(true);
+        list->SetAutoSaveName("\\Software\\My Application");
+        list->SetAutoSaveKey(key);
+        list->OnMRUItemClick = [this, handler](QObject* sender, const QString& fileName) {
+            RunCommand([&] { (this->*handler)(sender, fileName); });
+        };
+        list->SetFileMenu(findChild<QAction*>(menuItem));
+        list->Loaded();
+        return list;
+    };
+    MRUFiles1 = makeList("MRUFiles1", "EditInformationFile1", "MRU Items", &TMainForm::MRUFiles1MRUItemClick);
+    MRUFiles2 = makeList("MRUFiles2", "EditTemplateFile1", "MRU Items2", &TMainForm::MRUFiles2MRUItemClick);
 }
 
 void TMainForm::FormCreate() {

@@ -29,6 +29,8 @@ class TFindDialog;
 class TForm1;
 class TForm2;
 class TTipDialog;
+class TMRUFileList;
+class TOpenPreviewDialog;
 class TXBaloon;
 }
 
@@ -47,7 +49,7 @@ public:
     QLabel* Hintpanel = nullptr;
     QLabel* msgpanel1 = nullptr; // the merge's wait panel
     QTimer* Timer1 = nullptr;
-    QFileDialog* OpenPreviewDialog1 = nullptr;
+    Dialogs::TOpenPreviewDialog* OpenPreviewDialog1 = nullptr;
     QFileDialog* SaveDialog = nullptr;
     Dialogs::TFindDialog* FindDialog1 = nullptr;
     Dialogs::TFindDialog* ReplaceDialog1 = nullptr;
@@ -60,6 +62,8 @@ public:
     Dialogs::TTipDialog* TipDialog1 = nullptr;
     TRichPrinter* RichPrinter1 = nullptr;
     QPrintDialog* PrintDialog = nullptr; // made on first use: it needs the printer
+    Dialogs::TMRUFileList* MRUFiles1 = nullptr; // recent information files
+    Dialogs::TMRUFileList* MRUFiles2 = nullptr; // recent templates
 
     QMenu* FileMenu = nullptr;
     QMenu* EditMenu = nullptr;
@@ -119,6 +123,10 @@ public:
     // pair's heading in the information editor.
     void ShowFinding(const TCheckFinding& finding);
 
+    // --- recent files ---------------------------------------------------------------
+    void MRUFiles1MRUItemClick(QObject* sender, const QString& fileName);
+    void MRUFiles2MRUItemClick(QObject* sender, const QString& fileName);
+
     // --- editing commands -----------------------------------------------------------
     void EditUndo();
     void Redo1Click();
@@ -165,6 +173,8 @@ protected:
 
 private:
     void FormCreate();
+    void FormDestroy();
+    void BuildRecentFiles();
     void BuildLayout();
     void BuildMenus();
     void BuildFileMenu();

@@ -7,6 +7,9 @@
 #include "dialogs/CreditsForm.h"
 #include "dialogs/HelpForm.h"
 #include "dialogs/TipDialog.h"
+#include "dialogs/MRUFList.h"
+#include "dialogs/OpenPreview.h"
+#include "platform/Registry.h"
 #include "richedit/RichEdit98.h"
 #include "text/TextFiles.h"
 
@@ -42,6 +45,7 @@ protected:
         ASSERT_TRUE(dir.isValid());
         previous = QDir::currentPath();
         QDir::setCurrent(dir.path()); // the scratch files land here
+        Platform::Registry().DeleteKey("\\Software\\My Application"); // no recent files yet
         form = std::make_unique<TMainForm>();
         form->show();
     }
@@ -65,6 +69,19 @@ protected:
         Trigger("EditInformationFile1");
         ChooseInNextFileDialog(Path("case.tem"));
         Trigger("EditTemplateFile1");
+    }
+
+    // The "Recent Files" submenu just above the menu item, if there is one.
+    QMenu* RecentFiles(const char* item) const {
+        const QList<QAction*> entries = form->DocumentAssembly1->actions();
+        const qsizetype at = entries.indexOf(form->findChild<QAction*>(item));
+        if (at < 1 || entries[at - 1]->text() != "Recent Files") return nullptr;
+        return entries[at - 1]->menu();
+    }
+    QStringList Captions(const QMenu* menu) const {
+        QStringList out;
+        for (const QAction* a : menu->actions()) out << (a->isSeparator() ? QString("-") : a->text());
+        return out;
     }
 
     QTemporaryDir dir;
@@ -437,6 +454,99 @@ TEST_F(MainFormTest, HelpMenuOpensItsWindows) {
     EXPECT_EQ(version, "Version 1.62 Built  15th  Dec.. 2008");
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(form->findChildren<Dialogs::TAboutBox*>().isEmpty());
+}
+
+TEST_F(MainFormTest, RecentFilesAreKeptAcrossRestartsAndReopened) {
+    EXPECT_EQ(RecentFiles("EditInformationFile1"), nullptr);
+    EXPECT_EQ(RecentFiles("EditTemplateFile1"), nullptr);
+    SelectFiles("Client\r\nMr J. Brown\r\n", "{\\rtf1\\ansi Dear @1\\par}");
+    WriteFile(Path("other.tem"), "{\\rtf1\\ansi Other\\par}");
+    ChooseInNextFileDialog(Path("other.tem"));
+    Trigger("EditTemplateFile1");
+    EXPECT_EQ(form->MRUFiles2->Items(), QStringList({Path("other.tem"), Path("case.tem")}));
+
+    // Restart: the lists are written when the window goes and read when it comes.
+    form.reset();
+    form = std::make_unique<TMainForm>();
+    form->show();
+    QMenu* infos = RecentFiles("EditInformationFile1");
+    QMenu* templates = RecentFiles("EditTemplateFile1");
+    ASSERT_NE(infos, nullptr);
+    ASSERT_NE(templates, nullptr);
+    EXPECT_EQ(Captions(infos).mid(1), QStringList({"-", "&Clear MRU List", "&Remove Obsolete"}));
+    EXPECT_EQ(qobject_cast<Dialogs::TMRUMenuItem*>(infos->actions()[0])->FullCaption, "&1 " + Path("case.inf"));
+    EXPECT_EQ(Captions(templates).size(), 5);
+
+    // Reopening the information file: full path as the title, the entry leaves the list.
+    infos->actions()[0]->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(form->windowTitle(), Path("case.inf"));
+    EXPECT_EQ(form->CurrentFileName, "untitled");
+    EXPECT_TRUE(form->RichEditEx2->isVisible());
+    EXPECT_FALSE(form->RichEditEx1->isVisible());
+    EXPECT_EQ(form->RichEditEx2->Lines().Get(1), "Mr J. Brown");
+    EXPECT_EQ(RecentFiles("EditInformationFile1"), nullptr);
+
+    // Reopening a template makes it the merge's template.
+    RecentFiles("EditTemplateFile1")->actions()[1]->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(form->TemplateFileName, Path("case.tem"));
+    EXPECT_EQ(form->windowTitle(), Path("case.tem"));
+    EXPECT_TRUE(form->RichEditEx1->isVisible());
+    EXPECT_FALSE(form->RichEditEx2->isVisible());
+    EXPECT_EQ(form->RichEditEx1->Lines().Get(0), "Dear @1");
+    EXPECT_EQ(form->MRUFiles2->Items(), QStringList({Path("other.tem")}));
+}
+
+TEST_F(MainFormTest, RecentInformationFileGivesNoOddLinesWarning) {
+    WriteFile(Path("odd.inf"), "a\r\nb\r\nc\r\n");
+    form->MRUFiles1->AddItem(Path("odd.inf"));
+    bool modalSeen = false;
+    RecentFiles("EditInformationFile1")->actions()[0]->trigger();
+    QTimer::singleShot(100, form.get(), [&] {
+        if (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            modalSeen = true;
+            modal->reject();
+        }
+    });
+    QTest::qWait(200);
+    EXPECT_FALSE(modalSeen);
+    EXPECT_EQ(form->RichEditEx2->Lines().Count(), 3);
+}
+
+TEST_F(MainFormTest, MissingRecentFileIsReportedAndTheProgramGoesOn) {
+    form->MRUFiles2->AddItem(Path("gone.tem"));
+    QString error;
+    PressInNextModal("OK", &error);
+    RecentFiles("EditTemplateFile1")->actions()[0]->trigger();
+    QTest::qWait(0);
+    for (int i = 0; i < 200 && error.isEmpty(); ++i) QTest::qWait(10);
+    EXPECT_EQ(error, "Cannot open file " + Path("gone.tem"));
+    EXPECT_TRUE(form->TemplateFileName.isEmpty());
+    EXPECT_TRUE(form->MRUFiles2->Items().isEmpty());
+    EXPECT_EQ(form->windowTitle(), "untitled - Kelvora");
+}
+
+TEST_F(MainFormTest, OpenDialogShowsThePreviewPane) {
+    auto* dialog = form->findChild<Dialogs::TOpenPreviewDialog*>("OpenPreviewDialog1");
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->ShowPreview());
+    EXPECT_FALSE(dialog->WordWrapAndScale());
+    EXPECT_EQ(dialog->Titles, QStringList({"Default="}));
+    WriteFile(Path("case.inf"), "Client\r\nMr J. Brown\r\n");
+    QString shown;
+    AnswerNextModal([&](QWidget* modal) {
+        auto* preview = qobject_cast<Dialogs::TOpenPreviewDialog*>(modal);
+        if (!preview) return;
+        preview->selectFile(Path("case.inf"));
+        preview->SetPreviewFileName(Path("case.inf"));
+        preview->UpdatePreview();
+        shown = preview->PreviewText()->toPlainText();
+        preview->reject();
+    });
+    Trigger("EditInformationFile1");
+    EXPECT_TRUE(shown.startsWith("Client\nMr J. Brown")) << shown.toStdString();
+    EXPECT_EQ(RecentFiles("EditInformationFile1"), nullptr); // cancelled: nothing added
 }
 
 } // namespace
