@@ -210,6 +210,7 @@ public:
         : FReader(file, format), FLastRow(format.rows), FNameColumn(nameColumn), FLineBreak(std::move(lineBreak)),
           FExtension(std::move(extension)) {
         FReader.Next(FHeadings);
+        FUtf8Headings = FReader.Utf8Cells();
     }
 
     bool operator()(TBatchItem& item) {
@@ -220,6 +221,8 @@ public:
         if (FNameColumn > 0 && size_t(FNameColumn) <= FCells.size()) name = CellFileName(FCells[FNameColumn - 1]);
         item.outputName = (name.empty() ? PaddedRow(row, FLastRow) : name) + FExtension;
         item.lines = CsvRowLines(FHeadings, FCells, FLineBreak);
+        // Names beyond the code page go in as RTF escapes, as from a UTF-8 information file.
+        item.rtfLines = CsvRowRtfLines(FUtf8Headings, FReader.Utf8Cells(), FLineBreak);
         return true;
     }
 
@@ -228,7 +231,7 @@ private:
     int64_t FLastRow;
     int FNameColumn;
     std::string FLineBreak, FExtension;
-    std::vector<std::string> FHeadings, FCells;
+    std::vector<std::string> FHeadings, FCells, FUtf8Headings;
 };
 
 bool LooksLikeRtfTemplate(const std::string& text) { return InformationLooksLikeRtf(text); }

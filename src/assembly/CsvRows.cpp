@@ -90,6 +90,7 @@ TCsvReader::TCsvReader(const std::string& fileName, const TCsvFormat& format)
 
 bool TCsvReader::ReadRecord(std::vector<std::string>& cells) {
     cells.clear();
+    FUtf8Cells.clear();
     std::streambuf& in = *FIn.rdbuf();
     using Traits = std::streambuf::traits_type;
     if (Traits::eq_int_type(in.sgetc(), Traits::eof())) return false;
@@ -107,6 +108,7 @@ bool TCsvReader::ReadRecord(std::vector<std::string>& cells) {
         } else if (c == '"' && cell.empty() && !wasQuoted) {
             quoted = wasQuoted = true;
         } else if (c == FFormat.delimiter) {
+            if (FFormat.utf8) FUtf8Cells.push_back(cell);
             cells.push_back(CsvCellText(cell, FFormat.utf8));
             cell.clear();
             wasQuoted = false;
@@ -117,7 +119,10 @@ bool TCsvReader::ReadRecord(std::vector<std::string>& cells) {
             cell += c; // text after a closing quote is kept, as spreadsheets do
         }
     }
-    if (!cells.empty() || !cell.empty() || wasQuoted) cells.push_back(CsvCellText(cell, FFormat.utf8));
+    if (!cells.empty() || !cell.empty() || wasQuoted) {
+        if (FFormat.utf8) FUtf8Cells.push_back(cell);
+        cells.push_back(CsvCellText(cell, FFormat.utf8));
+    }
     return true;
 }
 
@@ -154,6 +159,66 @@ std::vector<std::string> CsvRowLines(const std::vector<std::string>& headings, c
     for (size_t i = 0; i < columns; ++i) {
         lines.push_back(line(headings, i));
         lines.push_back(line(cells, i));
+    }
+    return lines;
+}
+
+namespace {
+
+// UTF-8 (checked valid by the scan) to UTF-16.
+std::u16string Utf16Of(std::string_view utf8) {
+    std::u16string out;
+    for (size_t i = 0; i < utf8.size();) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        const int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+        char32_t u = extra == 0 ? c : c & (0x3F >> extra);
+        for (int k = 1; k <= extra && i + k < utf8.size(); ++k) u = (u << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        i += size_t(extra) + 1;
+        if (u >= 0x10000) {
+            out += char16_t(0xD800 + ((u - 0x10000) >> 10));
+            out += char16_t(0xDC00 + ((u - 0x10000) & 0x3FF));
+        } else {
+            out += char16_t(u);
+        }
+    }
+    return out;
+}
+
+// A cell's RTF form as an information line holds it (see CsvRowLines).
+std::string RtfLine(std::string_view utf8, std::string_view lineBreak) {
+    const std::u16string text = Utf16Of(utf8);
+    std::u16string line;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (c == 0) continue;
+        if (c == u'\r' || c == u'\n') {
+            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+            line.append(lineBreak.begin(), lineBreak.end());
+            continue;
+        }
+        line += c;
+    }
+    if (line.size() > 4096) line.resize(4096);
+    if (!line.empty() && line.back() == u'\v') line.pop_back();
+    return Platform::Utf16ToRtfAnsi(line);
+}
+
+bool FitsCodePage(std::string_view utf8) { return Platform::Cp1252ToUtf8(Platform::Utf8ToCp1252(utf8, 0)) == utf8; }
+
+} // namespace
+
+std::vector<std::string> CsvRowRtfLines(const std::vector<std::string>& utf8Headings,
+                                        const std::vector<std::string>& utf8Cells, std::string_view lineBreak) {
+    const auto fits = [](const std::vector<std::string>& row) {
+        return std::all_of(row.begin(), row.end(), [](const std::string& cell) { return FitsCodePage(cell); });
+    };
+    if (fits(utf8Headings) && fits(utf8Cells)) return {};
+    const size_t columns = std::max(utf8Headings.size(), utf8Cells.size());
+    std::vector<std::string> lines;
+    lines.reserve(2 * columns);
+    for (size_t i = 0; i < columns; ++i) {
+        lines.push_back(i < utf8Headings.size() ? RtfLine(utf8Headings[i], lineBreak) : std::string());
+        lines.push_back(i < utf8Cells.size() ? RtfLine(utf8Cells[i], lineBreak) : std::string());
     }
     return lines;
 }

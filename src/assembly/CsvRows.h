@@ -26,12 +26,15 @@ public:
     bool Next(std::vector<std::string>& cells);
     // The spreadsheet row number of the row Next gave last (the headings are row 1).
     int64_t Row() const { return FRow; }
+    // That row's cells as the file holds them (UTF-8 files only; empty otherwise).
+    const std::vector<std::string>& Utf8Cells() const { return FUtf8Cells; }
 
 private:
     bool ReadRecord(std::vector<std::string>& cells);
     std::ifstream FIn;
     TCsvFormat FFormat;
     int64_t FRow = 0;
+    std::vector<std::string> FUtf8Cells;
 };
 
 // A row's information lines: heading and value for each column, as the
@@ -39,6 +42,12 @@ private:
 // `lineBreak` (no information line can hold one). A short row has empty values.
 std::vector<std::string> CsvRowLines(const std::vector<std::string>& headings, const std::vector<std::string>& cells,
                                      std::string_view lineBreak);
+
+// The RTF forms of a row's information lines, from its UTF-8 cells: characters
+// beyond the code page as "\uN?" escapes, as the information editor gives them;
+// empty when every cell fits the code page (the lines themselves are their forms).
+std::vector<std::string> CsvRowRtfLines(const std::vector<std::string>& utf8Headings,
+                                        const std::vector<std::string>& utf8Cells, std::string_view lineBreak);
 
 // The 8-bit text of a cell read from a file in the given encoding.
 std::string CsvCellText(std::string_view raw, bool utf8);

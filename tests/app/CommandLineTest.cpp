@@ -365,6 +365,23 @@ TEST_F(BatchMerge, NamesFromAColumnAndEncodings) {
     EXPECT_EQ(ReadFile("b/0003.rtf"), ReadFile("a/0003.rtf"));
 }
 
+TEST_F(BatchMerge, Utf8SpreadsheetNamesBeyondTheCodePageArriveIntact) {
+    // «Łukasz Wójcik»: «Ł» has no Windows-1252 byte, «ó» has one.
+    const std::string name = "\xC5\x81ukasz W\xC3\xB3jcik";
+    WriteFile("clients.csv", "Client,Fee,Time\r\n" + name + ",5,now\r\n\"" + name + "\r\nJr\",6,later\r\n");
+    const CliRun r = Kelvora({"merge", "letter.tem", "--data", "clients.csv", "-d", "out"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string merged = ReadFile("out/0002.rtf");
+    EXPECT_NE(merged.find("Dear \\u321?ukasz W\xF3jcik,"), std::string::npos) << merged;
+    EXPECT_NE(ReadFile("out/0003.rtf").find("Dear \\u321?ukasz W\xF3jcik\\line Jr,"), std::string::npos);
+    // The same as a single merge of a UTF-8 information file holding that row.
+    WriteFile("row.inf", "Client\n" + name + "\nFee\n5\nTime\nnow\n");
+    const CliRun single = Kelvora({"merge", "letter.tem", "row.inf"});
+    ASSERT_EQ(single.status, 0) << single.err;
+    EXPECT_EQ(merged, single.out);
+    EXPECT_NE(Kelvora({"text", "out/0002.rtf"}).out.find("Dear " + name + ","), std::string::npos);
+}
+
 TEST_F(BatchMerge, UsageAndFolderErrors) {
     for (const auto& args : std::vector<std::vector<std::string>>{
              {"merge", "letter.tem", "-d", "out"},                                   // nothing to merge
