@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QSettings>
 #include <QStandardPaths>
 #include <algorithm>
@@ -52,20 +53,23 @@ QString Normalise(const QString& path) {
 // Keys exist as groups; an empty key keeps a marker entry so that it exists.
 const QString KeyMarker = QStringLiteral(".key");
 
-QSettings& Store() {
-    // One settings object for the process: QSettings reads the file lazily and
-    // merges our changes into what another copy may have written since.
-    static QSettings* settings = nullptr;
-    static QString fileName;
-    const QString wanted = RegistryFileName();
-    if (!settings || fileName != wanted) {
-        delete settings;
-        QDir().mkpath(QFileInfo(wanted).absolutePath());
-        settings = new QSettings(wanted, QSettings::IniFormat);
-        fileName = wanted;
+// One registry operation: our own lock held, then a fresh view of the file.
+// QSettings alone decides whether to re-read by size and time stamp, which can
+// miss another copy's write made in the same millisecond; reading afresh under
+// the lock means no copy ever writes back an old view.
+struct StoreSession {
+    StoreSession() : lock(LockName()) {
+        if (!lock.tryLock(10000))
+            throw Exception("Registry file is locked: " + RegistryFileName().toStdString());
     }
-    return *settings;
-}
+    static QString LockName() {
+        const QString file = RegistryFileName();
+        QDir().mkpath(QFileInfo(file).absolutePath());
+        return file + ".kelvora-lock";
+    }
+    QLockFile lock;
+    QSettings settings{RegistryFileName(), QSettings::IniFormat};
+};
 
 void Flush(QSettings& s) {
     s.sync();
@@ -132,7 +136,8 @@ bool Registry::OpenKey(const QString& path, bool canCreate) {
     const QString resolved = ResolvePath(path);
     if (!KeyExists('\\' + resolved)) {
         if (!canCreate) return false;
-        QSettings& s = Store();
+        StoreSession session;
+        QSettings& s = session.settings;
         QString partial;
         for (const QString& part : resolved.split('\\', Qt::SkipEmptyParts)) {
             partial = partial.isEmpty() ? part : partial + '\\' + part;
@@ -153,7 +158,8 @@ void Registry::CloseKey() {
 bool Registry::KeyExists(const QString& path) const {
     const QString resolved = ResolvePath(path);
     if (resolved.isEmpty()) return true;
-    QSettings& s = Store();
+    StoreSession session;
+    QSettings& s = session.settings;
     s.sync();
     return s.contains(GroupOf(resolved) + '/' + KeyMarker);
 }
@@ -161,14 +167,16 @@ bool Registry::KeyExists(const QString& path) const {
 bool Registry::DeleteKey(const QString& path) {
     const QString resolved = ResolvePath(path);
     if (resolved.isEmpty() || !KeyExists('\\' + resolved)) return false;
-    QSettings& s = Store();
+    StoreSession session;
+    QSettings& s = session.settings;
     s.remove(GroupOf(resolved));
     Flush(s);
     return true;
 }
 
 QStringList Registry::GetKeyNames() const {
-    QSettings& s = Store();
+    StoreSession session;
+    QSettings& s = session.settings;
     s.sync();
     s.beginGroup(GroupOf(FCurrentPath));
     QStringList names;
@@ -181,7 +189,8 @@ QStringList Registry::GetKeyNames() const {
 bool Registry::HasSubKeys() const { return !GetKeyNames().isEmpty(); }
 
 QStringList Registry::GetValueNames() const {
-    QSettings& s = Store();
+    StoreSession session;
+    QSettings& s = session.settings;
     s.sync();
     s.beginGroup(GroupOf(FCurrentPath));
     QStringList names;
@@ -195,13 +204,15 @@ QStringList Registry::GetValueNames() const {
 }
 
 bool Registry::ValueExists(const QString& name) const {
-    QSettings& s = Store();
+    StoreSession session;
+    QSettings& s = session.settings;
     s.sync();
     return s.contains(ValueKey(name));
 }
 
 RegDataType Registry::GetDataType(const QString& name) const {
-    QSettings& s = Store();
+    StoreSession session;
+    QSettings& s = session.settings;
     s.sync();
     const QVariant v = s.value(ValueKey(name));
     if (!v.isValid()) return RegDataType::None;
@@ -210,7 +221,8 @@ RegDataType Registry::GetDataType(const QString& name) const {
 
 bool Registry::DeleteValue(const QString& name) {
     if (!ValueExists(name)) return false;
-    QSettings& s = Store();
+    StoreSession session;
+    QSettings& s = session.settings;
     s.remove(ValueKey(name));
     Flush(s);
     return true;
@@ -218,7 +230,8 @@ bool Registry::DeleteValue(const QString& name) {
 
 void Registry::WriteString(const QString& name, const QString& value) {
     if (!FKeyOpen) OpenKey(QString(), true);
-    QSettings& s = Store();
+    StoreSession session;
+    QSettings& s = session.settings;
     s.setValue(ValueKey(name), value);
     Flush(s);
 }
@@ -226,12 +239,13 @@ void Registry::WriteString(const QString& name, const QString& value) {
 QString Registry::ReadString(const QString& name) const {
     if (GetDataType(name) != RegDataType::String)
         throw Exception("Invalid data type for '" + name.toStdString() + "'");
-    return Store().value(ValueKey(name)).toString();
+    return StoreSession().settings.value(ValueKey(name)).toString();
 }
 
 void Registry::WriteBinaryData(const QString& name, const QByteArray& data) {
     if (!FKeyOpen) OpenKey(QString(), true);
-    QSettings& s = Store();
+    StoreSession session;
+    QSettings& s = session.settings;
     s.setValue(ValueKey(name), data);
     Flush(s);
 }
@@ -239,7 +253,7 @@ void Registry::WriteBinaryData(const QString& name, const QByteArray& data) {
 QByteArray Registry::ReadBinaryData(const QString& name) const {
     if (GetDataType(name) != RegDataType::Binary)
         throw Exception("Invalid data type for '" + name.toStdString() + "'");
-    return Store().value(ValueKey(name)).toByteArray();
+    return StoreSession().settings.value(ValueKey(name)).toByteArray();
 }
 
 void Registry::WriteFloat(const QString& name, double value) {
