@@ -1,6 +1,7 @@
 #include "dialogs/HelpForm.h"
 
 #include "dialogs/MessageDlg.h"
+#include "platform/AnsiText.h"
 #include "platform/Cp1252.h"
 #include "platform/Errors.h"
 
@@ -35,7 +36,7 @@ void THTMLViewer::LoadFromFile(const QString& name) {
     const QString anchor = hash < 0 ? QString() : name.mid(hash + 1);
     const QFileInfo info(file);
     if (!info.isFile() || !info.isReadable())
-        throw Platform::Exception(("Can't locate file: " + file).toLocal8Bit().toStdString());
+        throw Platform::Exception(Platform::QStringToAnsi("Can't locate file: " + file));
     const QUrl url = QUrl::fromLocalFile(info.absoluteFilePath());
     // The browser skips loading a source it already shows; the page may have changed
     // or been cleared since, so read it again.

@@ -2,6 +2,7 @@
 #include "ModalAnswer.h"
 
 #include "dialogs/HelpForm.h"
+#include "platform/AnsiText.h"
 
 #include <QAction>
 #include <QDir>
@@ -90,7 +91,7 @@ TEST(HTMLViewer, AnchorPartIsNotPartOfTheFileName) {
         viewer.LoadFromFile(dir.filePath("none.htm") + "#later");
         ADD_FAILURE() << "a missing file loaded";
     } catch (const std::exception& e) {
-        EXPECT_EQ(QString::fromLocal8Bit(e.what()), "Can't locate file: " + dir.filePath("none.htm"));
+        EXPECT_EQ(Platform::AnsiToQString(e.what()), "Can't locate file: " + dir.filePath("none.htm"));
     }
     EXPECT_TRUE(viewer.toPlainText().contains("Later")) << "a failed load leaves the view alone";
 }

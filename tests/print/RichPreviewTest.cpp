@@ -3,7 +3,7 @@
 // pages with keys, arrows and typed numbers, zooms, prints a range, closes.
 #include "print/RichPreview.h"
 
-#include "ModalAnswer.h"
+#include "../dialogs/ModalAnswer.h"
 #include "PrintTestSupport.h"
 #include "print/ArrowBtn.h"
 #include "print/Compress.h"
