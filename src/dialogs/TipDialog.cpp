@@ -38,13 +38,6 @@ void SetTextColour(QWidget* w, const QColor& colour) {
     w->setPalette(p);
 }
 
-QFont PixelFont(const char* family, int pixels, bool bold = false) {
-    QFont f(family);
-    f.setPixelSize(pixels);
-    f.setBold(bold);
-    return f;
-}
-
 } // namespace
 
 QStringList ReadIniSectionValues(const QString& fileName, const QString& section) {

@@ -184,9 +184,10 @@ std::string RtfAnsiToUtf8(std::string_view bytes) {
     out.reserve(units.size());
     for (size_t i = 0; i < units.size(); ++i) {
         char32_t u = units[i];
-        if (IsHigh(units[i]) && i + 1 < units.size() && IsLow(units[i + 1]))
-            u = 0x10000 + ((char32_t(units[i] - 0xD800) << 10) | char32_t(units[++i] - 0xDC00));
-        else if (IsHigh(units[i]) || IsLow(units[i]))
+        if (IsHigh(units[i]) && i + 1 < units.size() && IsLow(units[i + 1])) {
+            u = 0x10000 + ((char32_t(units[i] - 0xD800) << 10) | char32_t(units[i + 1] - 0xDC00));
+            ++i;
+        } else if (IsHigh(units[i]) || IsLow(units[i]))
             u = 0xFFFD;
         AppendUtf8(out, u);
     }
