@@ -1,4 +1,5 @@
 // The kelvora command line, run as a user runs it.
+#include "PdfText.h"
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -401,10 +402,7 @@ TEST_F(BatchMerge, UsageAndFolderErrors) {
 
 using PrintCommand = InScratchFolder;
 
-std::string PdfText(const std::string& file) {
-    const std::string cmd = "pdftotext -enc UTF-8 " + Quote(file) + " pdf-text.txt";
-    return std::system(cmd.c_str()) == 0 ? ReadFile("pdf-text.txt") : std::string();
-}
+std::string PdfText(const std::string& file) { return ReadablePdfText(QString::fromStdString(file)).toStdString(); }
 
 TEST_F(PrintCommand, PrintsTheMergedLetterWithItsFooter) {
     const std::string dir = std::string(KELVORA_SOURCE_DIR) + "/samples/";

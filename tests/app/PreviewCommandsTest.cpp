@@ -1,5 +1,6 @@
 // The print preview from the main window: a merged document previewed, a page of it
 // printed to PDF from the preview, no page file left after closing.
+#include "PdfText.h"
 #include "ModalAnswer.h"
 
 #include "app/MainForm.h"
@@ -33,13 +34,6 @@ QByteArray Sample(const char* name)
 }
 
 QStringList PageFiles() { return QDir::current().entryList({"PreviewMetafile*"}, QDir::Files); }
-
-QString PdfText(const QString& file)
-{
-    QProcess pdftotext;
-    pdftotext.start("pdftotext", {"-enc", "UTF-8", file, "-"});
-    return pdftotext.waitForFinished(20000) ? QString::fromUtf8(pdftotext.readAllStandardOutput()) : QString();
-}
 
 class PreviewCommandTest : public ::testing::Test {
 protected:
@@ -122,7 +116,7 @@ TEST_F(PreviewCommandTest, PreviewsTheMergedLetterPrintsAPageAndLeavesNoFiles)
     });
     preview->setFocus();
     QTest::keyClick(preview, Qt::Key_P);
-    const QString text = PdfText(dir.filePath("preview.pdf"));
+    const QString text = ReadablePdfText(dir.filePath("preview.pdf"));
     EXPECT_TRUE(text.contains("Eleanor Whitfield")) << text.toStdString();
     EXPECT_TRUE(text.contains("Page 1"));
     EXPECT_FALSE(text.contains("Page 2"));
@@ -147,7 +141,7 @@ TEST_F(PreviewCommandTest, WithoutAChosenPrinterPagesAreThoseCtrlPWouldPrint)
     QPainter painter(out.get());
     Print::PlayPage(painter, page);
     painter.end();
-    const QString text = PdfText(dir.filePath("page.pdf"));
+    const QString text = ReadablePdfText(dir.filePath("page.pdf"));
     EXPECT_TRUE(text.contains("Body text")) << text.toStdString();
     EXPECT_TRUE(text.contains("Page 1"));
     EXPECT_FALSE(text.contains("<Unknown>")) << "the default title leaves the header empty";

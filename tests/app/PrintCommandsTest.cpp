@@ -1,5 +1,6 @@
 // Printing from the main window: Ctrl+P through the print dialog, always the template
 // editor, into a PDF; the page dialog from the menu and the toolbar.
+#include "PdfText.h"
 #include "ModalAnswer.h"
 
 #include "app/MainForm.h"
@@ -17,13 +18,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QString PdfText(const QString& file) {
-    QProcess process;
-    process.start("pdftotext", {"-enc", "UTF-8", file, "-"});
-    process.waitForFinished(60000);
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
 
 class PrintCommandsTest : public ::testing::Test {
 protected:
@@ -60,7 +54,7 @@ TEST_F(PrintCommandsTest, CtrlPPrintsTheTemplateEditorEvenWhenTheInformationEdit
     if (!sawPrintDialog) form->findChild<QAction*>("FilePrintItem")->trigger(); // no shortcut offscreen
     ASSERT_TRUE(sawPrintDialog);
 
-    const QString text = PdfText(dir.filePath("out.pdf"));
+    const QString text = ReadablePdfText(dir.filePath("out.pdf"));
     EXPECT_FALSE(text.contains("Information only"));
     QStringList paras;
     for (auto it = QRegularExpression(R"(Para\d+)").globalMatch(text); it.hasNext();) paras << it.next().captured(0);
