@@ -21,6 +21,8 @@
 #include <QLabel>
 #include <QTextDocument>
 
+#include <optional>
+
 namespace {
 
 void Show(const TMergeMessage& m) {
@@ -77,7 +79,8 @@ void TMainForm::ToggleInsOverwrite1Click() {
 
 // The merge lets pending messages run after every marker; meanwhile every command
 // and both editors are switched off, so nothing can change the lines being read or
-// start a second merge, and the window will not close.
+// start a second merge, and the window will not close. The wait panel stays up
+// until End (or the scope's end), so a message about the merge appears above it.
 class TMainForm::MergeScope {
 public:
     explicit MergeScope(TMainForm* form) : FForm(form) {
@@ -87,10 +90,13 @@ public:
         FForm->msgpanel1->raise();
         ProcessPendingMessages();
     }
-    ~MergeScope() {
+    ~MergeScope() { End(); }
+    void End() {
+        if (!FForm) return;
         FForm->msgpanel1->hide();
         FForm->SetCommandsEnabled(true);
         FForm->FMerging = false;
+        FForm = nullptr;
     }
     MergeScope(const MergeScope&) = delete;
     MergeScope& operator=(const MergeScope&) = delete;
@@ -100,7 +106,6 @@ private:
 };
 
 TMergeResult TMainForm::RunMerge() {
-    const MergeScope scope(this);
     const TEditorLines lines(RichEditEx2->Lines());
     return MergeTemplateFile(LocalPath(TemplateFileName), lines,
                              OverwriteMode ? TMergeMode::Overwrite : TMergeMode::Insert,
@@ -111,23 +116,36 @@ TMergeResult TMainForm::RunMerge() {
                              });
 }
 
+std::optional<TMergeResult> TMainForm::MergeAndLoadResult() {
+    std::optional<TMergeResult> loaded;
+    RunCommand([&] {
+        TMergeResult result = RunMerge();
+        if (result.outcome != TMergeOutcome::Done) {
+            Show(MergeOutcomeMessage(result));
+            return;
+        }
+        RichEditEx2->hide();
+        SaveTextFile("$$$", result.text);
+        RichEditEx1->Clear();
+        LoadMergedResult();
+        loaded = std::move(result);
+    });
+    return loaded;
+}
+
 void TMainForm::DoIt1Click() {
     if (RichEditEx1->Lines().Count() < 2) {
         Show(NoTemplateMessage());
         return;
     }
-    const TMergeResult result = RunMerge();
-    if (result.outcome != TMergeOutcome::Done) {
-        Show(MergeOutcomeMessage(result));
-        return;
-    }
-    RichEditEx2->hide();
-    SaveTextFile("$$$", result.text);
-    RichEditEx1->Clear();
-    LoadMergedResult();
+    MergeScope scope(this);
+    const std::optional<TMergeResult> result = MergeAndLoadResult();
+    scope.End();
     ProcessPendingMessages();
-    RichEditEx1->show();
-    Show(MergeOutcomeMessage(result));
+    // Also after a failed load, which has already hidden the information editor.
+    if (result || RichEditEx2->isHidden()) RichEditEx1->show();
+    if (result) Show(MergeOutcomeMessage(*result));
+    // However the merge ended, typing goes on in the template editor.
     RichEditEx1->SetFocus();
 }
 
@@ -139,11 +157,8 @@ void TMainForm::LoadMergedResult() {
     } deleteScratch{scratch};
     QFile file(QString::fromStdString(scratch));
     if (!file.open(QIODevice::ReadOnly)) throw Platform::EFOpenError(scratch);
-    const QByteArray buffer = file.readAll();
-    // A template kept as plain text merges into plain text: it goes in as such
-    // rather than being lost.
-    if (!RichEditEx1->StreamIn(buffer, ifRTF, true, false) && !RichEditEx1->StreamIn(buffer, ifText, true, false))
-        throw EOutOfResources("Failed to Load Stream");
+    // A template kept as plain text merges into plain text and goes in as such.
+    RichEditEx1->StreamInRtfOrText(file.readAll(), true, false);
 }
 
 void TMainForm::CheckMarkers1Click() {

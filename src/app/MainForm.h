@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QString>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "assembly/MergeEngine.h"
@@ -193,8 +194,11 @@ private:
     void SaveEditorAsHtml(TRichEdit98* editor, const QString& fileName);
     bool ConfirmOverwrite(const QString& fileName);
     class MergeScope;
-    // Runs the merge with the wait panel, commands held off meanwhile.
+    // Runs the merge; the caller holds the wait panel up and commands off (MergeScope).
     TMergeResult RunMerge();
+    // Merges and loads the result into the template editor; a message or error that
+    // ends the merge is shown there and then, and the result is empty.
+    std::optional<TMergeResult> MergeAndLoadResult();
     void SetCommandsEnabled(bool enabled);
     void FindInEditor(const Dialogs::TFindDialog& dialog);
     // Writes the text to "$$$" and inserts that file at the template editor's caret.

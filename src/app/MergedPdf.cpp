@@ -10,7 +10,6 @@ void PrintMergedToPdf(const std::string& pdfFileName, const std::string& mergedT
     TRichEdit98::ConfigureAsTemplateEditor(editor);
     const QByteArray bytes(mergedText.data(), qsizetype(mergedText.size()));
     // As "Do It" loads its result: rich text, or plain text for a plain-text template.
-    if (!editor.StreamIn(bytes, ifRTF, false, false) && !editor.StreamIn(bytes, ifText, false, false))
-        throw EOutOfResources("Failed to Load Stream");
+    editor.StreamInRtfOrText(bytes, false, false);
     PrintRichEditToPdf(editor, QFile::decodeName(pdfFileName.c_str()));
 }

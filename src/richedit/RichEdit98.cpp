@@ -446,6 +446,12 @@ bool TCustomRichEdit98::StreamIn(const QByteArray& data, TInputFormat format, bo
     return true;
 }
 
+void TCustomRichEdit98::StreamInRtfOrText(const QByteArray& data, bool selection, bool plain) {
+    if (StreamIn(data, ifRTF, selection, plain)) return;
+    if (!FRtfRefusal.empty()) throw EOutOfResources("Failed to Load Stream: " + FRtfRefusal);
+    if (!StreamIn(data, ifText, selection, plain)) throw EOutOfResources("Failed to Load Stream");
+}
+
 QByteArray TCustomRichEdit98::StreamOut(TOutputFormat format, bool selection, bool plain) const {
     const QTextCursor cursor = textCursor();
     const int start = selection ? cursor.selectionStart() : 0;

@@ -171,6 +171,10 @@ public:
     // Why the last failed stream-in refused RTF it recognised (empty when the input was
     // no RTF at all, so that reading it as text makes sense).
     const std::string& RtfRefusal() const { return FRtfRefusal; }
+    // Stream-in as RTF; what is no RTF at all goes in as text. Throws
+    // EOutOfResources("Failed to Load Stream…") when neither succeeds, so RTF the
+    // reader refuses is reported rather than shown as its source.
+    void StreamInRtfOrText(const QByteArray& data, bool selection, bool plain);
     // Stream-out; throws EOutOfResources("Failed to Save Stream") on failure.
     QByteArray StreamOut(TOutputFormat format, bool selection, bool plain) const;
     // The text area inside the control (left, top, right, bottom in viewport pixels).

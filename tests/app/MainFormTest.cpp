@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
@@ -391,6 +392,75 @@ TEST_F(MainFormTest, DoItReportsARefusedOverwrite) {
     Trigger("DoIt1");
     EXPECT_TRUE(message.contains("The programme wants to insert Mr J. Brown")) << message.toStdString();
     EXPECT_TRUE(form->RichEditEx1->Text().find("@1 @2") != std::string::npos);
+}
+
+// Every way a merge can stop short: its message appears above the wait panel, and
+// afterwards the panel is gone and the template editor has the keyboard again.
+TEST_F(MainFormTest, MergeThatStopsShowsItsMessageOverThePanelAndGivesBackTheFocus) {
+    const QByteArray deepRtf = "{\\rtf1\\ansi " + QByteArray(1200, '{') + "@1" + QByteArray(1200, '}') + "\\par Regards\\par}";
+    struct Case {
+        const char* what;
+        QByteArray info;
+        QByteArray templateOnDisk; // empty: the template file has gone
+        bool overwrite;
+        const char* button;
+        QString message;
+    };
+    const Case cases[] = {
+        {"missing value", "Client\r\nMr J. Brown\r\n", "{\\rtf1\\ansi Dear @1, @2\\par Regards\\par}", false, "button1",
+         "the value is @2"},
+        {"overwrite refused", "a\r\nMr J. Brown\r\nb\r\nx\r\n", "{\\rtf1\\ansi @1 @2\\par Regards\\par}", true, "button1",
+         "The programme wants to insert Mr J. Brown"},
+        {"unreadable template", "Client\r\nMr J. Brown\r\n", "", false, "OK", "Cannot open file"},
+        {"result refused as RTF", "Client\r\nMr J. Brown\r\n", deepRtf, false, "OK",
+         "Failed to Load Stream: RTF groups are nested too deeply"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        form = std::make_unique<TMainForm>(); // each case from a fresh start
+        form->show();
+        SelectFiles(c.info, "{\\rtf1\\ansi Dear @1\\par Regards\\par}");
+        if (c.overwrite) Trigger("ToggleInsOverwrite1");
+        QFile::remove(Path("case.tem"));
+        if (!c.templateOnDisk.isEmpty()) WriteFile(Path("case.tem"), c.templateOnDisk);
+        form->Ruler->setFocus(); // somewhere else, as after a click on the ruler
+        QString message;
+        bool panelUp = false;
+        AnswerNextModal([&](QWidget* modal) {
+            panelUp = form->msgpanel1->isVisible();
+            for (auto* label : modal->findChildren<QLabel*>()) message += label->text();
+            if (auto* button = modal->findChild<QPushButton*>(c.button)) button->click();
+            else if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->done(QDialog::Rejected); // not the expected box
+        });
+        Trigger("DoIt1");
+        EXPECT_TRUE(message.contains(c.message)) << message.toStdString();
+        EXPECT_TRUE(panelUp);
+        EXPECT_FALSE(form->msgpanel1->isVisible());
+        EXPECT_TRUE(form->RichEditEx1->isVisible());
+        EXPECT_EQ(form->focusWidget(), form->RichEditEx1);
+        EXPECT_EQ(form->RichEditEx1->Text().find("\\rtf"), std::string::npos); // never its source as text
+        EXPECT_FALSE(QFile::exists("$$$"));
+    }
+}
+
+TEST_F(MainFormTest, MergeKeepsThePanelUpUntilTheResultIsLoaded) {
+    SelectFiles("Client\r\nMr J. Brown\r\n", "{\\rtf1\\ansi Dear @1\\par Regards\\par}");
+    bool panelUpWhileLoading = false;
+    QObject::connect(form->RichEditEx1, &QTextEdit::textChanged, [&] {
+        if (form->RichEditEx1->toPlainText().contains("Mr J. Brown")) panelUpWhileLoading = form->msgpanel1->isVisible();
+    });
+    bool panelUpAtMessage = true, resultShownAtMessage = false;
+    AnswerNextModal([&](QWidget* modal) {
+        panelUpAtMessage = form->msgpanel1->isVisible();
+        resultShownAtMessage = form->RichEditEx1->isVisible();
+        modal->findChild<QPushButton*>("button1")->click();
+    });
+    form->Ruler->setFocus();
+    Trigger("DoIt1");
+    EXPECT_TRUE(panelUpWhileLoading);
+    EXPECT_FALSE(panelUpAtMessage);
+    EXPECT_TRUE(resultShownAtMessage);
+    EXPECT_EQ(form->focusWidget(), form->RichEditEx1);
 }
 
 TEST_F(MainFormTest, OddInformationFileIsWarnedAboutButKept) {
