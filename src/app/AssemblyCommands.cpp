@@ -109,10 +109,10 @@ TMergeResult TMainForm::RunMerge() {
     const TEditorLines lines(RichEditEx2->Lines());
     return MergeTemplateFile(LocalPath(TemplateFileName), lines,
                              OverwriteMode ? TMergeMode::Overwrite : TMergeMode::Insert,
-                             [this](int count, const std::string& text) {
+                             [this](int count, const TMergeText& text) {
                                  msgpanel1->setText(Platform::AnsiToQString(ProgressCaption(count)));
                                  ProcessPendingMessages();
-                                 SaveTextFile("debug.rtf", text);
+                                 SaveTextFile("debug.rtf", text.Str());
                              });
 }
 

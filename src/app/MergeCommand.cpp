@@ -93,7 +93,7 @@ public:
     ~TerminalProgress() {
         if (FShown) std::cerr << '\n';
     }
-    void operator()(int count, const std::string&) {
+    void operator()(int count, const TMergeText&) {
         if (!FEnabled) return;
         const auto now = std::chrono::steady_clock::now();
         if (FShown && now - FLast < std::chrono::milliseconds(100)) return;

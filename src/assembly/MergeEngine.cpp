@@ -1,5 +1,8 @@
 #include "assembly/MergeEngine.h"
 
+#include "assembly/IndexedMerge.h"
+#include "assembly/MergeScan.h"
+
 #include "platform/Numbers.h"
 #include "text/Evaluator.h"
 #include "text/StringManager.h"
@@ -20,8 +23,6 @@ std::string TVectorLines::GetRtf(int64_t index) const {
 
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
 // Returned for a marker without a number: never below any line count.
 constexpr int64_t kNoMarkerNumber = std::numeric_limits<int64_t>::max();
 
@@ -32,20 +33,9 @@ constexpr std::string_view kOperatorChars = "*+-/^";
 std::string ExtractMarker(std::string_view text) {
     const size_t p = text.find('@');
     if (p == std::string_view::npos) return {};
-    auto at = [&](size_t i) { return i < text.size() ? text[i] : '\0'; };
-    auto digitAt = [&](size_t i) { return i < text.size() && IsDigit(text[i]); };
-    std::string marker = "@";
-    size_t k = p + 1; // the body's first character, whatever it is
-    if (k < text.size()) marker += text[k];
-    while (digitAt(k + 1)) marker += text[++k];
-    // Look-ahead: one character and then a digit (possibly after a line break)
-    // glues that character to the marker, which then has no marker number.
-    const char c1 = at(k + 1), c2 = at(k + 2);
-    const bool breakFollows = (k + 2 < text.size()) && (c2 == '\r' || c2 == '\n');
-    const size_t d = breakFollows ? k + 3 : k + 2;
-    const char e = breakFollows ? c2 : c1;
-    if (digitAt(d)) marker += e;
-    return marker;
+    return MergeScan::ReadMarker([&](size_t i) {
+        return p + i < text.size() ? int(static_cast<unsigned char>(text[p + i])) : -1;
+    });
 }
 
 int64_t LineIndexOfMarker(std::string_view marker) {
@@ -58,9 +48,10 @@ int64_t MarkerLineIndex(std::string_view text) {
     return LineIndexOfMarker(ExtractMarker(text));
 }
 
-bool OverwriteMarker(std::string& text, std::string_view marker, std::string_view value, size_t columns) {
+bool OverwriteMarker(std::string& text, std::string_view marker, std::string_view value, size_t columns,
+                     size_t from) {
     const size_t m = marker.size(), v = std::min(columns, value.size()), w = std::max(m, v);
-    const size_t q = text.find(marker);
+    const size_t q = text.find(marker, from);
     if (q == std::string::npos) return false;
     const std::string_view covered = std::string_view(text).substr(q + m, w);
     if (covered.find('@') != std::string_view::npos) return false;
@@ -76,22 +67,38 @@ std::string MergeValue(const std::string& value) {
     return LastErrorText().empty() ? Platform::FormatValue12(number) : value;
 }
 
+namespace MergeScan {
+
+std::string InsertedValue(const TMergeLines& lines, int64_t index, size_t& columns) {
+    const std::string line = lines.Get(index);
+    std::string value = MergeValue(line);
+    // Its width in characters: the 8-bit line has one byte for each.
+    columns = value.size();
+    // A name beyond the code page goes in as RTF escapes; arithmetic results and
+    // values that fit go in byte for byte.
+    if (value == line) value = lines.GetRtf(index);
+    return value;
+}
+
 namespace {
 
-// A value inserted by an earlier iteration that may still hold markers: markers
-// found inside it belong to its expansion. A marker whose own value line is
-// among the enclosing expansions would bring itself back for ever.
-struct Expansion {
-    size_t end;       // one past the inserted value, in current positions
-    int64_t lineIndex;
+// The working text of a scanning run, as a progress notification sees it.
+class PlainText : public TMergeText {
+public:
+    explicit PlainText(const std::string& text) : FText(text) {}
+    std::string Str() const override { return FText; }
+
+private:
+    const std::string& FText;
 };
 
 class MergeRun {
 public:
-    MergeRun(std::string text, const TMergeLines& lines, TMergeMode mode, const TMergeProgress& progress,
+    MergeRun(RunState state, const TMergeLines& lines, TMergeMode mode, const TMergeProgress& progress,
              size_t maxLength)
-        : FLines(lines), FMode(mode), FProgress(progress), FMaxLength(maxLength) {
-        FResult.text = std::move(text);
+        : FLines(lines), FMode(mode), FProgress(progress), FMaxLength(maxLength), FOpen(std::move(state.open)) {
+        FResult.text = std::move(state.text);
+        FResult.count = state.count;
     }
 
     TMergeResult Run() {
@@ -115,18 +122,14 @@ private:
         CloseExpansionsBefore(q);
         if (index >= FLines.Count()) return Stop(TMergeOutcome::MissingValue, marker);
         if (InsideOwnExpansion(index)) return Stop(TMergeOutcome::ValueRepeats, marker);
-        const std::string line = FLines.Get(index);
-        std::string value = MergeValue(line);
-        // Its width in characters: the 8-bit line has one byte for each.
-        const size_t columns = value.size();
-        // A name beyond the code page goes in as RTF escapes; arithmetic results and
-        // values that fit go in byte for byte.
-        if (value == line) value = FLines.GetRtf(index);
+        size_t columns = 0;
+        const std::string value = InsertedValue(FLines, index, columns);
         bool replacedFirst = true;
         if (FMode == TMergeMode::Overwrite) {
             if (text.size() + value.size() > FMaxLength) return Stop(TMergeOutcome::TooLarge, marker);
             const size_t before = text.size();
-            if (!OverwriteMarker(text, marker, value, columns)) {
+            // No "@" stands before q, so the first occurrence is found from there.
+            if (!OverwriteMarker(text, marker, value, columns, q)) {
                 FResult.value = value;
                 return Stop(TMergeOutcome::OverwriteRefused, marker);
             }
@@ -151,7 +154,7 @@ private:
             FResult.count += n;
         }
         if (!value.empty()) FOpen.push_back({q + value.size(), index});
-        if (FProgress) FProgress(FResult.count, text);
+        if (FProgress) FProgress(FResult.count, PlainText(text));
         if (!replacedFirst) return Stop(TMergeOutcome::MarkerJoined, marker);
         return true;
     }
@@ -221,7 +224,22 @@ private:
 
 } // namespace
 
+TMergeResult ContinueByScan(RunState state, const TMergeLines& lines, TMergeMode mode,
+                            const TMergeProgress& progress, size_t maxLength) {
+    return MergeRun(std::move(state), lines, mode, progress, maxLength).Run();
+}
+
+} // namespace MergeScan
+
+TMergeResult MergeTemplateByScan(std::string templateText, const TMergeLines& lines, TMergeMode mode,
+                                 const TMergeProgress& progress, size_t maxLength) {
+    return MergeScan::ContinueByScan({std::move(templateText), 0, {}}, lines, mode, progress, maxLength);
+}
+
 TMergeResult MergeTemplate(std::string templateText, const TMergeLines& lines, TMergeMode mode,
                            const TMergeProgress& progress, size_t maxLength) {
-    return MergeRun(std::move(templateText), lines, mode, progress, maxLength).Run();
+    // Overwrite mode changes one place per marker, in place: scanning costs nothing more.
+    if (mode == TMergeMode::Overwrite)
+        return MergeTemplateByScan(std::move(templateText), lines, mode, progress, maxLength);
+    return MergeByMarkerIndex(std::move(templateText), lines, progress, maxLength);
 }

@@ -59,15 +59,30 @@ struct TMergeResult {
     std::string value;  // its value (OverwriteRefused)
 };
 
+// The working text as a progress notification sees it. Str() builds it: a pass
+// over the whole text, which a notification pays only when it asks.
+class TMergeText {
+public:
+    virtual ~TMergeText() = default;
+    virtual std::string Str() const = 0;
+};
+
 // Called after every marker with the counter and the whole working text.
-using TMergeProgress = std::function<void(int count, const std::string& workingText)>;
+using TMergeProgress = std::function<void(int count, const TMergeText& workingText)>;
 
 // Values holding several markers can multiply the text at every level of nesting;
 // the merged text may not grow beyond this many bytes.
 constexpr size_t kMaxMergedLength = size_t(256) << 20;
 
+// Insert mode keeps an index of the markers, so a marker costs the places it is
+// replaced at rather than a scan of the text after it.
 TMergeResult MergeTemplate(std::string templateText, const TMergeLines& lines, TMergeMode mode,
                            const TMergeProgress& progress = {}, size_t maxLength = kMaxMergedLength);
+
+// The same merge, each marker scanning and rebuilding the text after it: the
+// plain reading of the rules, which MergeTemplate must match result for result.
+TMergeResult MergeTemplateByScan(std::string templateText, const TMergeLines& lines, TMergeMode mode,
+                                 const TMergeProgress& progress = {}, size_t maxLength = kMaxMergedLength);
 
 // The marker at the first "@" of the text; empty only when there is no "@".
 std::string ExtractMarker(std::string_view text);
@@ -79,13 +94,14 @@ int64_t MarkerLineIndex(std::string_view text);
 // The line index of a marker text ("@" and its body), as MarkerLineIndex reads it.
 int64_t LineIndexOfMarker(std::string_view marker);
 
-// Overwrite-mode replacement of the first occurrence of `marker` (at the first "@").
+// Overwrite-mode replacement of the first occurrence of `marker` (at the first "@")
+// at or after `from`.
 // The value covers as many source characters as it has columns (its length unless
 // given: a "\uN?" escape shows as one character); the marker's own characters are
 // covered always. Returns false, leaving the text alone, when the characters it
 // would cover hold "@".
 bool OverwriteMarker(std::string& text, std::string_view marker, std::string_view value,
-                     size_t columns = std::string_view::npos);
+                     size_t columns = std::string_view::npos, size_t from = 0);
 
 // The value as the merge inserts it: a value with an operator character that
 // evaluates becomes a 12-wide two-decimal number; anything else stays as written.

@@ -10,7 +10,7 @@ using V = std::vector<std::string>;
 TMergeResult Merge(const std::string& text, V lines, TMergeMode mode = TMergeMode::Insert,
                    std::vector<int>* counts = nullptr) {
     const TVectorLines info(std::move(lines));
-    return MergeTemplate(text, info, mode, [counts](int n, const std::string&) {
+    return MergeTemplate(text, info, mode, [counts](int n, const TMergeText&) {
         if (counts) counts->push_back(n);
     });
 }
