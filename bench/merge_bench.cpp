@@ -1,4 +1,5 @@
-// MergeTemplate on a 1 MB template holding 100 to 100,000 distinct markers.
+// MergeTemplate on templates of 100 KB (a long letter), 1 MB and 10 MB holding
+// 1,000 to 100,000 distinct markers; the scanning merge beside it for comparison.
 #include "assembly/MergeEngine.h"
 
 #include <benchmark/benchmark.h>
@@ -23,21 +24,44 @@ Fixture MakeFixture(int markers, size_t size) {
     return f;
 }
 
-void BM_MergeTemplate(benchmark::State& state, TMergeMode mode) {
-    const Fixture f = MakeFixture(static_cast<int>(state.range(0)), 1u << 20);
+using TMerge = TMergeResult (*)(std::string, const TMergeLines&, TMergeMode, const TMergeProgress&, size_t);
+
+// Arguments: distinct markers, template size in KB.
+void BM_Merge(benchmark::State& state, TMerge merge, TMergeMode mode) {
+    const Fixture f = MakeFixture(static_cast<int>(state.range(0)), size_t(state.range(1)) << 10);
     const TVectorLines lines(f.lines);
     for (auto _ : state) {
-        const TMergeResult r = MergeTemplate(f.templateText, lines, mode);
+        const TMergeResult r = merge(f.templateText, lines, mode, {}, kMaxMergedLength);
         if (r.outcome != TMergeOutcome::Done) state.SkipWithError("merge did not finish");
         benchmark::DoNotOptimize(r.count);
     }
     state.counters["markers"] = static_cast<double>(state.range(0));
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(f.templateText.size()));
 }
-BENCHMARK_CAPTURE(BM_MergeTemplate, insert, TMergeMode::Insert)->Arg(1000)->Arg(100)->Unit(benchmark::kMillisecond);
-// 100,000 distinct markers: each marker's replacement scans and rebuilds the rest of the text.
-BENCHMARK_CAPTURE(BM_MergeTemplate, insert, TMergeMode::Insert)->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_MergeTemplate, overwrite, TMergeMode::Overwrite)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+void Sizes(benchmark::internal::Benchmark* b, int64_t bytesPerMarker) {
+    for (int64_t kb : {100, 1024, 10240})
+        for (int64_t markers : {1000, 10000, 100000})
+            if (markers * bytesPerMarker <= kb * 1024) b->Args({markers, kb});
+}
+void InsertSizes(benchmark::internal::Benchmark* b) { Sizes(b, 10); }
+// Overwrite refuses a value that would cover the next marker: markers stand further apart.
+void OverwriteSizes(benchmark::internal::Benchmark* b) { Sizes(b, 100); }
+
+BENCHMARK_CAPTURE(BM_Merge, insert, &MergeTemplate, TMergeMode::Insert)->Apply(InsertSizes)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Merge, overwrite, &MergeTemplate, TMergeMode::Overwrite)
+    ->Apply(OverwriteSizes)
+    ->Unit(benchmark::kMillisecond);
+// The scan rebuilds the text after each marker: one run each, and only where it ends in minutes.
+BENCHMARK_CAPTURE(BM_Merge, insert_by_scan, &MergeTemplateByScan, TMergeMode::Insert)
+    ->Args({1000, 100})
+    ->Args({1000, 1024})
+    ->Args({10000, 1024})
+    ->Args({100000, 1024})
+    ->Args({1000, 10240})
+    ->Args({10000, 10240})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 
