@@ -7,10 +7,17 @@ std::string Local(const QString& name) { return name.toLocal8Bit().toStdString()
 } // namespace
 
 TCompress::TCompress(const QString& sourceName, const QString& targetName)
-    : FSource(sourceName), FTarget(targetName)
+    : FSourceFile(sourceName), FTargetFile(targetName), FSource(FSourceFile), FTarget(FTargetFile),
+      FSourceName(sourceName)
 {
-    if (!FSource.open(QIODevice::ReadOnly)) throw Platform::EFOpenError(Local(sourceName));
-    if (!FTarget.open(QIODevice::WriteOnly | QIODevice::Truncate)) throw Platform::EFCreateError(Local(targetName));
+    if (!FSourceFile.open(QIODevice::ReadOnly)) throw Platform::EFOpenError(Local(sourceName));
+    if (!FTargetFile.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw Platform::EFCreateError(Local(targetName));
+}
+
+TCompress::TCompress(QIODevice& source, QIODevice& target, const QString& sourceName)
+    : FSource(source), FTarget(target), FSourceName(sourceName)
+{
 }
 
 TCompress::~TCompress()
@@ -23,7 +30,7 @@ TCompress::~TCompress()
 void TCompress::FillInput()
 {
     const qint64 got = FSource.read(reinterpret_cast<char*>(FInput), ChunkSize);
-    if (got < 0) throw Platform::EFOpenError(Local(FSource.fileName()));
+    if (got < 0) throw Platform::EFOpenError(Local(FSourceName));
     FStream.next_in = FInput;
     FStream.avail_in = static_cast<uInt>(got);
 }
@@ -50,7 +57,7 @@ void TCompress::Compress()
             WriteTarget(FBuffer, ChunkSize - FStream.avail_out);
         } while (FStream.avail_out == 0);
     } while (flush != Z_FINISH);
-    if (!FTarget.flush()) throw Platform::EWriteError();
+    if (FTargetFile.isOpen() && !FTargetFile.flush()) throw Platform::EWriteError();
 }
 
 qint64 TCompress::ReadDecompressed()
@@ -61,7 +68,7 @@ qint64 TCompress::ReadDecompressed()
     while (FStream.avail_out > 0) {
         if (FStream.avail_in == 0) {
             FillInput();
-            if (FStream.avail_in == 0) throw EDecompressionError("Page data is cut short: " + Local(FSource.fileName()));
+            if (FStream.avail_in == 0) throw EDecompressionError("Page data is cut short: " + Local(FSourceName));
         }
         const int result = inflate(&FStream, Z_NO_FLUSH);
         if (result == Z_STREAM_END) {
@@ -69,7 +76,7 @@ qint64 TCompress::ReadDecompressed()
             break;
         }
         if (result != Z_OK && result != Z_BUF_ERROR)
-            throw EDecompressionError("Page data is damaged: " + Local(FSource.fileName()));
+            throw EDecompressionError("Page data is damaged: " + Local(FSourceName));
     }
     return ChunkSize - FStream.avail_out;
 }
@@ -80,7 +87,7 @@ void TCompress::Decompress()
     FStreamOpen = true;
     FDeflating = false;
     for (qint64 got; (got = ReadDecompressed()) > 0;) WriteTarget(FBuffer, got);
-    if (!FTarget.flush()) throw Platform::EWriteError();
+    if (FTargetFile.isOpen() && !FTargetFile.flush()) throw Platform::EWriteError();
 }
 
 void TCompress::CompressFile(const QString& sourceName, const QString& targetName)

@@ -21,6 +21,8 @@ public:
     // Opens the source for reading and creates (or truncates) the target. Raises
     // EFOpenError or EFCreateError.
     TCompress(const QString& sourceName, const QString& targetName);
+    // Between open devices (a page held in memory); `sourceName` names the data in errors.
+    TCompress(QIODevice& source, QIODevice& target, const QString& sourceName);
     ~TCompress();
     TCompress(const TCompress&) = delete;
     TCompress& operator=(const TCompress&) = delete;
@@ -42,8 +44,11 @@ private:
     void WriteTarget(const unsigned char* data, qint64 size);
     void FillInput();
 
-    QFile FSource;
-    QFile FTarget;
+    QFile FSourceFile;
+    QFile FTargetFile;
+    QIODevice& FSource;
+    QIODevice& FTarget;
+    QString FSourceName;
     z_stream FStream{};
     bool FStreamOpen = false;
     bool FDeflating = false;

@@ -2,8 +2,10 @@
 
 #include "platform/Numbers.h"
 #include "platform/Registry.h"
+#include "platform/SafeWrite.h"
 #include "print/Compress.h"
 
+#include <QBuffer>
 #include <QFile>
 
 // The resolution Qt takes a picture's units to be in; played on a device of another
@@ -57,23 +59,37 @@ void PlayPage(QPainter& painter, const QPicture& page)
     painter.restore();
 }
 
+namespace {
+
+// The bytes through a compression (or decompression) stream, in memory.
+QByteArray Converted(const QByteArray& bytes, const QString& name, bool compress)
+{
+    QBuffer source, target;
+    source.setData(bytes);
+    source.open(QIODevice::ReadOnly);
+    target.open(QIODevice::WriteOnly);
+    TCompress converter(source, target, name);
+    compress ? converter.Compress() : converter.Decompress();
+    return target.data();
+}
+
+} // namespace
+
 bool SavePageFile(QPicture& page, int index, bool compress)
 {
-    const QString name = PreviewFileName(index);
-    {
-        // Creating the file first tells whether the page can be kept at all.
-        QFile probe(name);
-        if (!probe.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-    }
-    if (!page.save(name)) return false;
-    if (compress) {
-        try {
-            TCompress::CompressFile(name, CompressedFileName(index));
-        } catch (...) {
-            QFile::remove(name);
-            throw;
-        }
-        QFile::remove(name);
+    // The page is recorded in memory and its one file written safely: a full disk or
+    // a crash never leaves a cut-off page, and no uncompressed copy lies about.
+    QBuffer recorded;
+    recorded.open(QIODevice::WriteOnly);
+    if (!page.save(&recorded)) return false;
+    const QString name = compress ? CompressedFileName(index) : PreviewFileName(index);
+    const QByteArray bytes = compress ? Converted(recorded.data(), PreviewFileName(index), true) : recorded.data();
+    try {
+        Platform::SaveFileSafely(QFile::encodeName(name).toStdString(), std::string_view(bytes.data(), size_t(bytes.size())));
+    } catch (const Platform::EFCreateError&) {
+        return false;
+    } catch (const Platform::EWriteError&) {
+        return false;
     }
     return true;
 }
@@ -86,14 +102,14 @@ bool PageFileExists(int index, bool compress)
 bool LoadPageFile(QPicture& page, int index, bool compress)
 {
     if (!PageFileExists(index, compress)) return false;
-    const QString name = PreviewFileName(index);
-    if (!compress) return page.load(name);
-    struct RemoveAfterUse {
-        QString name;
-        ~RemoveAfterUse() { QFile::remove(name); }
-    } inflated{name};
-    TCompress::DecompressFile(CompressedFileName(index), name);
-    return page.load(name);
+    if (!compress) return page.load(PreviewFileName(index));
+    // Inflated in memory: showing a page writes nothing.
+    QFile packed(CompressedFileName(index));
+    if (!packed.open(QIODevice::ReadOnly)) return false;
+    QBuffer inflated;
+    inflated.setData(Converted(packed.readAll(), CompressedFileName(index), false));
+    inflated.open(QIODevice::ReadOnly);
+    return page.load(&inflated);
 }
 
 void DeletePageFiles()

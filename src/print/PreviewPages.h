@@ -48,14 +48,14 @@ TPreviewPage StartPreviewPage(int widthPx, int heightPx, int dpiX, int dpiY, con
 // unit of the painter, whatever the resolution of the painter's device.
 void PlayPage(QPainter& painter, const QPicture& page);
 
-// Saves a finished page as page `index`: the metafile file, then with `compress`
-// the ".CPR" file in its place. False when the page file cannot be created
-// (nothing is saved then); compression failures raise.
+// Saves a finished page as page `index`: the metafile file, or with `compress`
+// the ".CPR" file instead, written through the safe-write helper. False when the
+// page file cannot be created or written (the old file, if any, stays as it was);
+// compression failures raise.
 bool SavePageFile(QPicture& page, int index, bool compress);
 
-// Loads page `index` into `page`: inflates the ".CPR" into the metafile file
-// first when `compress`, and removes that file again afterwards. False when the
-// page's file does not exist or does not load.
+// Loads page `index` into `page`, inflating the ".CPR" in memory when `compress`.
+// False when the page's file does not exist or does not load.
 bool LoadPageFile(QPicture& page, int index, bool compress);
 
 // Whether the file that holds page `index` exists.

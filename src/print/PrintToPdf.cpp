@@ -5,6 +5,7 @@
 #include "richedit/RichEdit98.h"
 #include "text/TextFiles.h"
 
+#include <QFile>
 #include <QPrinter>
 
 namespace {
@@ -33,8 +34,9 @@ void PrintSafely(const std::function<void()>& print) {
         QString name;
         ~TKeepName() { device->setOutputFileName(name); }
     } keep{device, target};
-    WriteFileSafely(target.toStdString(), [&](const std::string& aside) {
-        device->setOutputFileName(QString::fromStdString(aside));
+    // File names as the system spells them, not as UTF-8.
+    WriteFileSafely(QFile::encodeName(target).toStdString(), [&](const std::string& aside) {
+        device->setOutputFileName(QFile::decodeName(aside.c_str()));
         print();
     });
 }

@@ -500,11 +500,26 @@ void TRichPrinter::BeginDoc() {
             throw ELinePrinter("Not be able to start the printing.");
         }
     }
-    PrepareFont();
-    UpdateProgress(FPreviewMode ? "Preparing to Print Preview" : "Preparing to Print");
-    FLineCount = 0;
-    FPageNumber = FFirstPage;
-    StartPage();
+    // The first page's header, footer or OnNewPage may fail: the job is abandoned
+    // then, so the printer is not left printing.
+    try {
+        PrepareFont();
+        UpdateProgress(FPreviewMode ? "Preparing to Print Preview" : "Preparing to Print");
+        FLineCount = 0;
+        FPageNumber = FFirstPage;
+        StartPage();
+    } catch (...) {
+        AbandonDoc();
+        throw;
+    }
+}
+
+void TRichPrinter::AbandonDoc() {
+    if (!FPreviewMode) Printer().Abort();
+    try {
+        EndDoc();
+    } catch (...) {
+    }
 }
 
 int TRichPrinter::NewPage() {
@@ -565,11 +580,7 @@ void TRichPrinter::PrintRichEdit(TCustomRichEdit98* control, int firstPage) {
         FFormatter.Release();
     } catch (...) {
         FFormatter.Release();
-        if (!FPreviewMode) Printer().Abort();
-        try {
-            EndDoc();
-        } catch (...) {
-        }
+        AbandonDoc();
         throw;
     }
     EndDoc();

@@ -169,6 +169,8 @@ public:
     // --- the page loop's pieces -----------------------------------------------------
     void BeginDoc();
     void EndDoc();
+    // After a failure once the document began: stops the printer, ends the document.
+    void AbandonDoc();
     int NewPage();
     int NewLine();
     void StartPage();

@@ -72,12 +72,48 @@ TEST_F(PreviewPagesTest, DeletingGoesUpToTheFirstMissingIndex)
 
 TEST_F(PreviewPagesTest, APageThatCannotBeCreatedIsNotSaved)
 {
-    // A folder where the page file belongs: no file can be created there, not even by root.
-    ASSERT_TRUE(QDir().mkdir("PreviewMetafile0"));
     TPreviewPage recorded = MakePage(0);
     QPicture page = Finished(recorded);
-    EXPECT_FALSE(SavePageFile(page, 0, true));
-    EXPECT_FALSE(QFile::exists("PreviewMetafile0.CPR"));
+    for (const bool compress : {true, false}) {
+        SCOPED_TRACE(compress ? "compressed" : "plain");
+        // A folder where the page file belongs: no file can be created there, not even by root.
+        const QString name = compress ? CompressedFileName(0) : PreviewFileName(0);
+        ASSERT_TRUE(QDir().mkdir(name));
+        EXPECT_FALSE(SavePageFile(page, 0, compress));
+        EXPECT_FALSE(PageFileExists(0, !compress)); // nor the other mode's file instead
+        ASSERT_TRUE(QDir().rmdir(name));
+    }
+}
+
+// The full-disk case: a file-size limit makes the page's write fail part way.
+TEST_F(PreviewPagesTest, AFailedWriteKeepsTheOldPageAndLeavesNoTemporary)
+{
+    TPreviewPage recorded = MakePage(0);
+    QPicture page = Finished(recorded);
+    for (const bool compress : {true, false}) {
+        SCOPED_TRACE(compress ? "compressed" : "plain");
+        const QString name = compress ? CompressedFileName(0) : PreviewFileName(0);
+        {
+            QFile old(name);
+            ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+            old.write("old page");
+        }
+        {
+            const TFileSizeLimit limit(64);
+            EXPECT_FALSE(SavePageFile(page, 0, compress));
+        }
+        QFile kept(name);
+        ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+        EXPECT_EQ(kept.readAll(), "old page");
+        EXPECT_EQ(QDir().entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{name});
+        // Without the limit the page replaces the old file and loads back.
+        ASSERT_TRUE(SavePageFile(page, 0, compress));
+        QPicture loaded;
+        ASSERT_TRUE(LoadPageFile(loaded, 0, compress));
+        EXPECT_EQ(Render(loaded), Render(page));
+        EXPECT_EQ(QDir().entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{name});
+        QFile::remove(name);
+    }
 }
 
 TEST_F(PreviewPagesTest, PagesAreRecordedAtThePrintersResolution)

@@ -3,7 +3,9 @@
 #include "print/RichPreview.h"
 
 #include <QFont>
+#include <csignal>
 #include <cstdlib>
+#include <sys/resource.h>
 
 void ScratchDirTest::SetUp()
 {
@@ -24,6 +26,25 @@ void ScratchDirTest::TearDown()
 QStringList ScratchDirTest::PageFilesOnDisk()
 {
     return QDir::current().entryList({"PreviewMetafile*"}, QDir::Files, QDir::Name);
+}
+
+TFileSizeLimit::TFileSizeLimit(unsigned long bytes)
+{
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    FOld = limit.rlim_cur;
+    FOldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+TFileSizeLimit::~TFileSizeLimit()
+{
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = FOld;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, FOldHandler);
 }
 
 QColor PageColour(int index) { return QColor::fromHsv((index * 47) % 360, 255, 200); }

@@ -29,6 +29,20 @@ protected:
     QByteArray FOldConfig;
 };
 
+// Files written while it lives may grow to `bytes` only; a longer write fails as on
+// a full disk (SIGXFSZ ignored meanwhile).
+class TFileSizeLimit {
+public:
+    explicit TFileSizeLimit(unsigned long bytes);
+    ~TFileSizeLimit();
+    TFileSizeLimit(const TFileSizeLimit&) = delete;
+    TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
+
+private:
+    unsigned long FOld;
+    void (*FOldHandler)(int);
+};
+
 // Test pages: A4 at 600 dpi, as the printer without a real device records them.
 constexpr int PageDpi = 600;
 constexpr int PageWidthPx = 4961;  // 210 mm

@@ -4,6 +4,7 @@
 #include "print/RichPrint.h"
 #include "richedit/RichEdit98.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QWidget>
@@ -195,6 +196,34 @@ TEST_F(PrintedPdf, AnUnwritableFileFailsWithItsOwnMessageAndLeavesNothingPrintin
     }
     EXPECT_FALSE(Printer().Printing());
     EXPECT_EQ(printer.ProgressDialog(), nullptr);
+}
+
+// A print into an existing file: the file changes only when the whole print succeeded.
+TEST_F(PrintedPdf, AFailedPrintLeavesTheOldFileAndNoTemporary) {
+    const auto writeOld = [&] {
+        QFile old(Path("out.pdf"));
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("old pdf");
+    };
+    writeOld();
+    SelectPdfPrinter();
+    auto edit = EditorWith(LongDocument(200));
+    TRichPrinter printer;
+    printer.ShowProgress = false;
+    printer.OnNewPage = [](TRichPrinter*) { throw ELinePrinter("paper jam"); };
+    EXPECT_THROW(PrintSafely([&] { printer.PrintRichEdit(edit.get(), 1); }), ELinePrinter);
+    EXPECT_FALSE(Printer().Printing());
+    QFile kept(Path("out.pdf"));
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "old pdf");
+    const QStringList all = QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    EXPECT_EQ(all, QStringList{"out.pdf"}) << "a stray temporary";
+
+    printer.OnNewPage = nullptr;
+    PrintSafely([&] { printer.PrintRichEdit(edit.get(), 1); });
+    EXPECT_GE(PdfPages(Path("out.pdf")), 2);
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{"out.pdf"});
 }
 
 TEST_F(PrintedPdf, ProgressDialogShowsWhilePrintingAndClosesAtTheEnd) {

@@ -369,7 +369,8 @@ TEST_F(RichPreviewTest, ClosingLeavesNoPageFiles)
 
 TEST_F(RichPreviewTest, APageFileThatCannotBeCreatedEndsThePreparationWithAnErrorBox)
 {
-    ASSERT_TRUE(QDir().mkdir("PreviewMetafile1"));
+    // A folder where page 1's file belongs: no file can be created there.
+    ASSERT_TRUE(QDir().mkdir("PreviewMetafile1.CPR"));
     StoreCompressSetting(true);
     QPrinter printer;
     TRichPreviewForm form(&printer, A4);
