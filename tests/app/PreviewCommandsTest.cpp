@@ -166,7 +166,7 @@ TEST_F(PreviewCommandTest, ToolbarButtonPreviewsAndASecondPreviewReplacesTheFirs
 TEST_F(PreviewCommandTest, AFolderThatTakesNoPageFilesSaysSo)
 {
     form->RichEditEx1->SetText("One line\r\n");
-    ASSERT_TRUE(QDir().mkdir("PreviewMetafile0")); // not even root can create the page file now
+    ASSERT_TRUE(QDir().mkdir("PreviewMetafile0.CPR")); // not even root can create the page file now
     QString message;
     AnswerNextModal([&message](QWidget* modal) {
         if (auto* box = qobject_cast<QMessageBox*>(modal)) {
