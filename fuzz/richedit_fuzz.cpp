@@ -18,7 +18,12 @@
 namespace {
 
 void Fail(const char* what, const QByteArray& first, const QByteArray& second) {
-    std::fprintf(stderr, "%s\n--- first\n%s\n--- second\n%s\n", what, first.constData(), second.constData());
+    // Written whole: either may hold a NUL byte.
+    std::fprintf(stderr, "%s\n--- first\n", what);
+    std::fwrite(first.constData(), 1, std::size_t(first.size()), stderr);
+    std::fprintf(stderr, "\n--- second\n");
+    std::fwrite(second.constData(), 1, std::size_t(second.size()), stderr);
+    std::fprintf(stderr, "\n");
     __builtin_trap();
 }
 

@@ -10,6 +10,7 @@
 #include <QCryptographicHash>
 #include <QTextOption>
 
+#include <algorithm>
 #include <map>
 #include <utility>
 
@@ -276,6 +277,7 @@ private:
     void Section();
 
     bool OnDestinationWord(std::string_view word);
+    bool OpensItsGroup(std::string_view word) const;
     bool OnCharWord(std::string_view word, bool has, int param);
     bool OnParaWord(std::string_view word, bool has, int param);
     bool OnTableWord(std::string_view word, bool has, int param);
@@ -286,6 +288,8 @@ private:
     void OnPictWord(std::string_view word, bool has, int param);
 
     void FinishFontEntry();
+    void KeepFontTable(QByteArray source);
+    void KeepColourTable(QByteArray source);
     void FinishPicture();
     void PageBreak();
     void FinishParagraph(bool ended);
@@ -322,6 +326,7 @@ private:
 
     std::map<int, FontEntry> FFonts;
     int FCurrentFont = -1;
+    std::vector<int> FTableFonts; // the fonts the table being read defines
     std::vector<QColor> FColours;
     int FRed = -1, FGreen = -1, FBlue = -1;
 
@@ -439,8 +444,8 @@ bool RtfParser::CloseGroup()
     if (closed.dest == Dest::FontTable)
         FinishFontEntry();
     if (parent == Dest::Body && !FTruncated) {
-        if (closed.dest == Dest::FontTable) FDocument.kept.fontTable = source();
-        else if (closed.dest == Dest::ColorTable) FDocument.kept.colourTable = source();
+        if (closed.dest == Dest::FontTable) KeepFontTable(source());
+        else if (closed.dest == Dest::ColorTable) KeepColourTable(source());
         else if (closed.dest == Dest::ListTable || closed.dest == Dest::ListOverrideTable) FDocument.kept.listTables += source();
     }
     if (closed.dest == Dest::Pict && parent != Dest::Pict)
@@ -486,9 +491,23 @@ void RtfParser::FlushBytes()
     AppendText(text);
 }
 
-void RtfParser::AppendText(const QString& text)
+// Characters the document cannot hold as text: control characters other than the tab,
+// a paragraph separator, and an object stand-in without its object. The writer writes
+// none of them, so keeping them would change the text between a save and a reload.
+bool IsNotText(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u < 0x20 && u != '\t') || u == 0x2029 || u == QChar::ObjectReplacementCharacter;
+}
+
+void RtfParser::AppendText(const QString& input)
 {
     if (Top().dest == Dest::Body) {
+        QString text = input;
+        if (std::any_of(text.cbegin(), text.cend(), IsNotText))
+            text.removeIf(IsNotText);
+        if (text.isEmpty())
+            return;
         const QTextCharFormat format = CurrentCharFormat();
         auto& runs = FParagraph.runs;
         if (!runs.empty() && runs.back().image.isNull() && runs.back().format == format)
@@ -498,7 +517,7 @@ void RtfParser::AppendText(const QString& text)
         FParagraphHasContent = true;
         FPendingFootnoteNumber = false;
     } else if (QString* target = CollectTarget()) {
-        *target += text;
+        *target += input;
     }
 }
 
@@ -520,6 +539,7 @@ void RtfParser::OnText(std::string_view bytes)
                                    ? QColor()
                                    : QColor(std::max(FRed, 0), std::max(FGreen, 0), std::max(FBlue, 0)));
             FRed = FGreen = FBlue = -1;
+            FCachedFont = -2; // formats made so far may lack this colour
         }
         return;
     case Dest::Pict:
@@ -692,6 +712,25 @@ void RtfParser::OnWord(const RtfToken& t)
     }
 }
 
+// Whether the word is the first of its group ("{\\word" or "{\\*\\word"): only then is the
+// group's source the destination alone.
+bool RtfParser::OpensItsGroup(std::string_view word) const
+{
+    const std::size_t at = std::size_t(word.data() - FInput.data()) - 1; // its backslash
+    const std::size_t start = FGroups.back().start;
+    std::string_view before = FInput.substr(start + 1, at - start - 1);
+    const auto trim = [&before] {
+        while (!before.empty() && (before.front() == '\r' || before.front() == '\n'))
+            before.remove_prefix(1);
+    };
+    trim();
+    if (before.substr(0, 2) == "\\*") {
+        before.remove_prefix(2);
+        trim();
+    }
+    return before.empty();
+}
+
 bool RtfParser::OnDestinationWord(std::string_view w)
 {
     Group& g = Top();
@@ -708,7 +747,7 @@ bool RtfParser::OnDestinationWord(std::string_view w)
         {"pnseclvl", Keep::Format}};
     for (const KeptDestination& kept : kKept) {
         if (w == kept.word) {
-            if (g.dest == Dest::Body && FGroups.size() > 1) BeginKeep(kept.kind);
+            if (g.dest == Dest::Body && FGroups.size() > 1 && OpensItsGroup(w)) BeginKeep(kept.kind);
             else BeginSkip();
             return true;
         }
@@ -729,8 +768,24 @@ bool RtfParser::OnDestinationWord(std::string_view w)
             return true;
         }
     }
-    if (w == "fonttbl") { g.dest = Dest::FontTable; FCurrentFont = -1; return true; }
-    if (w == "colortbl") { g.dest = Dest::ColorTable; FRed = FGreen = FBlue = -1; return true; }
+    static const char* const kTables[] = {"fonttbl", "colortbl", "listtable", "listoverridetable"};
+    if (std::find(std::begin(kTables), std::end(kTables), w) != std::end(kTables) &&
+        (g.dest != Dest::Body || !OpensItsGroup(w))) {
+        BeginSkip(); // its source is kept whole: it must be a group of its own in the body
+        return true;
+    }
+    if (w == "fonttbl") {
+        g.dest = Dest::FontTable;
+        FCurrentFont = -1;
+        FTableFonts.clear();
+        return true;
+    }
+    if (w == "colortbl") {
+        g.dest = Dest::ColorTable;
+        FRed = FGreen = FBlue = -1;
+        FColours.clear(); // a table replaces the one before
+        return true;
+    }
     if (w == "field") { FFields.push_back({FGroups.size(), {}}); return true; }
     if (w == "fldinst") {
         if (FFields.empty()) FFields.push_back({FGroups.size(), {}});
@@ -742,8 +797,7 @@ bool RtfParser::OnDestinationWord(std::string_view w)
             const QString href = HyperlinkTarget(FFields.back().instruction);
             if (!href.isEmpty()) g.href = href;
         }
-        g.dest = Dest::Body;
-        return true;
+        return true; // the result is read where the field stands: in the body, or not at all
     }
     if (w == "pict") {
         if (g.dest == Dest::Body || g.dest == Dest::ShapeInst) {
@@ -769,7 +823,11 @@ bool RtfParser::OnDestinationWord(std::string_view w)
             return true;
         }
     }
-    if (w == "object") { g.dest = Dest::Object; return true; }
+    if (w == "object") {
+        if (g.dest == Dest::Body) g.dest = Dest::Object;
+        else BeginSkip();
+        return true;
+    }
     if (w == "result") { if (g.dest == Dest::Object) g.dest = Dest::Body; return true; }
     if (w == "listtable") { g.dest = Dest::ListTable; return true; }
     if (w == "listoverridetable") { g.dest = Dest::ListOverrideTable; return true; }
@@ -804,6 +862,8 @@ void RtfParser::OnFontTableWord(std::string_view w, int param)
         FinishFontEntry();
         FCurrentFont = param;
         FFonts[param] = {};
+        FTableFonts.push_back(param);
+        FCachedFont = -2; // formats made so far may name the font this number had
     } else if (FCurrentFont >= 0 && w == "fcharset") {
         FontEntry& font = FFonts[FCurrentFont];
         if (font.codePage == 0) font.codePage = CodePageOfCharset(param);
@@ -812,6 +872,26 @@ void RtfParser::OnFontTableWord(std::string_view w, int param)
     } else {
         OnSpecialCharWord(w);
     }
+}
+
+// The table's source with the names it gives its numbers, as they are now: a later
+// table may give a number another name, but this source is what is written back.
+void RtfParser::KeepFontTable(QByteArray source)
+{
+    RtfKeptParts& kept = FDocument.kept;
+    kept.fontTable = std::move(source);
+    kept.fontNames.clear();
+    for (int index : FTableFonts)
+        kept.fontNames.append(QString::number(index) + ';' + FFonts[index].name);
+}
+
+void RtfParser::KeepColourTable(QByteArray source)
+{
+    RtfKeptParts& kept = FDocument.kept;
+    kept.colourTable = std::move(source);
+    kept.colours.clear();
+    for (const QColor& colour : FColours)
+        kept.colours.append(colour.isValid() ? colour.name() : QString());
 }
 
 void RtfParser::FinishFontEntry()
@@ -1440,11 +1520,7 @@ void RtfParser::FinishDocument()
     }
     CloseTable();
     RtfKeptParts& kept = FDocument.kept;
-    for (const auto& [index, font] : FFonts)
-        kept.fontNames.append(QString::number(index) + ';' + font.name);
     kept.defaultFont = FDefaultFont;
-    for (const QColor& colour : FColours)
-        kept.colours.append(colour.isValid() ? colour.name() : QString());
     kept.present = !kept.fontTable.isEmpty() || !kept.stylesheet.isEmpty() || !kept.format.isEmpty() ||
                    !kept.listTables.isEmpty() || !kept.info.isEmpty();
 }

@@ -57,6 +57,9 @@ struct ParaSpec {
     bool operator==(const ParaSpec&) const = default;
 };
 
+// Font numbers the writer counts on from; a table's larger ones are left alone.
+constexpr int kMaxFontNumber = 1 << 24;
+
 int Twips(qreal units) { return int(std::lround(units * kTwipsPerUnit)); }
 
 QByteArray Number(int value) { return QByteArray::number(value); }
@@ -77,6 +80,8 @@ public:
             for (const QString& entry : root.property(kDocFontNamesProperty).toStringList()) {
                 const qsizetype semicolon = entry.indexOf(';');
                 const int index = entry.left(semicolon).toInt();
+                if (index < 0 || index >= kMaxFontNumber)
+                    continue; // text in such a font gets a number of its own after the others
                 FNextFont = std::max(FNextFont, index + 1);
                 FFontIndex.emplace(entry.mid(semicolon + 1), index);
             }
