@@ -1012,7 +1012,7 @@ bool RtfParser::OnCharWord(std::string_view w, bool has, int param)
         for (std::size_t i = 0; i < std::size(kUnderlineWords); ++i)
             if (w == kUnderlineWords[i]) c.underlineKind = int(i);
     }
-    else if (w == "lang") c.lang = param;
+    else if (w == "lang") c.lang = std::max(0, param);
     else if (w == "strike" || w == "striked") c.strike = on;
     else if (w == "v") c.hidden = on;
     else if (w == "scaps") c.smallCaps = on;

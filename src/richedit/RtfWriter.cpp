@@ -721,8 +721,8 @@ private:
         flag(s.italic, FState.italic, "\\i", "\\i0");
         if (s.underline != FState.underline || s.underlineWord != FState.underlineWord)
             w += !s.underline ? QByteArray("\\ulnone") : "\\" + (s.underlineWord.isEmpty() ? QByteArray("ul") : s.underlineWord);
-        if (s.lang != FState.lang && s.lang > 0)
-            w += "\\lang" + Number(s.lang);
+        if (s.lang != FState.lang)
+            w += "\\lang" + Number(s.lang); // 0: none, as the reader takes it
         flag(s.strike, FState.strike, "\\strike", "\\strike0");
         flag(s.hidden, FState.hidden, "\\v", "\\v0");
         flag(s.smallCaps, FState.smallCaps, "\\scaps", "\\scaps0");
@@ -733,7 +733,8 @@ private:
             static const char* const kVertical[] = {"\\nosupersub", "\\super", "\\sub"};
             w += kVertical[s.verticalAlign];
         }
-        FOut += w + ' ';
+        if (!w.isEmpty())
+            FOut += w + ' '; // alone, the delimiter would be text
         FState = s;
     }
 

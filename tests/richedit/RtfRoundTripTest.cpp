@@ -296,3 +296,28 @@ TEST(RtfRoundTrip, PilcrowsLandOnlyAtParagraphEndsAndFormatChanges)
     // "\pard" starts the centred paragraph and the left-aligned one after it.
     EXPECT_EQ(TextOf(*Read(source)), "\u00b6a\u00b6\nb\u00b6\n\u00b6c\u00b6");
 }
+
+// Malformed documents load, save and load back to the same document: the same text,
+// and saved again, the same RTF.
+TEST(RtfRoundTrip, MalformedDocumentsLoadBackAsFirstRead)
+{
+    const QByteArray cases[] = {
+        QByteArray("{\\rtf1 a\\u1?b\\'01c\\u65532?d\\par}"),            // control characters, a lone object stand-in
+        QByteArray("{\\rtf1{e\\fonttbl{\\f0 Arial;}}x\\par}"),          // a table after text in its group
+        QByteArray("{\\rtf1{\\colortbl{\\fonttbl{\\f0 Arial;}}}s\\par}"), // a table inside another
+        QByteArray("{\\rtf1{\\fonttbl{\\fldrslt t}}x\\par}"),           // a field result inside the font table
+        QByteArray("{\\rtf1{\\fonttbl{\\f0 s;}}lo{\\fonttbl{\\f0 "),      // a font renamed by a table cut off
+        QByteArray("{\\rtf1{\\fonttbl{\\f0 Arial;}"),                     // cut off inside the font table
+        QByteArray("{\\rtf1{\\lang1031;}r\\par}"),                        // a language that ends
+        QByteArray("{\\rtf1{\\fonttbl{\\f2147483647 A;}}\\f2147483647 x\\par}"),
+        QByteArray("{\\rtf1{\\colortbl;\\red255;}{\\cf1 a}{\\colortbl;\\red0\\green0\\blue255;}{\\cf1 b}\\par}"),
+    };
+    for (const QByteArray& rtf : cases) {
+        auto first = Read(rtf);
+        const QByteArray saved = RtfEngine::WriteRtf(*first);
+        auto second = Read(saved);
+        EXPECT_EQ(TextOf(*second), TextOf(*first)) << rtf.constData() << "\n" << saved.constData();
+        EXPECT_EQ(RtfEngine::WriteRtf(*second), saved) << rtf.constData();
+    }
+    EXPECT_EQ(TextOf(*Read(cases[0])), "abcd") << "control characters are not text";
+}
