@@ -48,7 +48,7 @@ void TMainForm::EditTemplateFile1Click() {
     TemplateFileName = fileName;
     MRUFiles2->AddItem(fileName);
     SetDocumentTitle("untitled");
-    RichEditEx1->Lines().LoadFromFile(LocalPath(fileName));
+    LoadTemplateEditor(fileName);
     ShowOnly(RichEditEx1);
 }
 
@@ -56,7 +56,7 @@ void TMainForm::EditTemplateFile1Click() {
 // document's name stays as it was.
 void TMainForm::MRUFiles2MRUItemClick(QObject*, const QString& fileName) {
     RichEditEx1->Clear();
-    RichEditEx1->Lines().LoadFromFile(LocalPath(fileName));
+    LoadTemplateEditor(fileName);
     TemplateFileName = fileName;
     setWindowTitle(fileName);
     RichEditEx2->hide();

@@ -1,5 +1,6 @@
 // File menu: New, Open, Save, Save As, Exit and the save-changes prompt.
 #include "app/CommandRunner.h"
+#include "app/Formatting.h"
 #include "app/HtmlExport.h"
 #include "app/MainForm.h"
 #include "app/WindowHelpers.h"
@@ -81,10 +82,17 @@ void TMainForm::FileNew() {
     RichEditEx1->SetModified(false);
 }
 
+void TMainForm::LoadTemplateEditor(const QString& fileName) {
+    RichEditEx1->Lines().LoadFromFile(LocalPath(fileName));
+    // The load's change events came with the caret at the end; the caret now stands at
+    // the start, and the toolbar and ruler describe that place.
+    Formatting->SelectionChange();
+}
+
 void TMainForm::OpenDocument(const QString& fileName) {
     // The loaded document is shown even when the information editor was in front.
     ShowOnly(RichEditEx1);
-    RichEditEx1->Lines().LoadFromFile(LocalPath(fileName));
+    LoadTemplateEditor(fileName);
     SetDocumentTitle(fileName);
     RichEditEx1->SetFocus();
     RichEditEx1->SetModified(false);

@@ -188,6 +188,8 @@ private:
     QToolButton* AddButton(const char* name, const QString& hint, void (TMainForm::*handler)(),
                            const QIcon& icon = QIcon(), const QString& caption = QString());
     void ShowOnly(TRichEdit98* editor);
+    // Loads a file into the template editor (caret at the start) and shows its formatting.
+    void LoadTemplateEditor(const QString& fileName);
     // Runs a file dialog; the chosen path, or an empty string when cancelled.
     QString RunFileDialog(QFileDialog* dialog, const QString& fileNamePattern = QString());
     void SaveEditorTo(TRichEdit98* editor, const QString& fileName);

@@ -2,6 +2,8 @@
 #include "ModalAnswer.h"
 
 #include "app/CheckMarkersDialog.h"
+#include "app/Formatting.h"
+#include "app/RulerMarkers.h"
 #include "app/MainForm.h"
 #include "dialogs/AboutBox.h"
 #include "dialogs/CreditsForm.h"
@@ -283,6 +285,24 @@ TEST_F(MainFormTest, OpenLoadsIntoTheTemplateEditor) {
     EXPECT_EQ(form->RichEditEx1->Lines().Get(0), "Opened text");
     EXPECT_FALSE(form->RichEditEx1->Modified());
     EXPECT_FALSE(form->RichEditEx1->ReadOnly());
+}
+
+// The toolbar and ruler describe the caret's paragraph after a load, not the last one.
+TEST_F(MainFormTest, LoadedDocumentShowsTheFormattingAtItsStart) {
+    WriteFile(Path("doc.rtf"), "{\\rtf1\\ansi\\pard\\qc\\fi720\\b Heading\\par\\pard\\ql\\b0 plain last line\\par}");
+    WriteFile(Path("doc.tem"), ReadFile(Path("doc.rtf")));
+    for (const char* command : {"FileOpenItem", "EditTemplateFile1"}) {
+        SCOPED_TRACE(command);
+        form = std::make_unique<TMainForm>();
+        form->show();
+        ChooseInNextFileDialog(Path(command == std::string("FileOpenItem") ? "doc.rtf" : "doc.tem"));
+        Trigger(command);
+        EXPECT_EQ(form->RichEditEx1->SelectionStart(), 0);
+        EXPECT_TRUE(form->Formatting->BoldButton->isChecked());
+        EXPECT_TRUE(form->Formatting->CenterAlign->isChecked());
+        EXPECT_FALSE(form->Formatting->LeftAlign->isChecked());
+        EXPECT_EQ(form->Formatting->FirstInd->x(), 50); // 36 points
+    }
 }
 
 TEST_F(MainFormTest, UnreadableTemplateIsReportedAndTheProgramGoesOn) {
