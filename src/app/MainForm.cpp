@@ -2,6 +2,7 @@
 
 #include "app/CommandRunner.h"
 #include "app/Formatting.h"
+#include "dialogs/FileTypeFilter.h"
 #include "dialogs/FindReplaceDialog.h"
 #include "dialogs/AboutBox.h"
 #include "dialogs/CreditsForm.h"
@@ -177,8 +178,7 @@ void TMainForm::BuildLayout() {
     SaveDialog->setOption(QFileDialog::DontUseNativeDialog);
     SaveDialog->setOption(QFileDialog::DontConfirmOverwrite); // the commands ask themselves
     SaveDialog->setAcceptMode(QFileDialog::AcceptSave);
-    SaveDialog->setNameFilters({"Rich Text Files (*.RTF *.rtf)", "Text Files (*.TXT *.txt)",
-                                "Html File(*.htm,*.html) (*.hTM *.HTML *.htm *.html)"});
+    Dialogs::SetFileTypes(SaveDialog, {"Rich Text Files (*.RTF)", "Text Files (*.TXT)", "Html File(*.htm,*.html)"});
 
     FindDialog1 = new Dialogs::TFindDialog(this);
     FindDialog1->setObjectName("FindDialog1");

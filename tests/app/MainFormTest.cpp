@@ -16,6 +16,9 @@
 #include "text/TextFiles.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QListView>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -225,6 +228,47 @@ TEST_F(MainFormTest, SaveAsDispatchesOnTheExtension) {
             EXPECT_EQ(form->CurrentFileName, Path(c.name));
         }
     }
+}
+
+// The names the file dialog lists in its folder and lets the user choose, in order.
+QStringList ChoosableFiles(QFileDialog& dialog) {
+    auto* view = dialog.findChild<QListView*>("listView");
+    QStringList names;
+    if (!view) return names;
+    for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row) {
+        const QModelIndex index = view->model()->index(row, 0, view->rootIndex());
+        if (view->model()->flags(index) & Qt::ItemIsEnabled) names << index.data().toString();
+    }
+    names.sort();
+    return names;
+}
+
+TEST_F(MainFormTest, SaveDialogShowsItsFileTypesAsWrittenAndListsAnyCase) {
+    for (const char* name : {"letter.rtf", "OLD.RTF", "notes.txt", "page.html", "index.HTM", "other.doc"})
+        WriteFile(Path(name), "x");
+    ASSERT_TRUE(QDir().mkdir(Path("folder")));
+    const QList<QStringList> expected = {
+        {"OLD.RTF", "folder", "letter.rtf"}, {"folder", "notes.txt"}, {"folder", "index.HTM", "page.html"}};
+    QStringList types;
+    QList<QStringList> listed;
+    AnswerNextModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        if (!dialog) return;
+        dialog->setDirectory(dir.path());
+        types = dialog->nameFilters();
+        auto* shown = dialog->findChild<QComboBox*>("fileTypeCombo");
+        for (int i = 0; shown && i < shown->count(); ++i) {
+            EXPECT_EQ(shown->itemText(i), types.value(i));
+            dialog->selectNameFilter(types[i]);
+            // The folder is read in the background: allow it a moment to settle.
+            QTest::qWaitFor([&] { return ChoosableFiles(*dialog) == expected.value(i); }, 1000);
+            listed << ChoosableFiles(*dialog);
+        }
+        dialog->reject();
+    });
+    Trigger("FileSaveAsItem");
+    EXPECT_EQ(types, QStringList({"Rich Text Files (*.RTF)", "Text Files (*.TXT)", "Html File(*.htm,*.html)"}));
+    EXPECT_EQ(listed, expected);
 }
 
 TEST_F(MainFormTest, SaveAsAsksBeforeOverwriting) {
