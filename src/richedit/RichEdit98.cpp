@@ -794,9 +794,17 @@ void TCustomRichEdit98::focusInEvent(QFocusEvent* event) {
     QTextEdit::focusInEvent(event);
 }
 
+void TCustomRichEdit98::SetFocus() {
+    setFocus();
+    if (window()->focusWidget() == this) ApplySelectionVisibility(true);
+}
+
 void TCustomRichEdit98::focusOutEvent(QFocusEvent* event) {
     QTextEdit::focusOutEvent(event);
-    ApplySelectionVisibility(false);
+    // Another window or a menu became active: the focus stays here within the window,
+    // and the selection stays visible (what Find Next just selected, for one).
+    const bool keptInWindow = event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason;
+    ApplySelectionVisibility(keptInWindow);
 }
 
 // --- embedded objects ------------------------------------------------------------------------------

@@ -139,7 +139,9 @@ public:
     void PasteFromClipboard() { paste(); }
     bool Modified() const;
     void SetModified(bool value);
-    void SetFocus() { setFocus(); }
+    // Focus within the window; the selection shows even while another window (a
+    // modeless find dialog) is active.
+    void SetFocus();
     // The 8-bit text of [start, end) of the document.
     std::string TextRange(int start, int end) const;
 

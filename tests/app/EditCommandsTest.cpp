@@ -8,6 +8,8 @@
 #include "text/TextFiles.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QImage>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -70,6 +72,36 @@ TEST_F(EditCommandsTest, FindStartsAfterTheSelectionOrAtTheStart) {
     EXPECT_EQ(editor->SelectionLength(), 3);
     Press(form->FindDialog1, "FindNextButton", "absent");
     EXPECT_EQ(editor->SelectionStart(), 16);
+}
+
+// The pixels of the editor painted in the selection colour.
+int SelectionPixels(TRichEdit98& editor) {
+    const QImage shown = editor.viewport()->grab().toImage();
+    const QRgb selected = QApplication::palette(&editor).color(QPalette::Active, QPalette::Highlight).rgb();
+    int count = 0;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x) count += shown.pixel(x, y) == selected;
+    return count;
+}
+
+// Find Next leaves the modeless dialog active; its match must still show as selected.
+TEST_F(EditCommandsTest, MatchFoundFromAModelessDialogShowsAsSelected) {
+    editor->SetText("alpha beta gamma");
+    for (const char* command : {"F1", "R1"}) {
+        SCOPED_TRACE(command);
+        Select(0, 0);
+        Trigger(command);
+        Dialogs::TFindDialog* dialog = command == std::string("F1") ? form->FindDialog1 : form->ReplaceDialog1;
+        dialog->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
+        Press(dialog, "FindNextButton", "beta");
+        EXPECT_EQ(editor->SelectionStart(), 6);
+        EXPECT_FALSE(form->isActiveWindow());
+        EXPECT_GT(SelectionPixels(*editor), 20);
+        dialog->hide();
+        form->activateWindow(); // back to the main window, as a click there does
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    }
 }
 
 TEST_F(EditCommandsTest, FindHonoursWholeWordAndMatchCase) {
