@@ -2,6 +2,7 @@
 
 #include "app/CommandRunner.h"
 #include "app/RulerMarkers.h"
+#include "dialogs/FontColorDialog.h"
 #include "platform/Errors.h"
 #include "platform/Numbers.h"
 #include "richedit/RichEdit98.h"
@@ -17,6 +18,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTextCharFormat>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -244,9 +246,8 @@ void TFormatting::BuildDialogs(QWidget* dialogParent) {
     CD = new QColorDialog(dialogParent);
     CD->setObjectName("CD");
     CD->setOption(QColorDialog::DontUseNativeDialog);
-    FontDialog1 = new QFontDialog(dialogParent);
+    FontDialog1 = new Dialogs::TFontColorDialog(dialogParent);
     FontDialog1->setObjectName("FontDialog1");
-    FontDialog1->setOption(QFontDialog::DontUseNativeDialog);
 }
 
 // --- operations --------------------------------------------------------------------------
@@ -389,10 +390,20 @@ void TFormatting::colorbuttonClick() {
 
 void TFormatting::SelectFont() {
     QFont font;
-    FEditor->SelectionAttributes().AssignTo(font);
+    const TTextAttributes98& shown = FEditor->SelectionAttributes();
+    shown.AssignTo(font);
     FontDialog1->setCurrentFont(font);
-    if (FontDialog1->exec() == QDialog::Accepted) CurrentAttributes().Assign(FontDialog1->selectedFont());
+    FontDialog1->SetColor(shown.Color());
+    if (FontDialog1->exec() == QDialog::Accepted) CurrentAttributes().Assign(ChosenFormat(*FontDialog1));
     FEditor->SetFocus();
+}
+
+// The font and colour chosen, as the text attributes take them in one step.
+QTextCharFormat TFormatting::ChosenFormat(const Dialogs::TFontColorDialog& dialog) {
+    QTextCharFormat chosen;
+    chosen.setFont(dialog.selectedFont());
+    if (dialog.Color().isValid()) chosen.setForeground(dialog.Color());
+    return chosen;
 }
 
 // --- ruler -------------------------------------------------------------------------------

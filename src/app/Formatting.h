@@ -9,7 +9,10 @@
 
 class QColorDialog;
 class QComboBox;
-class QFontDialog;
+class QTextCharFormat;
+namespace Dialogs {
+class TFontColorDialog;
+}
 class QFrame;
 class QHBoxLayout;
 class QLineEdit;
@@ -75,7 +78,7 @@ public:
     TRulerMarker* RightInd = nullptr;
 
     QColorDialog* CD = nullptr;
-    QFontDialog* FontDialog1 = nullptr;
+    Dialogs::TFontColorDialog* FontDialog1 = nullptr; // font and colour
 
     // --- state --------------------------------------------------------------------------
     // True while SelectionChange writes the toolbar; the toolbar's handlers then do nothing.
@@ -117,6 +120,7 @@ private:
     void BuildToolbar(QHBoxLayout* bar, int at);
     void BuildRuler();
     void BuildDialogs(QWidget* dialogParent);
+    static QTextCharFormat ChosenFormat(const Dialogs::TFontColorDialog& dialog);
     QToolButton* AddToggle(QHBoxLayout* bar, int& at, const char* name, const QString& tooltip);
     void StyleButtonClick(QToolButton* button, unsigned bit);
     // Presses one button of the alignment group and releases the others.

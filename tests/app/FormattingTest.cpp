@@ -408,6 +408,43 @@ TEST_F(FormattingTest, FontDialogStartsFromTheSelectionAndReturnsFocus) {
     }
 }
 
+// The font dialog shows the selection's colour in its colour list and sets the one chosen.
+TEST_F(FormattingTest, FontDialogShowsAndSetsTheColour) {
+    struct Case {
+        const char* what;
+        QColor before;
+        const char* pick; // empty: leave the list as shown
+        bool accept;
+        const char* shown;
+        QColor after;
+    } cases[] = {
+        {"red shown, blue chosen", Qt::red, "Blue", true, "Red", Qt::blue},
+        {"choice cancelled", Qt::red, "Blue", false, "Red", Qt::red},
+        {"colour outside the list kept", QColor(0x12, 0x34, 0x56), "", true, "Custom", QColor(0x12, 0x34, 0x56)},
+        {"window text colour left alone", QColor(), "", true, "Black", QColor()},
+        {"window text colour made teal", QColor(), "Teal", true, "Black", QColor(0x00, 0x80, 0x80)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        editor->SetText("alpha beta");
+        PlaceCaret(0, 5);
+        editor->SelectionAttributes().SetColor(c.before);
+        QString shown;
+        AnswerNextModal([&](QWidget* modal) {
+            auto* dialog = static_cast<QDialog*>(modal);
+            auto* colours = modal->findChild<QComboBox*>("ColorBox");
+            if (!colours) return dialog->reject(); // a font dialog without colours
+            shown = colours->currentText();
+            if (*c.pick) colours->setCurrentIndex(colours->findText(c.pick));
+            if (c.accept) dialog->accept();
+            else dialog->reject();
+        });
+        f->SelectFont();
+        EXPECT_EQ(shown, c.shown);
+        EXPECT_EQ(editor->SelectionAttributes().Color(), c.after);
+    }
+}
+
 TEST_F(FormattingTest, MarkersShowTheIndents) {
     struct Case {
         double first, left, right;
