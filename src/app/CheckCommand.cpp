@@ -1,6 +1,7 @@
 #include "app/Commands.h"
 
 #include "assembly/CheckTemplate.h"
+#include "platform/Cp1252.h"
 #include "text/TextFiles.h"
 
 #include <iostream>
@@ -29,7 +30,8 @@ int RunCheckCommand(const TArgs& args, const TInformationReader& readInformation
         std::cerr << e.what() << '\n';
         return 1;
     }
-    const std::string out = json ? CheckReportJson(report, mode) : CheckReportText(report, mode);
+    // JSON is UTF-8 by definition; the report for people is in the terminal's encoding.
+    const std::string out = json ? CheckReportJson(report, mode) : Platform::Utf8ToLocale(CheckReportText(report, mode));
     std::cout.write(out.data(), std::streamsize(out.size())).flush();
     if (!std::cout) {
         std::cerr << "Cannot write the report\n";

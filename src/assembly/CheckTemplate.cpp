@@ -301,8 +301,8 @@ public:
             f.kind = TFindingKind::Unused;
             f.line = 2 * n - 1;
             f.marker = "@" + std::to_string(n);
-            f.heading = FLines.Get(2 * n - 2);
-            f.value = FLines.Get(2 * n - 1);
+            f.heading = FLines.GetRtf(2 * n - 2);
+            f.value = FLines.GetRtf(2 * n - 1);
             f.reason = "no marker uses this information";
             FReport.findings.push_back(std::move(f));
         }
@@ -328,8 +328,16 @@ private:
     void Describe(TCheckFinding& f, int64_t index) {
         if (index < 1 || index >= FCount) return;
         f.line = index;
-        f.heading = FLines.Get(index - 1);
-        f.value = MergeValue(FLines.Get(index));
+        f.heading = FLines.GetRtf(index - 1);
+        f.value = ShownValue(index);
+    }
+
+    // The value as the merge inserts it: a name beyond the code page keeps its
+    // characters as RTF escapes, which the report turns back into them.
+    std::string ShownValue(int64_t index) const {
+        const std::string line = FLines.Get(index);
+        const std::string value = MergeValue(line);
+        return value == line ? FLines.GetRtf(index) : value;
     }
 
     void MarkUsed(int64_t index) {
@@ -442,7 +450,7 @@ private:
                 Describe(f, index);
                 f.outcome = TMergeOutcome::OverwriteRefused;
                 f.stopsMerge = true;
-                f.reason = StopReason(TMergeOutcome::OverwriteRefused, marker, value);
+                f.reason = StopReason(TMergeOutcome::OverwriteRefused, marker, ShownValue(index));
                 MarkUsed(index);
                 return Push(std::move(f));
             }
@@ -603,12 +611,13 @@ const char* OutcomeName(TMergeOutcome outcome) {
     return "";
 }
 
-// One line for the terminal: UTF-8, control characters shown as spaces.
+// One line for the terminal: UTF-8 (names beyond the code page from their escapes),
+// control characters shown as spaces.
 std::string Printable(std::string_view text) {
     std::string s(text);
     for (char& c : s)
         if ((unsigned char)c < 32) c = ' ';
-    return Platform::Cp1252ToUtf8(s);
+    return Platform::RtfAnsiToUtf8(s);
 }
 
 std::string OneLine(const std::string& message) {
@@ -640,7 +649,7 @@ std::string Pair(const TCheckFinding& f) {
 
 void JsonString(std::string& out, std::string_view s) {
     out += '"';
-    for (const char c : Platform::Cp1252ToUtf8(s)) {
+    for (const char c : Platform::RtfAnsiToUtf8(s)) {
         switch (c) {
         case '"': out += "\\\""; break;
         case '\\': out += "\\\\"; break;

@@ -1,5 +1,7 @@
 // The kelvora command line, run as a user runs it.
 #include "PdfText.h"
+#include "platform/Cp1252.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -245,6 +247,47 @@ TEST_F(Samples, BundledPairsMerge) {
     EXPECT_NE(r.out.find("Total due:       801.00   \\par"), std::string::npos);
     // Overwrite mode keeps every line's length, so the columns stay put.
     EXPECT_EQ(r.out.size(), ReadFile(dir + "remittance-form.tem").size());
+}
+
+// A name with each kind of character, from a UTF-8 and (where it fits) a Windows-1252
+// information file, along every road of the command line: the merged letter read back
+// with `kelvora text`, the check report, the refused-overwrite message and the HTML.
+TEST_F(MergeCommand, NamesWithAnyCharacterSurviveEveryRoad) {
+    struct Case {
+        const char* what;
+        std::string name; // UTF-8
+        std::string html; // how the HTML page writes it (Windows-1252 bytes and references)
+    };
+    const Case cases[] = {
+        {"e acute", "Caf\xC3\xA9 Noir", "Caf\xE9 Noir"},
+        {"u umlaut", "M\xC3\xBCller", "M\xFCller"},
+        {"sharp s", "Stra\xC3\x9F" "e", "Stra\xDF" "e"},
+        {"pound", "\xC2\xA3 5", "\xA3 5"},
+        {"euro", "\xE2\x82\xAC 5", "\x80 5"},
+        {"pilcrow", "\xC2\xB6 3", "\xB6 3"},
+        {"guillemets and L stroke", "\xC2\xAB\xC5\x81ukasz\xC2\xBB", "\xAB&#321;ukasz\xBB"},
+        {"emoji", "Smile \xF0\x9F\x98\x80", "Smile &#128512;"},
+    };
+    WriteFile("name.tem", "{\\rtf1\\ansi Dear @1,\\par}\n");
+    WriteFile("tight.tem", "{\\rtf1\\ansi @1 @2\\par}\n");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string cp1252 = Platform::Utf8ToCp1252(c.name);
+        std::vector<std::string> files = {"Client\n" + c.name + "\nb\nx\n"};
+        if (Platform::Cp1252ToUtf8(cp1252) == c.name) files.push_back("Client\r\n" + cp1252 + "\r\nb\r\nx\r\n");
+        for (const std::string& info : files) {
+            WriteFile("name.inf", info);
+            const CliRun merged = Kelvora({"merge", "name.tem", "name.inf", "-o", "out.rtf", "--html", "out.html"});
+            ASSERT_EQ(merged.status, 0) << merged.err;
+            EXPECT_NE(Kelvora({"text", "out.rtf"}).out.find("Dear " + c.name + ","), std::string::npos);
+            EXPECT_NE(ReadFile("out.html").find("Dear " + c.html + ","), std::string::npos) << ReadFile("out.html");
+            const CliRun check = Kelvora({"check", "name.tem", "name.inf"});
+            EXPECT_NE(check.out.find("\"Client\" = \"" + c.name + "\""), std::string::npos) << check.out;
+            const CliRun refused = Kelvora({"merge", "tight.tem", "name.inf", "--overwrite"});
+            EXPECT_NE(refused.err.find("The programme wants to insert " + c.name + "\n"), std::string::npos)
+                << refused.err;
+        }
+    }
 }
 
 using CheckCommand = MergeCommand;
