@@ -123,6 +123,34 @@ TEST_F(EditCommandsTest, ReplaceAllIsUndoableStepByStep) {
     EXPECT_EQ(editor->Text(), "x x x");
 }
 
+// Each kind of character through the find and replace dialogs: found and selected
+// whole, replaced one by one and all at once, and Replace All undone step by step.
+TEST_F(EditCommandsTest, FindAndReplaceTakeEveryCharacter) {
+    const char* words[] = {"caf\xC3\xA9", "M\xC3\xBCller", "Stra\xC3\x9F" "e", "\xC2\xA3" "5", "\xE2\x82\xAC" "5",
+                           "\xC2\xB6", "\xC2\xAB\xC5\x81ukasz\xC2\xBB", "\xF0\x9F\x98\x80"};
+    for (const char* utf8 : words) {
+        const QString word = QString::fromUtf8(utf8);
+        SCOPED_TRACE(utf8);
+        editor->setPlainText("a " + word + " b " + word);
+        Select(0, 0);
+        Press(form->FindDialog1, "FindNextButton", word);
+        EXPECT_EQ(editor->SelectionStart(), 2);
+        EXPECT_EQ(editor->textCursor().selectedText(), word);
+        form->FindDialog1->hide();
+
+        Select(0, 0);
+        Press(form->ReplaceDialog1, "ReplaceButton", word, "<" + word + ">");
+        EXPECT_EQ(editor->toPlainText(), "a <" + word + "> b " + word);
+        Press(form->ReplaceDialog1, "ReplaceAllButton", word, "[" + word + "]");
+        EXPECT_EQ(editor->toPlainText(), "a <[" + word + "]> b [" + word + "]");
+        Trigger("EditUndoItem");
+        EXPECT_EQ(editor->toPlainText(), "a <[" + word + "]> b " + word);
+        Trigger("EditUndoItem");
+        EXPECT_EQ(editor->toPlainText(), "a <" + word + "> b " + word);
+        form->ReplaceDialog1->hide();
+    }
+}
+
 TEST_F(EditCommandsTest, ReplacementContainingTheSearchTextEnds) {
     editor->SetText("a a");
     Press(form->ReplaceDialog1, "ReplaceAllButton", "a", "aa");

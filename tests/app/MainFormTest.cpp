@@ -527,6 +527,28 @@ TEST_F(MainFormTest, MergeKeepsThePanelUpUntilTheResultIsLoaded) {
     EXPECT_EQ(form->focusWidget(), form->RichEditEx1);
 }
 
+// A value with each kind of character, from a UTF-8 information file, named whole in
+// the refused-overwrite message and merged whole into the template editor.
+TEST_F(MainFormTest, MessagesAndMergedTextKeepEveryCharacter) {
+    const char* words[] = {"caf\xC3\xA9", "M\xC3\xBCller", "Stra\xC3\x9F" "e", "\xC2\xA3" "5", "\xE2\x82\xAC" "5",
+                           "\xC2\xB6", "\xC2\xAB\xC5\x81ukasz\xC2\xBB", "\xF0\x9F\x98\x80"};
+    for (const char* utf8 : words) {
+        SCOPED_TRACE(utf8);
+        form = std::make_unique<TMainForm>();
+        form->show();
+        SelectFiles(QByteArray("a\n") + utf8 + "\nb\nx\n", "{\\rtf1\\ansi @1 @2\\par Regards\\par}");
+        Trigger("ToggleInsOverwrite1");
+        QString message;
+        PressInNextModal("button1", &message);
+        Trigger("DoIt1");
+        EXPECT_TRUE(message.contains("The programme wants to insert " + QString::fromUtf8(utf8))) << message.toStdString();
+        Trigger("ToggleInsOverwrite1"); // insert mode merges it
+        PressInNextModal("button1");
+        Trigger("DoIt1");
+        EXPECT_EQ(form->RichEditEx1->WideLines().Get(0), QString::fromUtf8(utf8) + " x");
+    }
+}
+
 TEST_F(MainFormTest, OddInformationFileIsWarnedAboutButKept) {
     WriteFile(Path("odd.inf"), "a\r\nb\r\nc\r\nd\r\ne\r\n");
     QString warning;
