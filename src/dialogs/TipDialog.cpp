@@ -1,12 +1,11 @@
 #include "dialogs/TipDialog.h"
 
 #include "dialogs/ProgramPictures.h"
-#include "platform/Cp1252.h"
+#include "platform/IniFile.h"
 #include "platform/Registry.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QFile>
 #include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
@@ -19,13 +18,6 @@
 namespace Dialogs {
 
 namespace {
-
-// INI files are 8-bit text; UTF-8 files are taken as they are.
-QString DecodeIniText(const QByteArray& bytes) {
-    const QString utf8 = QString::fromUtf8(bytes);
-    if (!utf8.contains(QChar::ReplacementCharacter)) return utf8;
-    return QString::fromStdString(Platform::Cp1252ToUtf8(std::string_view(bytes.constData(), bytes.size())));
-}
 
 // A random whole number 0 … count − 2 (0 when there is nothing to choose from).
 int DrawBelowLast(int count) {
@@ -42,21 +34,8 @@ void SetTextColour(QWidget* w, const QColor& colour) {
 
 QStringList ReadIniSectionValues(const QString& fileName, const QString& section) {
     QStringList values;
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) return values;
-    const QStringList lines = DecodeIniText(file.readAll()).split('\n');
-    bool inSection = false;
-    for (QString line : lines) {
-        line = line.trimmed();
-        if (line.startsWith('[')) {
-            const qsizetype close = line.indexOf(']');
-            inSection = close > 0 && line.mid(1, close - 1).trimmed().compare(section, Qt::CaseInsensitive) == 0;
-            continue;
-        }
-        if (!inSection || line.isEmpty() || line.startsWith(';')) continue;
-        const qsizetype eq = line.indexOf('=');
-        values << (eq < 0 ? QString() : line.mid(eq + 1).trimmed());
-    }
+    for (const QString& entry : Platform::TIniFile(fileName).ReadSectionValues(section))
+        values << entry.mid(entry.indexOf('=') + 1).trimmed();
     return values;
 }
 

@@ -1,5 +1,6 @@
 #include "platform/IniFile.h"
 
+#include "platform/AnsiText.h"
 #include "platform/SafeWrite.h"
 
 #include <QFile>
@@ -11,12 +12,19 @@ namespace {
 
 bool SameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
 
+// INI files are 8-bit text; UTF-8 files are taken as they are.
+QString DecodeIniText(const QByteArray& bytes) {
+    const QString utf8 = QString::fromUtf8(bytes);
+    if (!utf8.contains(QChar::ReplacementCharacter)) return utf8;
+    return AnsiToQString(std::string_view(bytes.constData(), size_t(bytes.size())));
+}
+
 } // namespace
 
 TIniFile::TIniFile(const QString& fileName) : FFileName(fileName) {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) return;
-    const QString text = QString::fromUtf8(file.readAll());
+    const QString text = DecodeIniText(file.readAll());
     Section* current = nullptr;
     for (QString raw : text.split('\n')) {
         if (raw.endsWith('\r')) raw.chop(1);
@@ -32,6 +40,8 @@ TIniFile::TIniFile(const QString& fileName) : FFileName(fileName) {
         if (eq > 0 && !trimmed.startsWith(';') && !trimmed.startsWith('#')) {
             line.key = raw.left(eq).trimmed();
             line.value = raw.mid(eq + 1);
+        } else if (eq < 0 && current && !trimmed.isEmpty() && !trimmed.startsWith(';') && !trimmed.startsWith('#')) {
+            line.key = trimmed; // a key without "=", as the system's INI reader takes it: an empty value
         }
         if (line.key.isEmpty() && trimmed.isEmpty()) continue; // blank lines are not kept
         (current ? current->lines : FPreamble).push_back(line);
@@ -87,6 +97,7 @@ void TIniFile::WriteString(const QString& section, const QString& key, const QSt
     for (Line& line : s->lines)
         if (!line.key.isEmpty() && SameName(line.key, key)) {
             line.value = value;
+            line.raw.clear(); // written anew
             return;
         }
     s->lines.push_back({key, value, {}});
@@ -103,7 +114,8 @@ void TIniFile::EraseSection(const QString& section) {
 
 void TIniFile::UpdateFile() const {
     QString text;
-    auto put = [&text](const Line& line) { text += (line.key.isEmpty() ? line.raw : line.key + '=' + line.value) + '\n'; };
+    // Lines read from the file go back as they were; changed and new entries as key=value.
+    auto put = [&text](const Line& line) { text += (line.raw.isEmpty() ? line.key + '=' + line.value : line.raw) + '\n'; };
     for (const Line& line : FPreamble) put(line);
     for (const Section& s : FSections) {
         if (!text.isEmpty()) text += '\n';

@@ -219,6 +219,13 @@ void TCustomRichEdit98::SetLines(const std::vector<std::string>& lines) {
 void TCustomRichEdit98::Clear() {
     // The document's pictures (the embedded objects) go with its text.
     clear();
+    // Typing starts again in the default format, as in a new editor: the engine keeps
+    // the old text's format when the caret stood at the start.
+    QTextCursor cursor = textCursor();
+    cursor.setBlockFormat(QTextBlockFormat());
+    cursor.setBlockCharFormat(QTextCharFormat());
+    setTextCursor(cursor);
+    setCurrentCharFormat(QTextCharFormat());
     InvalidateLines();
 }
 

@@ -56,6 +56,20 @@ TEST(IniFile, ChangesReachTheFileOnlyOnUpdateAndKeepTheRest) {
     EXPECT_EQ(again.ReadSectionValues("MRU Items"), QStringList({"F0=/Łukasz é €.tem", "F1=/second"}));
 }
 
+// As the system's INI reader: 8-bit files in the code page, a line without "=" a key
+// with an empty value; lines nobody changed go back to the file as they were.
+TEST(IniFile, ReadsEightBitFilesAndBareKeysAndKeepsUnchangedLines) {
+    QTemporaryDir dir;
+    const QString name = dir.filePath("tips.ini");
+    WriteAll(name, "bare before\r\n[Tips]\r\nzeta=Caf\xE9 \x80\r\nalpha = second\r\nbare\r\n# note\r\n;x=1\r\n");
+    TIniFile ini(name);
+    EXPECT_EQ(ini.ReadSectionValues("tips"), QStringList({"zeta=Caf\u00E9 \u20AC", "alpha= second", "bare="}));
+    EXPECT_EQ(ini.ReadString("Tips", "BARE", "dflt"), "");
+    ini.WriteString("Tips", "zeta", "changed");
+    ini.UpdateFile();
+    EXPECT_EQ(QString::fromUtf8(ReadAll(name)), "bare before\n\n[Tips]\nzeta=changed\nalpha = second\nbare\n# note\n;x=1\n");
+}
+
 TEST(IniFile, UnwritableFileIsAnErrorAndLeavesNoFile) {
     QTemporaryDir dir;
     const QString name = dir.filePath("no/such/folder/a.ini");

@@ -5,6 +5,7 @@
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QtTest/QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -169,6 +170,30 @@ TEST_F(ControlLines, EightBitTextGoesThroughCodePage1252) {
     for (int b = 0x80; b <= 0x9F; ++b) all += char(b);
     edit.Lines().SetText(all);
     EXPECT_EQ(edit.Lines().Get(0), all);
+}
+
+// A cleared editor starts again from the default format, wherever the caret stood:
+// nothing of the old text's character or paragraph format carries over to typing.
+TEST_F(ControlLines, ClearedEditorTypesInTheDefaultFormat) {
+    for (const QTextCursor::MoveOperation caret : {QTextCursor::Start, QTextCursor::End}) {
+        ASSERT_TRUE(edit.StreamIn("{\\rtf1\\ansi{\\colortbl;\\red255\\green0\\blue0;}"
+                                  "\\pard\\qc\\li720{\\b\\i\\ul\\cf1\\fs40 Bold}}",
+                                  ifRTF, false, false));
+        edit.moveCursor(caret);
+        edit.Clear();
+        QTest::keyClicks(&edit, "x");
+        ASSERT_EQ(edit.document()->toPlainText(), "x");
+        QTextCursor typed(edit.document());
+        typed.setPosition(1);
+        const QTextCharFormat format = typed.charFormat();
+        EXPECT_FALSE(format.font().bold()) << caret;
+        EXPECT_FALSE(format.fontItalic()) << caret;
+        EXPECT_FALSE(format.fontUnderline()) << caret;
+        EXPECT_FALSE(format.hasProperty(QTextFormat::ForegroundBrush)) << caret;
+        EXPECT_FALSE(format.hasProperty(QTextFormat::FontPointSize)) << caret;
+        EXPECT_EQ(typed.blockFormat().alignment(), QTextBlockFormat().alignment()) << caret;
+        EXPECT_EQ(typed.blockFormat().leftMargin(), 0) << caret;
+    }
 }
 
 TEST_F(ControlLines, LanguageChoosesTheCodePage) {
