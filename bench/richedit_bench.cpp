@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QtTest/QTest>
 #include <benchmark/benchmark.h>
 #include <cstdlib>
 
@@ -84,8 +85,37 @@ void BM_LoadRtfParagraphs(benchmark::State& state) { Load(state, true, false); }
 // The editor's own template window wraps; its line count lays the whole document out.
 void BM_LoadTextLinesWrapped(benchmark::State& state) { Load(state, false, true); }
 
+// Typing into a shown, wrapping editor that holds a long document: one key and the
+// repaint it causes, at the document's start, middle and end.
+void TypeInShownDocument(benchmark::State& state, double where)
+{
+    TRichEdit98 edit;
+    TRichEdit98::ConfigureAsTemplateEditor(edit);
+    edit.SetWordWrap(true);
+    edit.resize(800, 600);
+    edit.Lines().LoadFromStream(ShortLines(int(state.range(0)), false));
+    edit.show();
+    QCoreApplication::processEvents();
+    QTextCursor caret(edit.document());
+    caret.setPosition(int(where * (edit.document()->characterCount() - 1)));
+    edit.setTextCursor(caret);
+    edit.ensureCursorVisible();
+    QCoreApplication::processEvents();
+    for (auto _ : state) {
+        QTest::keyClick(&edit, Qt::Key_X);
+        QCoreApplication::processEvents();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+void BM_TypeAtStart(benchmark::State& state) { TypeInShownDocument(state, 0.0); }
+void BM_TypeInTheMiddle(benchmark::State& state) { TypeInShownDocument(state, 0.5); }
+void BM_TypeAtEnd(benchmark::State& state) { TypeInShownDocument(state, 1.0); }
+
 } // namespace
 
+BENCHMARK(BM_TypeAtStart)->Arg(600000)->Iterations(20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TypeInTheMiddle)->Arg(600000)->Iterations(20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TypeAtEnd)->Arg(600000)->Iterations(20)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadTextLines)->Arg(100000)->Arg(600000)->Arg(2000000)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_LoadRtfParagraphs)->Arg(100000)->Arg(600000)->Arg(2000000)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_LoadTextLinesWrapped)->Arg(100000)->Arg(600000)->Unit(benchmark::kMillisecond)->Iterations(1);
