@@ -5,6 +5,7 @@
 #include "richedit/RichEdit98.h"
 
 #include <QDir>
+#include <algorithm>
 #include <QFile>
 #include <QLabel>
 #include <QWidget>
@@ -244,4 +245,21 @@ TEST_F(PrintedPdf, ProgressDialogShowsWhilePrintingAndClosesAtTheEnd) {
     EXPECT_EQ(caption, "Print Progress");
     EXPECT_EQ(status, "Currently Printing");
     EXPECT_EQ(printer.ProgressDialog(), nullptr);
+}
+
+// A footnote's mark is drawn where its note is anchored, right after the word it follows,
+// and the marks count on in order; the note itself is kept for saving, not printed.
+TEST_F(PrintedPdf, FootnoteMarksArePrintedWhereTheyStandInOrder) {
+    SelectPdfPrinter();
+    auto edit = EditorWith("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 DejaVu Sans;}}\\f0\\fs24 "
+                           "Fees are due{\\super\\chftn{\\*\\footnote\\chftn\\pard Plus VAT.}} on receipt, "
+                           "costs{\\super\\chftn{\\*\\footnote\\chftn\\pard At cost.}} monthly.\\par}");
+    TRichPrinter printer;
+    TRichPrinter::ConfigureAsRichPrinter1(printer);
+    printer.ShowProgress = false;
+    printer.PrintRichEdit(edit.get(), 1);
+
+    const std::string text = PdfText(Path("out.pdf"));
+    EXPECT_EQ(Matches(text, R"(due1 on receipt, costs2 monthly)").size(), 1u) << text;
+    EXPECT_EQ(text.find("Plus VAT"), std::string::npos) << text;
 }
