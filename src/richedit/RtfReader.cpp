@@ -327,6 +327,7 @@ private:
     std::map<int, FontEntry> FFonts;
     int FCurrentFont = -1;
     std::vector<int> FTableFonts; // the fonts the table being read defines
+    bool FTableHoldsTable = false; // the table being read holds another one
     std::vector<QColor> FColours;
     int FRed = -1, FGreen = -1, FBlue = -1;
 
@@ -443,7 +444,7 @@ bool RtfParser::CloseGroup()
     };
     if (closed.dest == Dest::FontTable)
         FinishFontEntry();
-    if (parent == Dest::Body && !FTruncated) {
+    if (parent == Dest::Body && !FTruncated && !FTableHoldsTable) {
         if (closed.dest == Dest::FontTable) KeepFontTable(source());
         else if (closed.dest == Dest::ColorTable) KeepColourTable(source());
         else if (closed.dest == Dest::ListTable || closed.dest == Dest::ListOverrideTable) FDocument.kept.listTables += source();
@@ -769,10 +770,15 @@ bool RtfParser::OnDestinationWord(std::string_view w)
         }
     }
     static const char* const kTables[] = {"fonttbl", "colortbl", "listtable", "listoverridetable"};
-    if (std::find(std::begin(kTables), std::end(kTables), w) != std::end(kTables) &&
-        (g.dest != Dest::Body || !OpensItsGroup(w))) {
-        BeginSkip(); // its source is kept whole: it must be a group of its own in the body
-        return true;
+    if (std::find(std::begin(kTables), std::end(kTables), w) != std::end(kTables)) {
+        if (g.dest != Dest::Body || !OpensItsGroup(w)) {
+            // Its source is kept whole: it must be a group of its own in the body, and the
+            // table around it is not kept either, as the writer could not tell them apart.
+            FTableHoldsTable = g.dest != Dest::Body;
+            BeginSkip();
+            return true;
+        }
+        FTableHoldsTable = false;
     }
     if (w == "fonttbl") {
         g.dest = Dest::FontTable;

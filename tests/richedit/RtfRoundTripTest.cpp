@@ -305,6 +305,7 @@ TEST(RtfRoundTrip, MalformedDocumentsLoadBackAsFirstRead)
         QByteArray("{\\rtf1 a\\u1?b\\'01c\\u65532?d\\par}"),            // control characters, a lone object stand-in
         QByteArray("{\\rtf1{e\\fonttbl{\\f0 Arial;}}x\\par}"),          // a table after text in its group
         QByteArray("{\\rtf1{\\colortbl{\\fonttbl{\\f0 Arial;}}}s\\par}"), // a table inside another
+        QByteArray("{\\rtf1{\\*\\listtable{\\listoverridetable x}}y\\par}"),
         QByteArray("{\\rtf1{\\fonttbl{\\fldrslt t}}x\\par}"),           // a field result inside the font table
         QByteArray("{\\rtf1{\\fonttbl{\\f0 s;}}lo{\\fonttbl{\\f0 "),      // a font renamed by a table cut off
         QByteArray("{\\rtf1{\\fonttbl{\\f0 Arial;}"),                     // cut off inside the font table
