@@ -14,6 +14,7 @@
 #include <QTextTable>
 #include <QUrl>
 
+#include <cctype>
 #include <cmath>
 #include <map>
 #include <set>
@@ -307,11 +308,22 @@ private:
         return largest;
     }
 
+    // Where the control word stands as a whole word ("\\listoverridetablex" is another), or -1.
+    static qsizetype IndexOfWord(const QByteArray& source, const QByteArray& word)
+    {
+        for (qsizetype at = source.indexOf(word); at >= 0; at = source.indexOf(word, at + 1)) {
+            const qsizetype next = at + word.size();
+            if (next >= source.size() || !std::isalpha(static_cast<unsigned char>(source[next])))
+                return at;
+        }
+        return -1;
+    }
+
     // The document's own list table, with the lists the editor made added to it.
     void WriteListTables()
     {
         QByteArray keptLists, keptOverrides;
-        if (const qsizetype at = FKeptLists.indexOf("\\listoverridetable"); at >= 0) {
+        if (const qsizetype at = IndexOfWord(FKeptLists, "\\listoverridetable"); at >= 0) {
             const qsizetype brace = FKeptLists.lastIndexOf('{', at);
             keptLists = FKeptLists.left(brace);
             keptOverrides = FKeptLists.mid(brace);
