@@ -308,12 +308,17 @@ private:
         return largest;
     }
 
-    // Where the control word stands as a whole word ("\\listoverridetablex" is another), or -1.
+    // Where the control word stands as a whole word, or -1: "\\listoverridetablex" is
+    // another word, and after an escaped backslash ("\\\\listoverridetable") it is text.
     static qsizetype IndexOfWord(const QByteArray& source, const QByteArray& word)
     {
         for (qsizetype at = source.indexOf(word); at >= 0; at = source.indexOf(word, at + 1)) {
             const qsizetype next = at + word.size();
-            if (next >= source.size() || !std::isalpha(static_cast<unsigned char>(source[next])))
+            qsizetype backslashes = 0;
+            while (at - backslashes > 0 && source[at - backslashes - 1] == '\\')
+                ++backslashes;
+            if (backslashes % 2 == 0 &&
+                (next >= source.size() || !std::isalpha(static_cast<unsigned char>(source[next]))))
                 return at;
         }
         return -1;
