@@ -56,9 +56,9 @@ void TBaloonWindow::ActivateBalloon(QPoint pointer, const QString& text, TPShape
         hide();
     FStyle.Shape = shape;
     FStyle.TextAlign = textAlign;
-    const QStringList lines = SplitBalloonText(text, divisionChar);
-    const QRect bounds = BalloonScreenRect(FStyle.Align, BalloonImageSize(FStyle.Font, lines), pointer);
-    FImage = BuildBalloonImage(FStyle, lines, ScreenPixelsUnder(bounds));
+    FLines = SplitBalloonText(text, divisionChar);
+    const QRect bounds = BalloonScreenRect(FStyle.Align, BalloonImageSize(FStyle.Font, FLines), pointer);
+    FImage = BuildBalloonImage(FStyle, FLines, ScreenPixelsUnder(bounds));
     setGeometry(bounds);
     show();
     raise();

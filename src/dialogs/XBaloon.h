@@ -25,6 +25,8 @@ public:
     void HideBalloonWindow();
     bool Shown() const { return FShown; }
     const QImage& Image() const { return FImage; }
+    // The lines drawn into the picture, for screen readers and tests.
+    const QStringList& Lines() const { return FLines; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -36,6 +38,7 @@ private:
     bool FHideIfMouseMove;
     bool FHideIfMouseClick;
     QImage FImage;
+    QStringList FLines;
     bool FShown = false;
 };
 

@@ -252,6 +252,17 @@ TEST_F(MarkerLookupTest, ShowsTheHeadingOfTheMarkerPressed) {
     EXPECT_EQ(form->XBaloon1->Color, QColor(255, 255, 0));
 }
 
+TEST_F(MarkerLookupTest, TheBalloonShowsHeadingsWithEveryCharacter) {
+    for (const QString heading : {QString("Geb\u00fchr \u20ac \u00b6"), QString("\u00abLukasz\u00bb \u0141ukasz"),
+                                  QString("Stra\u00dfe \u00a3 \U0001F600")}) {
+        form->RichEditEx2->setPlainText(heading + "\nvalue");
+        editor->SetText("Dear @1 x");
+        PressAt(5);
+        ASSERT_TRUE(BalloonShown()) << heading.toStdString();
+        EXPECT_EQ(form->XBaloon1->CurrentBalloon()->Lines(), QStringList{heading});
+    }
+}
+
 TEST_F(MarkerLookupTest, UnreadableNumbersAndOtherTextShowNothing) {
     form->RichEditEx2->SetText("Client\r\nMr J. Brown");
     editor->SetText("Fee: @3, plain");
