@@ -37,7 +37,7 @@ void TMainForm::EditInformationFile1Click() {
     if (fileName.isEmpty()) return;
     MRUFiles1->AddItem(fileName);
     SetDocumentTitle(fileName);
-    RichEditEx2->Lines().LoadFromFile(LocalPath(fileName));
+    RichEditEx2->Lines().LoadFromFile(Platform::NativeFileName(fileName));
     ShowOnly(RichEditEx2);
     if (RichEditEx2->Lines().Count() % 2 != 0) Show(OddLinesMessage());
 }
@@ -66,7 +66,7 @@ void TMainForm::MRUFiles2MRUItemClick(QObject*, const QString& fileName) {
 // A recent information file; unlike the menu command it does not check the line count.
 void TMainForm::MRUFiles1MRUItemClick(QObject*, const QString& fileName) {
     RichEditEx2->Clear();
-    RichEditEx2->Lines().LoadFromFile(LocalPath(fileName));
+    RichEditEx2->Lines().LoadFromFile(Platform::NativeFileName(fileName));
     setWindowTitle(fileName);
     RichEditEx1->hide();
     RichEditEx2->show();
@@ -107,7 +107,7 @@ private:
 
 TMergeResult TMainForm::RunMerge() {
     const TEditorLines lines(RichEditEx2->Lines());
-    return MergeTemplateFile(LocalPath(TemplateFileName), lines,
+    return MergeTemplateFile(Platform::NativeFileName(TemplateFileName), lines,
                              OverwriteMode ? TMergeMode::Overwrite : TMergeMode::Insert,
                              [this](int count, const TMergeText& text) {
                                  msgpanel1->setText(Platform::AnsiToQString(ProgressCaption(count)));
@@ -167,7 +167,7 @@ void TMainForm::CheckMarkers1Click() {
         return;
     }
     // What "Do It" would merge: the template file as saved, the information editor's lines.
-    const std::string templateText = LoadTextFile(LocalPath(TemplateFileName));
+    const std::string templateText = LoadTextFile(Platform::NativeFileName(TemplateFileName));
     const TEditorLines lines(RichEditEx2->Lines());
     TCheckReport report = CheckTemplate(templateText, lines, OverwriteMode ? TMergeMode::Overwrite : TMergeMode::Insert);
     if (!CheckMarkersDialog1) {

@@ -3,6 +3,7 @@
 #include "app/CommandRunner.h"
 #include "app/MainForm.h"
 #include "dialogs/ProgramPictures.h"
+#include "platform/FileNames.h"
 
 #include <QApplication>
 
@@ -36,6 +37,6 @@ int RunEditor(int& argc, char** argv, const char* fileName) {
     mainForm.CreateHelpWindows();
     mainForm.resize(800, 600);
     mainForm.show();
-    if (fileName) RunCommand([&] { mainForm.OpenDocument(QString::fromLocal8Bit(fileName)); });
+    if (fileName) RunCommand([&] { mainForm.OpenDocument(Platform::FileNameFromNative(fileName)); });
     return app.exec();
 }

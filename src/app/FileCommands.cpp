@@ -54,7 +54,7 @@ QString TMainForm::RunFileDialog(QFileDialog* dialog, const QString& fileNamePat
 }
 
 void TMainForm::SaveEditorTo(TRichEdit98* editor, const QString& fileName) {
-    editor->Lines().SaveToFile(LocalPath(fileName)); // written safely by the control
+    editor->Lines().SaveToFile(Platform::NativeFileName(fileName)); // written safely by the control
 }
 
 void TMainForm::SaveEditorAsHtml(TRichEdit98* editor, const QString& fileName) {
@@ -62,7 +62,7 @@ void TMainForm::SaveEditorAsHtml(TRichEdit98* editor, const QString& fileName) {
     const std::string scratch = "$$$";
     editor->Lines().SaveToFile(scratch);
     try {
-        ConvertToHtml(scratch, LocalPath(fileName));
+        ConvertToHtml(scratch, Platform::NativeFileName(fileName));
     } catch (...) {
         std::remove(scratch.c_str());
         throw;
@@ -83,7 +83,7 @@ void TMainForm::FileNew() {
 }
 
 void TMainForm::LoadTemplateEditor(const QString& fileName) {
-    RichEditEx1->Lines().LoadFromFile(LocalPath(fileName));
+    RichEditEx1->Lines().LoadFromFile(Platform::NativeFileName(fileName));
     // The load's change events came with the caret at the end; the caret now stands at
     // the start, and the toolbar and ruler describe that place.
     Formatting->SelectionChange();

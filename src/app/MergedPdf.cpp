@@ -1,9 +1,9 @@
 #include "app/MergedPdf.h"
 
+#include "platform/FileNames.h"
 #include "print/RichPrint.h"
 #include "richedit/RichEdit98.h"
 
-#include <QFile>
 
 void PrintMergedToPdf(const std::string& pdfFileName, const std::string& mergedText) {
     TRichEdit98 editor;
@@ -11,5 +11,5 @@ void PrintMergedToPdf(const std::string& pdfFileName, const std::string& mergedT
     const QByteArray bytes(mergedText.data(), qsizetype(mergedText.size()));
     // As "Do It" loads its result: rich text, or plain text for a plain-text template.
     editor.StreamInRtfOrText(bytes, false, false);
-    PrintRichEditToPdf(editor, QFile::decodeName(pdfFileName.c_str()));
+    PrintRichEditToPdf(editor, Platform::FileNameFromNative(pdfFileName));
 }

@@ -1,12 +1,8 @@
 // Small helpers the main window's command groups share.
 #pragma once
-#include <QCoreApplication>
-#include <QFile>
-#include <QString>
-#include <string>
+#include "platform/FileNames.h"
 
-// A path from a dialog as the file functions take it.
-inline std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+#include <QCoreApplication>
 
 // Lets pending window messages run (repaints, and user input at the merge's pauses).
 inline void ProcessPendingMessages() { QCoreApplication::processEvents(); }

@@ -1,18 +1,16 @@
 #include "print/Compress.h"
 
-namespace Print {
+#include "platform/FileNames.h"
 
-namespace {
-std::string Local(const QString& name) { return name.toLocal8Bit().toStdString(); }
-} // namespace
+namespace Print {
 
 TCompress::TCompress(const QString& sourceName, const QString& targetName)
     : FSourceFile(sourceName), FTargetFile(targetName), FSource(FSourceFile), FTarget(FTargetFile),
       FSourceName(sourceName)
 {
-    if (!FSourceFile.open(QIODevice::ReadOnly)) throw Platform::EFOpenError(Local(sourceName));
+    if (!FSourceFile.open(QIODevice::ReadOnly)) throw Platform::EFOpenError(Platform::NativeFileName(sourceName));
     if (!FTargetFile.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw Platform::EFCreateError(Local(targetName));
+        throw Platform::EFCreateError(Platform::NativeFileName(targetName));
 }
 
 TCompress::TCompress(QIODevice& source, QIODevice& target, const QString& sourceName)
@@ -30,7 +28,7 @@ TCompress::~TCompress()
 void TCompress::FillInput()
 {
     const qint64 got = FSource.read(reinterpret_cast<char*>(FInput), ChunkSize);
-    if (got < 0) throw Platform::EFOpenError(Local(FSourceName));
+    if (got < 0) throw Platform::EFOpenError(Platform::NativeFileName(FSourceName));
     FStream.next_in = FInput;
     FStream.avail_in = static_cast<uInt>(got);
 }
@@ -68,7 +66,7 @@ qint64 TCompress::ReadDecompressed()
     while (FStream.avail_out > 0) {
         if (FStream.avail_in == 0) {
             FillInput();
-            if (FStream.avail_in == 0) throw EDecompressionError("Page data is cut short: " + Local(FSourceName));
+            if (FStream.avail_in == 0) throw EDecompressionError("Page data is cut short: " + Platform::NativeFileName(FSourceName));
         }
         const int result = inflate(&FStream, Z_NO_FLUSH);
         if (result == Z_STREAM_END) {
@@ -76,7 +74,7 @@ qint64 TCompress::ReadDecompressed()
             break;
         }
         if (result != Z_OK && result != Z_BUF_ERROR)
-            throw EDecompressionError("Page data is damaged: " + Local(FSourceName));
+            throw EDecompressionError("Page data is damaged: " + Platform::NativeFileName(FSourceName));
     }
     return ChunkSize - FStream.avail_out;
 }

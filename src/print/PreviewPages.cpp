@@ -1,6 +1,7 @@
 #include "print/PreviewPages.h"
 
 #include "platform/Numbers.h"
+#include "platform/FileNames.h"
 #include "platform/Registry.h"
 #include "platform/SafeWrite.h"
 #include "print/Compress.h"
@@ -85,7 +86,7 @@ bool SavePageFile(QPicture& page, int index, bool compress)
     const QString name = compress ? CompressedFileName(index) : PreviewFileName(index);
     const QByteArray bytes = compress ? Converted(recorded.data(), PreviewFileName(index), true) : recorded.data();
     try {
-        Platform::SaveFileSafely(QFile::encodeName(name).toStdString(), std::string_view(bytes.data(), size_t(bytes.size())));
+        Platform::SaveFileSafely(Platform::NativeFileName(name), std::string_view(bytes.data(), size_t(bytes.size())));
     } catch (const Platform::EFCreateError&) {
         return false;
     } catch (const Platform::EWriteError&) {

@@ -2,10 +2,10 @@
 // the merge's --pdf output.
 #include "print/RichPrint.h"
 
+#include "platform/FileNames.h"
 #include "richedit/RichEdit98.h"
 #include "text/TextFiles.h"
 
-#include <QFile>
 #include <QPrinter>
 
 namespace {
@@ -34,9 +34,8 @@ void PrintSafely(const std::function<void()>& print) {
         QString name;
         ~TKeepName() { device->setOutputFileName(name); }
     } keep{device, target};
-    // File names as the system spells them, not as UTF-8.
-    WriteFileSafely(QFile::encodeName(target).toStdString(), [&](const std::string& aside) {
-        device->setOutputFileName(QFile::decodeName(aside.c_str()));
+    WriteFileSafely(Platform::NativeFileName(target), [&](const std::string& aside) {
+        device->setOutputFileName(Platform::FileNameFromNative(aside));
         print();
     });
 }

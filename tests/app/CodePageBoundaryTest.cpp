@@ -14,8 +14,6 @@ namespace {
 
 // (file under src/, the call's argument text) of every allowed use.
 const std::set<std::pair<std::string, std::string>> kAllowed = {
-    {"app/Editor.cpp", "QString::fromLocal8Bit(fileName)"},              // a file name from the command line
-    {"print/Compress.cpp", "toLocal8Bit()"},                              // a page file's name in an error
     {"dialogs/OpenPreview.cpp", "QString::fromLatin1(format)"},            // image format names (ASCII)
     {"dialogs/MessageDlg.cpp", "QString::fromLatin1(info.Caption)"},      // ASCII caption table
     {"dialogs/MessageDlg.cpp", "QString::fromLatin1(b.Caption)"},         // ASCII button table
