@@ -1,6 +1,7 @@
 #include "platform/IniFile.h"
 
-#include "platform/AnsiText.h"
+#include "platform/Cp1252.h"
+#include "platform/FileNames.h"
 #include "platform/SafeWrite.h"
 
 #include <QFile>
@@ -12,19 +13,14 @@ namespace {
 
 bool SameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
 
-// INI files are 8-bit text; UTF-8 files are taken as they are.
-QString DecodeIniText(const QByteArray& bytes) {
-    const QString utf8 = QString::fromUtf8(bytes);
-    if (!utf8.contains(QChar::ReplacementCharacter)) return utf8;
-    return AnsiToQString(std::string_view(bytes.constData(), size_t(bytes.size())));
-}
-
 } // namespace
 
 TIniFile::TIniFile(const QString& fileName) : FFileName(fileName) {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) return;
-    const QString text = DecodeIniText(file.readAll());
+    // INI files are 8-bit text; UTF-8 files are taken as they are.
+    const QByteArray bytes = file.readAll();
+    const QString text = QString::fromStdString(AnyTextToUtf8(std::string_view(bytes.constData(), size_t(bytes.size()))));
     Section* current = nullptr;
     for (QString raw : text.split('\n')) {
         if (raw.endsWith('\r')) raw.chop(1);
@@ -123,7 +119,7 @@ void TIniFile::UpdateFile() const {
         for (const Line& line : s.lines) put(line);
     }
     const QByteArray bytes = text.toUtf8();
-    SaveFileSafely(QFile::encodeName(FFileName).toStdString(), std::string_view(bytes.constData(), bytes.size()));
+    SaveFileSafely(NativeFileName(FFileName), std::string_view(bytes.constData(), bytes.size()));
 }
 
 } // namespace Platform
