@@ -5,31 +5,47 @@
 #include <QFileSystemModel>
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace Dialogs {
 
-QStringList FileTypePatterns(const QString& fileType) {
+namespace {
+
+// The wildcard patterns in the last parentheses of a file type's text, split at commas,
+// semicolons or spaces, each matching in any case.
+QList<QRegularExpression> FileTypeWildcards(const QString& fileType) {
     const qsizetype open = fileType.lastIndexOf('(');
     const qsizetype close = fileType.lastIndexOf(')');
     if (open < 0 || close < open) return {};
     static const QRegularExpression separators("[,; ]+");
-    return fileType.mid(open + 1, close - open - 1).split(separators, Qt::SkipEmptyParts);
+    QList<QRegularExpression> wildcards;
+    for (const QString& pattern : fileType.mid(open + 1, close - open - 1).split(separators, Qt::SkipEmptyParts))
+        wildcards << QRegularExpression(QRegularExpression::wildcardToRegularExpression(pattern),
+                                        QRegularExpression::CaseInsensitiveOption);
+    return wildcards;
 }
 
-bool MatchesFileType(const QStringList& patterns, const QString& fileName) {
-    for (const QString& pattern : patterns) {
-        const QRegularExpression wildcard(QRegularExpression::wildcardToRegularExpression(pattern),
-                                          QRegularExpression::CaseInsensitiveOption);
-        if (wildcard.match(fileName).hasMatch()) return true;
-    }
-    return false;
-}
+} // namespace
 
 TFileTypeFilter::TFileTypeFilter(QFileDialog* dialog) : QSortFilterProxyModel(dialog), FDialog(dialog) {}
+
+// Compiled once per chosen type: the view asks for every row's flags at every repaint.
+const QList<QRegularExpression>& TFileTypeFilter::Wildcards() const {
+    const QString fileType = FDialog->selectedNameFilter();
+    if (fileType != FFileType) {
+        FFileType = fileType;
+        FWildcards = FileTypeWildcards(fileType);
+    }
+    return FWildcards;
+}
 
 bool TFileTypeFilter::IsListedFile(const QModelIndex& sourceIndex) const {
     const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
     if (!files || files->isDir(sourceIndex)) return false;
-    return MatchesFileType(FileTypePatterns(FDialog->selectedNameFilter()), files->fileName(sourceIndex));
+    const QString name = files->fileName(sourceIndex);
+    const QList<QRegularExpression>& wildcards = Wildcards();
+    return std::any_of(wildcards.begin(), wildcards.end(),
+                       [&](const QRegularExpression& wildcard) { return wildcard.match(name).hasMatch(); });
 }
 
 bool TFileTypeFilter::filterAcceptsRow(int row, const QModelIndex& parent) const {

@@ -3,17 +3,14 @@
 // platform, matches them case by case; this filter lists the files of the chosen type
 // with the patterns split at commas, semicolons or spaces, in any case.
 #pragma once
+#include <QList>
+#include <QRegularExpression>
 #include <QSortFilterProxyModel>
 #include <QStringList>
 
 class QFileDialog;
 
 namespace Dialogs {
-
-// The wildcard patterns in the last parentheses of a file type's text.
-QStringList FileTypePatterns(const QString& fileType);
-// Whether a file name matches one of the patterns, in any case.
-bool MatchesFileType(const QStringList& patterns, const QString& fileName);
 
 class TFileTypeFilter : public QSortFilterProxyModel {
 public:
@@ -24,8 +21,12 @@ protected:
     bool filterAcceptsRow(int row, const QModelIndex& parent) const override;
 
 private:
+    const QList<QRegularExpression>& Wildcards() const;
     bool IsListedFile(const QModelIndex& sourceIndex) const;
     QFileDialog* FDialog;
+    // The chosen type's patterns, kept until another type is chosen.
+    mutable QString FFileType;
+    mutable QList<QRegularExpression> FWildcards;
 };
 
 // Shows `fileTypes` in the dialog exactly as written and lists files by them.
