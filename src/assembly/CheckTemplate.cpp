@@ -329,15 +329,9 @@ private:
         if (index < 1 || index >= FCount) return;
         f.line = index;
         f.heading = FLines.GetRtf(index - 1);
-        f.value = ShownValue(index);
-    }
-
-    // The value as the merge inserts it: a name beyond the code page keeps its
-    // characters as RTF escapes, which the report turns back into them.
-    std::string ShownValue(int64_t index) const {
-        const std::string line = FLines.Get(index);
-        const std::string value = MergeValue(line);
-        return value == line ? FLines.GetRtf(index) : value;
+        // As the merge inserts it: a name beyond the code page as RTF escapes, which
+        // the report turns back into its characters.
+        f.value = InsertedValue(FLines, index);
     }
 
     void MarkUsed(int64_t index) {
@@ -450,7 +444,7 @@ private:
                 Describe(f, index);
                 f.outcome = TMergeOutcome::OverwriteRefused;
                 f.stopsMerge = true;
-                f.reason = StopReason(TMergeOutcome::OverwriteRefused, marker, ShownValue(index));
+                f.reason = StopReason(TMergeOutcome::OverwriteRefused, marker, InsertedValue(FLines, index));
                 MarkUsed(index);
                 return Push(std::move(f));
             }

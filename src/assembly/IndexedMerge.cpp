@@ -174,8 +174,7 @@ private:
         CloseFinishedExpansions();
         if (index >= FLines.Count()) return Stop(TMergeOutcome::MissingValue, marker);
         if (FOpenLines.count(index) != 0) return Stop(TMergeOutcome::ValueRepeats, marker);
-        size_t columns = 0;
-        std::string value = MergeScan::InsertedValue(FLines, index, columns);
+        std::string value = InsertedValue(FLines, index);
         const size_t hash = KeyHash(marker);
         std::vector<int32_t> candidates = Candidates(hash);
         if (!Affordable(marker.size(), value, candidates.size())) return Next::HandOver;

@@ -67,18 +67,18 @@ std::string MergeValue(const std::string& value) {
     return LastErrorText().empty() ? Platform::FormatValue12(number) : value;
 }
 
-namespace MergeScan {
-
-std::string InsertedValue(const TMergeLines& lines, int64_t index, size_t& columns) {
+std::string InsertedValue(const TMergeLines& lines, int64_t index, size_t* columns) {
     const std::string line = lines.Get(index);
     std::string value = MergeValue(line);
     // Its width in characters: the 8-bit line has one byte for each.
-    columns = value.size();
+    if (columns) *columns = value.size();
     // A name beyond the code page goes in as RTF escapes; arithmetic results and
     // values that fit go in byte for byte.
     if (value == line) value = lines.GetRtf(index);
     return value;
 }
+
+namespace MergeScan {
 
 namespace {
 
@@ -123,7 +123,7 @@ private:
         if (index >= FLines.Count()) return Stop(TMergeOutcome::MissingValue, marker);
         if (InsideOwnExpansion(index)) return Stop(TMergeOutcome::ValueRepeats, marker);
         size_t columns = 0;
-        const std::string value = InsertedValue(FLines, index, columns);
+        const std::string value = InsertedValue(FLines, index, &columns);
         bool replacedFirst = true;
         if (FMode == TMergeMode::Overwrite) {
             if (text.size() + value.size() > FMaxLength) return Stop(TMergeOutcome::TooLarge, marker);

@@ -106,3 +106,8 @@ bool OverwriteMarker(std::string& text, std::string_view marker, std::string_vie
 // The value as the merge inserts it: a value with an operator character that
 // evaluates becomes a 12-wide two-decimal number; anything else stays as written.
 std::string MergeValue(const std::string& value);
+
+// The value the merge inserts for line `index`: MergeValue of the line, and a name
+// beyond the code page as RTF escapes. `columns`, when given, receives its width in
+// characters (a "\uN?" escape is one).
+std::string InsertedValue(const TMergeLines& lines, int64_t index, size_t* columns = nullptr);

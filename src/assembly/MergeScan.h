@@ -48,8 +48,4 @@ struct RunState {
 TMergeResult ContinueByScan(RunState state, const TMergeLines& lines, TMergeMode mode,
                             const TMergeProgress& progress, size_t maxLength);
 
-// The value the merge inserts for line `index`; `columns` receives its width in
-// characters (a "\uN?" escape is one).
-std::string InsertedValue(const TMergeLines& lines, int64_t index, size_t& columns);
-
 } // namespace MergeScan
