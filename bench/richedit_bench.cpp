@@ -113,9 +113,9 @@ void BM_TypeAtEnd(benchmark::State& state) { TypeInShownDocument(state, 1.0); }
 
 } // namespace
 
-BENCHMARK(BM_TypeAtStart)->Arg(600000)->Iterations(20)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_TypeInTheMiddle)->Arg(600000)->Iterations(20)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_TypeAtEnd)->Arg(600000)->Iterations(20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TypeAtStart)->Arg(100000)->Arg(600000)->Arg(2000000)->Iterations(20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TypeInTheMiddle)->Arg(100000)->Arg(600000)->Arg(2000000)->Iterations(20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TypeAtEnd)->Arg(100000)->Arg(600000)->Arg(2000000)->Iterations(20)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadTextLines)->Arg(100000)->Arg(600000)->Arg(2000000)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_LoadRtfParagraphs)->Arg(100000)->Arg(600000)->Arg(2000000)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_LoadTextLinesWrapped)->Arg(100000)->Arg(600000)->Unit(benchmark::kMillisecond)->Iterations(1);

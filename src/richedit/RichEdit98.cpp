@@ -1,7 +1,9 @@
 #include "richedit/RichEdit98.h"
 
 #include "richedit/ClipboardMime.h"
+#include "richedit/LongDocumentLayout.h"
 #include "richedit/RtfEngine.h"
+#include "richedit/RtfKeptObject.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -92,6 +94,7 @@ TCustomRichEdit98::TCustomRichEdit98(QWidget* parent)
     ApplySelectionVisibility(false);
 
     connect(this, &QTextEdit::textChanged, this, [this] {
+        ChooseLayout();
         NotifyChange();
         RunPendingLinkScan();
     });
@@ -99,9 +102,48 @@ TCustomRichEdit98::TCustomRichEdit98(QWidget* parent)
     connect(this, &QTextEdit::selectionChanged, this, [this] { NotifySelectionChange(); });
     connect(document(), &QTextDocument::contentsChange, this,
             [this](int position, int removed, int added) { NoteContentsChange(position, removed, added); });
-    connect(document()->documentLayout(), &QAbstractTextDocumentLayout::update, this, [this] { InvalidateLines(); });
-    connect(document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this,
-            [this] { InvalidateLines(); });
+    connect(document(), &QTextDocument::documentLayoutChanged, this, [this] { ConnectLayout(); });
+    ConnectLayout();
+}
+
+void TCustomRichEdit98::ConnectLayout() {
+    QAbstractTextDocumentLayout* layout = document()->documentLayout();
+    connect(layout, &QAbstractTextDocumentLayout::update, this, [this] { InvalidateLines(); });
+    connect(layout, &QAbstractTextDocumentLayout::documentSizeChanged, this, [this] { InvalidateLines(); });
+}
+
+// --- layout ----------------------------------------------------------------------------------
+
+// A long document of plain paragraphs gets the layout whose edits cost the same wherever
+// they are made; anything else, or a document grown short again, Qt's own. A document
+// that is long already is looked through only for what its last changes brought in.
+void TCustomRichEdit98::ChooseLayout() {
+    const QTextDocument& doc = *document();
+    const int blocks = doc.blockCount(), blocksBefore = std::exchange(FBlocksAtLayoutChoice, blocks);
+    const int from = std::exchange(FLayoutCheckFrom, -1), to = std::exchange(FLayoutCheckTo, -1);
+    if (from < 0 || FSwitchingLayout) return;
+    const bool longLayout = qobject_cast<const TLongDocumentLayout*>(doc.documentLayout()) != nullptr;
+    if (longLayout) {
+        if (blocks < TLongDocumentLayout::kMinimumBlocks / 2 || !TLongDocumentLayout::HoldsOnlyParagraphs(doc, from, to))
+            UseLayout(nullptr);
+    } else if (blocksBefore < TLongDocumentLayout::kMinimumBlocks && TLongDocumentLayout::Suits(doc)) {
+        UseLayout(new TLongDocumentLayout(document()));
+    }
+}
+
+// Installs `layout`, or Qt's own for nullptr, keeping what the control set on the old one.
+void TCustomRichEdit98::UseLayout(QAbstractTextDocumentLayout* layout) {
+    QTextDocument& doc = *document();
+    const QVariant cursorWidth = doc.documentLayout()->property("cursorWidth");
+    FSwitchingLayout = true;
+    if (layout) layout->setPaintDevice(viewport());
+    doc.setDocumentLayout(layout);
+    QAbstractTextDocumentLayout* installed = doc.documentLayout(); // Qt's own is made on demand
+    installed->setPaintDevice(viewport());
+    installed->setProperty("cursorWidth", cursorWidth);
+    if (!layout) RtfEngine::RegisterKeptObjects(&doc);
+    FSwitchingLayout = false;
+    InvalidateLines();
 }
 
 TCustomRichEdit98::~TCustomRichEdit98() = default;
@@ -319,11 +361,13 @@ void TCustomRichEdit98::SetModified(bool value) { document()->setModified(value)
 
 const TCustomRichEdit98::TLineMap& TCustomRichEdit98::WrappedLines() const {
     if (FLineMapValid) return FLineMap;
-    document()->documentLayout()->documentSize(); // lays the whole document out
+    const QAbstractTextDocumentLayout* documentLayout = document()->documentLayout();
+    documentLayout->documentSize(); // Qt's layout lays the whole document out; a long document's lays out none
     FLineMap.starts.clear();
     FLineMap.lengths.clear();
     for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
         const QTextLayout* layout = block.layout();
+        if (layout && layout->lineCount() == 0) documentLayout->blockBoundingRect(block); // lays it out
         const int lines = layout ? layout->lineCount() : 0;
         if (lines == 0) {
             FLineMap.starts.push_back(block.position());
@@ -582,6 +626,9 @@ void TCustomRichEdit98::NotifySelectionChange() {
 
 void TCustomRichEdit98::NoteContentsChange(int position, int /*removed*/, int added) {
     InvalidateLines();
+    if (FSwitchingLayout) return; // the same text, laid out anew
+    FLayoutCheckFrom = FLayoutCheckFrom < 0 ? position : std::min(FLayoutCheckFrom, position);
+    FLayoutCheckTo = std::max(FLayoutCheckTo, position + added);
     if (FScanningLinks) return;
     const int end = position + added;
     FPendingLinkStart = FPendingLinkStart < 0 ? position : std::min(FPendingLinkStart, position);

@@ -16,6 +16,7 @@
 #include <QMargins>
 #include <QTextBlock>
 #include <QTextEdit>
+#include <utility>
 #include <functional>
 #include <memory>
 #include <string>
@@ -226,6 +227,9 @@ private:
     };
     const TLineMap& WrappedLines() const;
     void InvalidateLines() { FLineMapValid = false; }
+    void ConnectLayout();
+    void ChooseLayout();
+    void UseLayout(QAbstractTextDocumentLayout* layout);
     void ApplyScrollBars();
     void ApplySelectionVisibility(bool focused);
     void ApplyViewportMargins();
@@ -277,6 +281,10 @@ private:
     bool FScanningLinks = false;
     int FPendingLinkStart = -1;
     int FPendingLinkEnd = -1;
+    int FLayoutCheckFrom = -1;
+    int FLayoutCheckTo = -1;
+    int FBlocksAtLayoutChoice = 1;
+    bool FSwitchingLayout = false;
     std::string FRtfRefusal;
     int FLastSelStart = -1;
     int FLastSelLength = -1;

@@ -2,12 +2,15 @@
 // pictures kept whole, page breaks honoured, positions moving on to the end.
 #include "PrintPdfSupport.h"
 #include "print/RangeFormatter.h"
+#include "richedit/LongDocumentLayout.h"
 #include "richedit/RichEdit98.h"
+#include "richedit/RtfEngine.h"
 
 #include <QImage>
 #include <QPainter>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextCursor>
 #include <QTextLayout>
 
 namespace {
@@ -133,4 +136,32 @@ TEST_F(RangeFormatting, FormatRangeDrawsEachPageOnceAndEmptyRectangleEndsAtOnce)
     }
     EXPECT_EQ(size_t(passes), formatter.Paginate(*edit->document(), QSizeF(4000, 3000), &device).size());
     EXPECT_EQ(formatter.FormatRange(*edit->document(), painter, &device, QRect(0, 0, 1000, 0), 0), -1);
+}
+
+// The editor shows a long document with a layout of its own; printing lays out a copy
+// and cuts the same pages as for the same text in a plain document.
+TEST_F(RangeFormatting, ALongDocumentShownInTheEditorPrintsAsTheSameTextElsewhere) {
+    const std::string rtf = Paragraphs(TLongDocumentLayout::kMinimumBlocks);
+    auto edit = EditorWith(rtf);
+    edit->resize(500, 400);
+    edit->show();
+    edit->viewport()->grab();
+    ASSERT_NE(qobject_cast<TLongDocumentLayout*>(edit->document()->documentLayout()), nullptr);
+    QTextDocument plain;
+    QTextCursor cursor(&plain);
+    RtfEngine::ReadRtf(QByteArray::fromStdString(rtf), cursor);
+    ASSERT_EQ(plain.toRawText(), edit->document()->toRawText());
+
+    QImage device = Reference();
+    const QSizeF size(4000, 5000);
+    TRangeFormatter shown, elsewhere;
+    const auto& pages = shown.Paginate(*edit->document(), size, &device);
+    const auto& expected = elsewhere.Paginate(plain, size, &device);
+    ASSERT_GT(pages.size(), 10u);
+    ASSERT_EQ(pages.size(), expected.size());
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        EXPECT_EQ(pages[i].Start, expected[i].Start) << "page " << i;
+        EXPECT_EQ(pages[i].End, expected[i].End) << "page " << i;
+        EXPECT_EQ(pages[i].Top, expected[i].Top) << "page " << i;
+    }
 }
