@@ -49,6 +49,30 @@ void StoreHeight(QTextBlock block, int height) {
     if (block.lineCount() != height) block.setLineCount(height);
 }
 
+// Visits the blocks from the one holding `from` to the one holding `to` (to the end
+// when past it) while `visit` answers true.
+template <typename Visit>
+void ForEachBlock(const QTextDocument& document, int from, int to, Visit visit) {
+    const QTextBlock last = document.findBlock(to);
+    for (QTextBlock block = document.findBlock(from); block.isValid(); block = block.next())
+        if (!visit(block) || block == last) break;
+}
+
+// Per format index: whether text in that format is more than a plain paragraph's (a
+// list item's paragraph format, an embedded object's or picture's character format).
+std::vector<bool> FormatsNotDrawnAsText(const QTextDocument& document) {
+    const QList<QTextFormat> formats = document.allFormats();
+    std::vector<bool> notText(size_t(formats.size()));
+    for (qsizetype i = 0; i < formats.size(); ++i) {
+        const QTextFormat& format = formats[i];
+        notText[size_t(i)] = (format.isBlockFormat() && format.objectIndex() != -1) ||
+                             (format.isCharFormat() && format.toCharFormat().objectType() != QTextFormat::NoObject);
+    }
+    return notText;
+}
+
+bool AnyOf(const std::vector<bool>& flags) { return std::find(flags.begin(), flags.end(), true) != flags.end(); }
+
 } // namespace
 
 TLongDocumentLayout::TLongDocumentLayout(QTextDocument* document) : QAbstractTextDocumentLayout(document) {
@@ -59,14 +83,20 @@ TLongDocumentLayout::TLongDocumentLayout(QTextDocument* document) : QAbstractTex
 
 bool TLongDocumentLayout::HoldsOnlyParagraphs(const QTextDocument& document, int from, int to) {
     if (!document.rootFrame()->childFrames().isEmpty()) return false;
-    for (QTextBlock block = document.findBlock(from); block.isValid() && block.position() <= to; block = block.next()) {
-        if (block.textList() || block.text().contains(QChar::ObjectReplacementCharacter)) return false;
-    }
-    return true;
+    const std::vector<bool> notText = FormatsNotDrawnAsText(document);
+    if (!AnyOf(notText)) return true; // the common case: no block needs a look
+    const auto isNotText = [&notText](int index) { return index >= 0 && size_t(index) < notText.size() && notText[size_t(index)]; };
+    bool plain = true;
+    ForEachBlock(document, from, to, [&](const QTextBlock& block) {
+        plain = !isNotText(block.blockFormatIndex());
+        for (auto it = block.begin(); plain && !it.atEnd(); ++it) plain = !isNotText(it.fragment().charFormatIndex());
+        return plain;
+    });
+    return plain;
 }
 
 bool TLongDocumentLayout::Suits(const QTextDocument& document) {
-    return document.blockCount() >= kMinimumBlocks && HoldsOnlyParagraphs(document, 0, document.characterCount());
+    return document.blockCount() >= kMinimumBlocks && HoldsOnlyParagraphs(document);
 }
 
 bool TLongDocumentLayout::CanLayOut() const {
@@ -87,22 +117,23 @@ void TLongDocumentLayout::UpdateMetrics() {
     FMetrics.columnWidth = doc.pageSize().width() - FMetrics.frameWidth;
     const QTextOption::WrapMode wrap = doc.defaultTextOption().wrapMode();
     FMetrics.wraps = FMetrics.columnWidth > 0 && wrap != QTextOption::NoWrap && wrap != QTextOption::ManualWrap;
-    FEstimates.clear();
+    const QFontMetricsF font = device ? QFontMetricsF(doc.defaultFont(), device) : QFontMetricsF(doc.defaultFont());
+    FEstimate = {std::max(1, qCeil(font.lineSpacing())), std::max(qreal(1), font.averageCharWidth())};
 }
 
-// Lines of the paragraph mark's font, as many as its characters would fill at an
-// average advance: right for the short plain lines that make documents this long.
-int TLongDocumentLayout::EstimatedHeight(const QTextBlock& block) {
-    auto estimate = FEstimates.find(block.charFormatIndex());
-    if (estimate == FEstimates.end()) {
-        const QFont font = block.charFormat().font().resolve(document()->defaultFont());
-        const QFontMetricsF metrics = paintDevice() ? QFontMetricsF(font, paintDevice()) : QFontMetricsF(font);
-        estimate = FEstimates.insert(block.charFormatIndex(), {std::max(1, qCeil(metrics.lineSpacing())),
-                                                               std::max(qreal(1), metrics.averageCharWidth())});
-    }
+// The paragraphs that follow are taken to look like the last one laid out (long
+// documents are mostly alike lines): its line height, its characters' average advance.
+void TLongDocumentLayout::LearnFrom(const QTextLayout& layout) const {
+    const QTextLine line = layout.lineAt(0);
+    FEstimate.lineHeight = std::max(1, qCeil(line.height()));
+    if (line.textLength() >= 8) FEstimate.charWidth = std::max(qreal(1), line.naturalTextWidth() / line.textLength());
+}
+
+// As many lines as the block's characters would fill at the estimated advance.
+int TLongDocumentLayout::EstimatedHeight(const QTextBlock& block) const {
     int lines = 1;
-    if (FMetrics.wraps) lines += int((block.length() - 1) * estimate->charWidth / FMetrics.columnWidth);
-    return lines * estimate->lineHeight;
+    if (FMetrics.wraps) lines += int((block.length() - 1) * FEstimate.charWidth / FMetrics.columnWidth);
+    return lines * FEstimate.lineHeight;
 }
 
 // Lays out the blocks filling a tall screen above `block`, so that a view scrolled to
@@ -175,6 +206,7 @@ int TLongDocumentLayout::LayOut(const QTextBlock& block) const {
         FWidestLine = qMax(FWidestLine, line.x() + line.naturalTextWidth() + rightMargin);
     }
     layout->endLayout();
+    LearnFrom(*layout);
 
     const int height = std::max(1, qCeil(qMax(y, bottom)));
     if (block.lineCount() != height) {
@@ -280,26 +312,33 @@ void TLongDocumentLayout::DrawBlock(QPainter* painter, const PaintContext& conte
 }
 
 void TLongDocumentLayout::documentChanged(int from, int /*charsRemoved*/, int charsAdded) {
-    QTextDocument& doc = *document();
+    const QTextDocument& doc = *document();
     const int to = from + charsAdded;
-    QTextBlock block = doc.findBlock(from);
     if (!CanLayOut()) {
-        for (; block.isValid() && block.position() <= to; block = block.next()) block.clearLayout();
+        ForEachBlock(doc, from, to, [](QTextBlock block) {
+            block.clearLayout();
+            return true;
+        });
         return;
     }
     UpdateMetrics();
     if (from == 0 && charsAdded >= doc.characterCount()) FWidestLine = 0;
-    const qreal top = block.isValid() ? OriginOf(block).y() : 0;
+    const QTextBlock first = doc.findBlock(from);
+    const qreal top = first.isValid() ? OriginOf(first).y() : 0;
     int laidOut = 0;
-    for (; block.isValid() && block.position() <= to; block = block.next()) {
+    QTextBlock lastChanged;
+    ForEachBlock(doc, from, to, [&](QTextBlock block) {
         block.clearLayout();
         if (laidOut++ < kBlocksLaidOutAtOnce) LayOut(block);
         else StoreHeight(block, EstimatedHeight(block));
-    }
+        lastChanged = block;
+        return true;
+    });
     // The space above the next paragraph depends on the last one changed.
-    if (block.isValid() && laidOut <= kBlocksLaidOutAtOnce) {
-        block.clearLayout();
-        LayOut(block);
+    QTextBlock next = lastChanged.next();
+    if (next.isValid() && laidOut <= kBlocksLaidOutAtOnce) {
+        next.clearLayout();
+        LayOut(next);
     }
     FChangesPending = false;
     ReportChanges();

@@ -1,10 +1,11 @@
 #pragma once
 
 #include <QAbstractTextDocumentLayout>
-#include <QHash>
 #include <QTextBlock>
+#include <climits>
 
 class QTextDocument;
+class QTextLayout;
 
 // Lays out a long document made of nothing but paragraphs, one block at a time and
 // only where someone looks (painting, hit tests, caret placement). Each block's height
@@ -28,6 +29,7 @@ public:
     // Whether the blocks touching [from, to] hold anything but plain paragraphs
     // (list items, embedded objects or pictures), or the document holds a table or frame.
     static bool HoldsOnlyParagraphs(const QTextDocument& document, int from, int to);
+    static bool HoldsOnlyParagraphs(const QTextDocument& document) { return HoldsOnlyParagraphs(document, 0, INT_MAX); }
     // Whether the document is long enough to want this layout and holds only paragraphs.
     static bool Suits(const QTextDocument& document);
 
@@ -51,15 +53,16 @@ private:
         qreal dpiScale = 1;
         bool wraps = false;      // lines break at the column's width
     };
-    // A line's height and a character's advance in one character format's font.
-    struct TFontEstimate {
+    // A line's height and a character's advance, as the last block laid out had them.
+    struct TEstimate {
         int lineHeight = 1;
         qreal charWidth = 1;
     };
 
     bool CanLayOut() const;
     void UpdateMetrics();
-    int EstimatedHeight(const QTextBlock& block);
+    int EstimatedHeight(const QTextBlock& block) const;
+    void LearnFrom(const QTextLayout& layout) const;
     int LayOut(const QTextBlock& block) const;
     void SettleAbove(const QTextBlock& block) const;
     qreal GapAbove(const QTextBlock& block, const QTextBlockFormat& format) const;
@@ -70,7 +73,7 @@ private:
     void ReportChangesLater() const;
 
     TMetrics FMetrics;
-    QHash<int, TFontEstimate> FEstimates; // by character format index
+    mutable TEstimate FEstimate;
     mutable qreal FWidestLine = 0;
     mutable bool FChangesPending = false;
     QSizeF FReportedSize;
