@@ -6,7 +6,8 @@ the original and ours and compare what it sees:
   - words: the word sequence of LibreOffice's text export (it includes list numbers),
     as a similarity ratio (1.0 = the same words in the same order);
   - facts from its HTML export: paragraph alignments, table borders, row and column
-    spans, picture sizes, header and footer texts, list number texts.
+    spans, picture sizes, header and footer texts, list number texts;
+  - from its flat ODT export: fields (by kind), bookmarks (by name) and links.
 A fact LibreOffice sees in the original but not in ours is reported as missing.
 
 usage: tools/lo-fidelity.py [--kelvora build/kelvora] [FILE.rtf ...]
@@ -69,6 +70,23 @@ def facts(path):
     return found
 
 
+FIELD_ELEMENTS = ("page-number", "page-count", "date", "time", "bookmark-ref", "reference-ref", "author-name",
+                  "user-defined", "file-name", "chapter", "variable-get", "sequence", "title", "subject")
+
+
+def fields(path):
+    with open(path, encoding="utf-8", errors="replace") as f:
+        page = f.read()
+    found = collections.Counter()
+    for m in re.finditer(r'<text:(%s)[ >/]' % "|".join(FIELD_ELEMENTS), page):
+        found["field " + m.group(1)] += 1
+    for m in re.finditer(r'<text:(bookmark(?:-start|-end)?) text:name="([^"]*)"', page):
+        found["%s %s" % m.groups()] += 1
+    for m in re.finditer(r'<text:a [^>]*?xlink:href="([^"]*)"', page):
+        found["link " + html.unescape(m.group(1))] += 1
+    return found
+
+
 def numbers(path):
     # List number texts at the start of lines of the text export ("1.2.", "a)", "iv.").
     found = collections.Counter()
@@ -102,6 +120,7 @@ def main():
     rtfs = [p for _, o, r in pairs for p in (o, r)]
     soffice("txt:Text (encoded):UTF8", rtfs, work)
     soffice("html:HTML (StarWriter)", rtfs, work)
+    soffice("fodt", rtfs, work)
     worst = 1.0
     missing_total = 0
     print("%-28s %8s %8s  %s" % ("document", "words", "similar", "facts missing in ours"))
@@ -110,8 +129,8 @@ def main():
         wo, wr = words(base_o + ".txt"), words(base_r + ".txt")
         ratio = difflib.SequenceMatcher(None, wo, wr, autojunk=False).ratio() if wo or wr else 1.0
         worst = min(worst, ratio)
-        fo = facts(base_o + ".html") + numbers(base_o + ".txt")
-        fr = facts(base_r + ".html") + numbers(base_r + ".txt")
+        fo = facts(base_o + ".html") + numbers(base_o + ".txt") + fields(base_o + ".fodt")
+        fr = facts(base_r + ".html") + numbers(base_r + ".txt") + fields(base_r + ".fodt")
         missing = fo - fr
         missing_total += sum(missing.values())
         print("%-28s %8d %8.3f  %s" % (name, len(wo), ratio,

@@ -798,7 +798,30 @@ void TCustomRichEdit98::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
+    if (typing && !enter) TypeBesideFieldEnd();
     QTextEdit::keyPressEvent(event);
+}
+
+// Text typed at the end of a field's result goes beside the field, not into the result,
+// which a word processor replaces when it updates the field.
+void TCustomRichEdit98::TypeBesideFieldEnd() {
+    QTextCursor cursor = textCursor();
+    if (cursor.hasSelection()) return;
+    QTextCharFormat format = cursor.charFormat();
+    const QVariantList fields = format.property(RtfEngine::kFieldsProperty).toList();
+    if (fields.isEmpty()) return;
+    QVariantList after;
+    if (!cursor.atBlockEnd()) {
+        QTextCursor next = cursor;
+        next.movePosition(QTextCursor::NextCharacter);
+        after = next.charFormat().property(RtfEngine::kFieldsProperty).toList();
+    }
+    qsizetype shared = 0;
+    while (shared < fields.size() && shared < after.size() && fields[shared] == after[shared]) ++shared;
+    if (shared == fields.size()) return; // inside the result: typing edits it
+    if (shared == 0) format.clearProperty(RtfEngine::kFieldsProperty);
+    else format.setProperty(RtfEngine::kFieldsProperty, fields.mid(0, shared));
+    setCurrentCharFormat(format);
 }
 
 void TCustomRichEdit98::contextMenuEvent(QContextMenuEvent* event) {

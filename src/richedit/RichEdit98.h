@@ -245,6 +245,7 @@ private:
     void MarkLinksInBlock(const QTextBlock& block, int start, int end, const TURLCollection& schemes);
     QTextCursor TargetCursor(bool selection);
     int RoomFor(int replacedLength) const;
+    void TypeBesideFieldEnd();
 
     friend class TRichEditStrings98;
 

@@ -332,7 +332,10 @@ void ReadRtf(const QByteArray& rtf, QTextCursor& cursor, const ReadOptions& opti
     cursor.removeSelectedText();
     if (!options.plain)
         KeepDocumentParts(document.kept, *cursor.document(), cursor.document()->characterCount() <= 1);
+    const int from = cursor.position();
     InsertRtfDocument(document, cursor, options.plain);
+    if (document.bookmarks && !options.plain)
+        DropUnpairedBookmarkAnchors(cursor, from, cursor.position());
     cursor.endEditBlock();
 }
 

@@ -91,6 +91,7 @@ struct RtfKeptParts {
 struct RtfDocument {
     std::vector<std::variant<RtfParagraph, RtfTable>> items;
     RtfKeptParts kept;
+    bool bookmarks = false; // bookmark anchors were read
 };
 
 } // namespace RtfEngine

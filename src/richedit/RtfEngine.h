@@ -55,12 +55,19 @@ constexpr int kTabLeadersProperty = 0x100000 + 0x76;     // QVariantList: twips,
 // Characters:
 constexpr int kLangProperty = 0x100000 + 0x80;           // int "\lang"
 constexpr int kUnderlineWordProperty = 0x100000 + 0x81;  // QByteArray: "uldb", "ulw" …
-// An inline object that stands for kept source (a footnote): U+FFFC with this object
-// type, its source, the text shown for it and whether "\chftn" numbers it.
+// An inline object that stands for kept source (a footnote, a field without a result, a
+// bookmark's start or end): U+FFFC with this object type, its source, the text shown for
+// it and whether "\chftn" numbers it.
 constexpr int kKeptObjectType = 0x1000 /* QTextFormat::UserObject */ + 0x52;
 constexpr int kKeptSourceProperty = 0x100000 + 0x90;
 constexpr int kKeptTextProperty = 0x100000 + 0x91;
 constexpr int kKeptAutoNumberProperty = 0x100000 + 0x92;
+constexpr int kBookmarkStartProperty = 0x100000 + 0x93;  // QByteArray: the name it starts
+constexpr int kBookmarkEndProperty = 0x100000 + 0x94;    // QByteArray: the name it ends
+// A field's result is text the user edits; its characters carry the fields they stand in,
+// outermost first, each as its source up to its result ("{\field…{\*\fldinst …}").
+// Hyperlinks stay anchors (AnchorHref) and are written innermost.
+constexpr int kFieldsProperty = 0x100000 + 0x95;         // QVariantList of QByteArray
 // Tables: each row's definition in the table format, each cell's in its cell format.
 constexpr int kTableRowsProperty = 0x100000 + 0xA0;      // QVariantList of QByteArray
 constexpr int kCellKeptProperty = 0x100000 + 0xA1;

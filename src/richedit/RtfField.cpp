@@ -1,5 +1,7 @@
 #include "richedit/RtfField.h"
 
+#include <map>
+
 namespace RtfEngine {
 
 QString HyperlinkTarget(const QString& instruction)
@@ -37,6 +39,29 @@ QString HyperlinkTarget(const QString& instruction)
     if (!anchor.isEmpty())
         url += '#' + anchor;
     return url;
+}
+
+std::vector<bool> BookmarkAnchorsKept(const std::vector<BookmarkAnchor>& anchors)
+{
+    std::vector<bool> kept(anchors.size(), false);
+    constexpr std::size_t kDone = std::size_t(-1);
+    std::map<QByteArray, std::size_t> openAt; // name -> its kept start, or kDone
+    for (std::size_t i = 0; i < anchors.size(); ++i) {
+        const auto found = openAt.find(anchors[i].name);
+        if (anchors[i].start) {
+            if (found == openAt.end()) {
+                openAt.emplace(anchors[i].name, i);
+                kept[i] = true;
+            }
+        } else if (found != openAt.end() && found->second != kDone) {
+            kept[i] = true;
+            found->second = kDone;
+        }
+    }
+    for (const auto& [name, at] : openAt)
+        if (at != kDone)
+            kept[at] = false; // no end follows its start
+    return kept;
 }
 
 } // namespace RtfEngine

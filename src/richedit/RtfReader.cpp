@@ -38,7 +38,7 @@ enum class Dest {
 };
 
 // Where a kept group's source goes.
-enum class Keep { Format, Stylesheet, Info, Footnote };
+enum class Keep { Format, Stylesheet, Info, Footnote, BookmarkStart, BookmarkEnd };
 
 // Nested tables deeper than this are read as tables of that depth.
 constexpr int kMaxTableDepth = 32;
@@ -84,6 +84,31 @@ bool IsKeptParaWord(std::string_view w)
 
 // Words that describe a border once its edge is named.
 bool IsBorderWord(std::string_view w) { return w.substr(0, 4) == "brdr" || w == "brsp"; }
+
+// The name a bookmark's group gives, as written: its text without its control words.
+QByteArray BookmarkNameOf(const QByteArray& source)
+{
+    const auto isLetter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    QByteArray name;
+    const qsizetype end = source.size() - 1; // the closing brace
+    for (qsizetype i = 1; i < end; ++i) {
+        const char c = source[i];
+        if (c == '\\' && i + 1 < end && source[i + 1] == '*') {
+            ++i;
+            continue;
+        }
+        if (c == '\\' && i + 1 < end && isLetter(source[i + 1])) {
+            for (++i; i < end && isLetter(source[i]);) ++i;
+            if (i < end && source[i] == '-') ++i;
+            while (i < end && source[i] >= '0' && source[i] <= '9') ++i;
+            if (i < end && source[i] != ' ') --i; // not a delimiter: it belongs to the name
+            continue;
+        }
+        if (c != '\r' && c != '\n')
+            name += c;
+    }
+    return name.trimmed();
+}
 
 QByteArray WordSource(std::string_view w, bool has, int param)
 {
@@ -159,6 +184,7 @@ struct Group {
     ParaState para;
     int unicodeSkip = 1;
     QString href;
+    QVariantList fields; // the fields whose result this group is in, outermost first
     bool starred = false; // "\*" seen: the next word names an optional destination
     bool nestProps = false; // inside "\nesttableprops": row words define the nested row
     std::size_t start = 0; // offset of the group's brace in the input
@@ -191,6 +217,10 @@ struct Picture {
 struct Field {
     std::size_t depth = 0;
     QString instruction;
+    std::size_t start = 0;   // offset of the field's group
+    bool inBody = false;     // a group of its own in the body: kept as a field
+    bool resultRead = false; // its first result is the one kept as the field's
+    std::uint64_t contentAtStart = 0;
 };
 
 int HexNibble(char c)
@@ -268,6 +298,8 @@ private:
     void BeginSkip() { Top().dest = Dest::Skip; FSkipDepth = 1; }
     void BeginKeep(Keep kind);
     void OnKept(Keep kind, QByteArray source);
+    void AppendKeptObject(QTextCharFormat format, const QByteArray& source, const QString& text);
+    void OnFieldResult(Group& g, std::string_view word);
     QByteArray& FormatTarget() { return FSectionPending ? FSectionSource : FDocument.kept.format; }
     bool OnRowWord(std::string_view word, bool has, int param);
     void OnBorderWord(std::string_view word, bool has, int param);
@@ -347,6 +379,7 @@ private:
 
     Picture FPicture;
     std::vector<Field> FFields;
+    std::uint64_t FContent = 0; // body characters, pictures, objects and paragraphs read so far
     QString FShapePropName;
     int FShapeBox[4] = {}; // left, top, right, bottom in twips
 
@@ -358,6 +391,7 @@ private:
 
     CharState FCachedState;
     QString FCachedHref;
+    QVariantList FCachedFields;
     int FCachedFont = -2;
     QTextCharFormat FCachedFormat;
 };
@@ -453,8 +487,13 @@ bool RtfParser::CloseGroup()
         FinishPicture();
     if (closed.dest == Dest::PnDef && parent != Dest::PnDef)
         Top().para.pn = FPnScratch;
-    if (!FFields.empty() && FFields.back().depth > FGroups.size())
+    if (!FFields.empty() && FFields.back().depth > FGroups.size()) {
+        const Field field = std::move(FFields.back());
         FFields.pop_back();
+        if (field.inBody && field.start == closed.start && parent == Dest::Body && !FTruncated &&
+            FContent == field.contentAtStart)
+            AppendKeptObject(CurrentCharFormat(), source(), {}); // it showed nothing: kept whole
+    }
     return true;
 }
 
@@ -517,6 +556,7 @@ void RtfParser::AppendText(const QString& input)
             runs.push_back({text, format, {}});
         FParagraphHasContent = true;
         FPendingFootnoteNumber = false;
+        ++FContent;
     } else if (QString* target = CollectTarget()) {
         *target += input;
     }
@@ -745,7 +785,7 @@ bool RtfParser::OnDestinationWord(std::string_view w)
         {"footerr", Keep::Format}, {"footerf", Keep::Format}, {"pgdsctbl", Keep::Format},
         {"ftnsep", Keep::Format}, {"ftnsepc", Keep::Format}, {"aftnsep", Keep::Format},
         {"aftnsepc", Keep::Format}, {"ftncn", Keep::Format}, {"aftncn", Keep::Format},
-        {"pnseclvl", Keep::Format}};
+        {"pnseclvl", Keep::Format}, {"bkmkstart", Keep::BookmarkStart}, {"bkmkend", Keep::BookmarkEnd}};
     for (const KeptDestination& kept : kKept) {
         if (w == kept.word) {
             if (g.dest == Dest::Body && FGroups.size() > 1 && OpensItsGroup(w)) BeginKeep(kept.kind);
@@ -759,7 +799,7 @@ bool RtfParser::OnDestinationWord(std::string_view w)
         "rxe", "nonshppict", "shprslt", "levelnumbers", "listname", "objdata", "objclass",
         "objname", "private", "filetbl", "revtbl", "rsidtbl", "generator", "template",
         "comment", "author", "title", "subject", "keywords", "doccomm", "operator", "buptim",
-        "creatim", "revtim", "printim", "bkmkstart", "bkmkend", "fldtype", "datafield",
+        "creatim", "revtim", "printim", "fldtype", "datafield",
         "themedata", "colorschememapping", "latentstyles", "datastore", "xmlnstbl",
         "mmathPr", "userprops", "picprop", "blipuid", "do", "atnid", "atnauthor", "atrfstart", "atrfend",
         "passwordhash", "protusertbl", "wgrffmtfilter", "fchars", "lchars"};
@@ -792,17 +832,18 @@ bool RtfParser::OnDestinationWord(std::string_view w)
         FColours.clear(); // a table replaces the one before
         return true;
     }
-    if (w == "field") { FFields.push_back({FGroups.size(), {}}); return true; }
+    if (w == "field") {
+        const bool inBody = g.dest == Dest::Body && FGroups.size() > 1 && OpensItsGroup(w);
+        FFields.push_back({FGroups.size(), {}, g.start, inBody, false, FContent});
+        return true;
+    }
     if (w == "fldinst") {
         if (FFields.empty()) FFields.push_back({FGroups.size(), {}});
         g.dest = Dest::FieldInst;
         return true;
     }
     if (w == "fldrslt") {
-        if (!FFields.empty()) {
-            const QString href = HyperlinkTarget(FFields.back().instruction);
-            if (!href.isEmpty()) g.href = href;
-        }
+        OnFieldResult(g, w);
         return true; // the result is read where the field stands: in the body, or not at all
     }
     if (w == "pict") {
@@ -984,6 +1025,7 @@ void RtfParser::FinishPicture()
     format.setHeight(height);
     FParagraph.runs.push_back({{}, format, image});
     FParagraphHasContent = true;
+    ++FContent;
 }
 
 bool RtfParser::OnSpecialCharWord(std::string_view w)
@@ -1095,7 +1137,7 @@ QTextCharFormat RtfParser::CurrentCharFormat()
 {
     const Group& g = Top();
     const int font = g.chr.font < 0 ? FDefaultFont : g.chr.font;
-    if (FCachedFont == font && FCachedState == g.chr && FCachedHref == g.href)
+    if (FCachedFont == font && FCachedState == g.chr && FCachedHref == g.href && FCachedFields == g.fields)
         return FCachedFormat;
     QTextCharFormat f;
     auto found = FFonts.find(font);
@@ -1131,6 +1173,9 @@ QTextCharFormat RtfParser::CurrentCharFormat()
         f.setAnchor(true);
         f.setAnchorHref(g.href);
     }
+    if (!g.fields.isEmpty())
+        f.setProperty(kFieldsProperty, g.fields);
+    FCachedFields = g.fields;
     FCachedFont = font;
     FCachedState = g.chr;
     FCachedHref = g.href;
@@ -1274,12 +1319,17 @@ void RtfParser::OnKept(Keep kind, QByteArray source)
     case Keep::Format: FormatTarget() += source; return;
     case Keep::Stylesheet: FDocument.kept.stylesheet = std::move(source); return;
     case Keep::Info: FDocument.kept.info = std::move(source); return;
-    case Keep::Footnote: break;
+    case Keep::Footnote: case Keep::BookmarkStart: case Keep::BookmarkEnd: break;
     }
     QTextCharFormat f = CurrentCharFormat();
-    f.setObjectType(kKeptObjectType);
+    if (kind != Keep::Footnote) {
+        FDocument.bookmarks = true;
+        f.setProperty(kind == Keep::BookmarkStart ? kBookmarkStartProperty : kBookmarkEndProperty,
+                      BookmarkNameOf(source));
+        AppendKeptObject(f, source, {});
+        return;
+    }
     const bool endnote = source.contains("\\ftnalt");
-    f.setProperty(kKeptSourceProperty, source);
     QString text;
     if (std::exchange(FPendingFootnoteNumber, false)) {
         if (endnote) {
@@ -1291,10 +1341,40 @@ void RtfParser::OnKept(Keep kind, QByteArray source)
         }
         f.setProperty(kKeptAutoNumberProperty, true);
     }
-    f.setProperty(kKeptTextProperty, text);
-    FParagraph.runs.push_back({QString(QChar::ObjectReplacementCharacter), f, {}});
-    FParagraphHasContent = true;
+    AppendKeptObject(f, source, text);
 }
+
+void RtfParser::AppendKeptObject(QTextCharFormat format, const QByteArray& source, const QString& text)
+{
+    format.setObjectType(kKeptObjectType);
+    format.setProperty(kKeptSourceProperty, source);
+    format.setProperty(kKeptTextProperty, text);
+    FParagraph.runs.push_back({QString(QChar::ObjectReplacementCharacter), format, {}});
+    FParagraphHasContent = true;
+    ++FContent;
+}
+
+// A hyperlink's result is a link; another body field's first result carries the field,
+// when it is a group of the field's own (only then is the source before it balanced)
+// and nothing of the field was shown before it.
+void RtfParser::OnFieldResult(Group& g, std::string_view word)
+{
+    if (FFields.empty())
+        return;
+    Field& field = FFields.back();
+    const QString href = HyperlinkTarget(field.instruction);
+    if (!href.isEmpty()) {
+        g.href = href;
+        return;
+    }
+    // Text shown before the result would be written twice: as text and in the source.
+    if (!field.inBody || field.resultRead || g.dest != Dest::Body || field.depth + 1 != FGroups.size() ||
+        FContent != field.contentAtStart || !OpensItsGroup(word))
+        return;
+    field.resultRead = true;
+    g.fields.append(QByteArray(FInput.data() + field.start, qsizetype(g.start - field.start)));
+}
+
 
 QByteArray& RtfParser::BorderTarget()
 {
@@ -1400,6 +1480,7 @@ void RtfParser::FinishParagraph(bool ended)
     FParagraph = {};
     FParagraphHasContent = false;
     FPendingFootnoteNumber = false;
+    ++FContent;
     paragraph.ended = ended;
     paragraph.format = BlockFormatOf(p);
     if (p.pageBreakBefore || FPendingPageBreak)

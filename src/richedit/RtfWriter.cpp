@@ -2,6 +2,7 @@
 
 #include "platform/Cp1252.h"
 #include "richedit/RtfDocumentModel.h"
+#include "richedit/RtfKeptObject.h"
 
 #include <QBuffer>
 #include <QColor>
@@ -122,6 +123,8 @@ public:
     QByteArray Write()
     {
         CollectTables();
+        if (FHasAnchors)
+            FindDroppedAnchors();
         WriteHeader();
         WriteBody();
         FOut += "}";
@@ -151,6 +154,7 @@ private:
                 const QTextCharFormat f = it.fragment().charFormat();
                 if (f.isImageFormat())
                     continue; // pictures are written without character properties
+                FHasAnchors = FHasAnchors || f.hasProperty(kBookmarkStartProperty) || f.hasProperty(kBookmarkEndProperty);
                 FontIndex(f);
                 if (!FOptions.plain) {
                     ColourIndex(f.foreground());
@@ -158,6 +162,15 @@ private:
                 }
             }
         }
+    }
+
+    void FindDroppedAnchors()
+    {
+        std::vector<int> positions;
+        const std::vector<bool> kept = BookmarkAnchorsKept(BookmarkAnchorsIn(FDoc, FStart, FEnd, positions));
+        for (std::size_t i = 0; i < kept.size(); ++i)
+            if (!kept[i])
+                FDroppedAnchors.insert(positions[i]);
     }
 
     int FontIndex(const QTextCharFormat& f)
@@ -664,7 +677,9 @@ private:
     {
         if (!FOptions.plain && (block.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore))
             FOut += "\\page ";
-        WriteParaSpec(ParaSpecOf(block, depth), block.textList());
+        FParagraphSpec = ParaSpecOf(block, depth);
+        FParagraphList = block.textList();
+        WriteParaSpec(FParagraphSpec, FParagraphList);
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             const int from = std::max(fragment.position(), FStart);
@@ -672,12 +687,15 @@ private:
             if (from >= to)
                 continue;
             const QTextCharFormat f = fragment.charFormat();
-            SwitchLink(f.isAnchor() && !FOptions.plain ? f.anchorHref() : QString());
+            if (!FOptions.plain)
+                SwitchGroups(f);
             if (f.objectType() == kKeptObjectType) {
                 if (FOptions.plain)
                     continue;
                 WriteCharSpec(CharSpecOf(f));
                 for (int i = from; i < to; ++i) {
+                    if (FDroppedAnchors.count(i))
+                        continue;
                     if (f.boolProperty(kKeptAutoNumberProperty))
                         FOut += "\\chftn";
                     FOut += f.property(kKeptSourceProperty).toByteArray();
@@ -694,7 +712,92 @@ private:
             const QString text = fragment.text();
             AppendText(QStringView(text).mid(from - fragment.position(), to - from));
         }
-        SwitchLink({});
+        CloseLink();
+        CloseFieldsTo(CommonLength(FOpenFields, depth == 0 ? FieldsGoingOn(block) : QVariantList()));
+    }
+
+    // --- fields and links around the text ----------------------------------------------
+
+    // The groups a fragment stands in: its fields, outermost first, then its link.
+    void SwitchGroups(const QTextCharFormat& f)
+    {
+        const QVariantList fields = f.property(kFieldsProperty).toList();
+        const QString href = f.isAnchor() ? f.anchorHref() : QString();
+        if (fields == FOpenFields && href == FLink)
+            return;
+        CloseLink(); // the link is innermost: any change around it closes it
+        const qsizetype common = CommonLength(FOpenFields, fields);
+        CloseFieldsTo(common);
+        for (qsizetype i = common; i < fields.size(); ++i)
+            OpenField(fields[i].toByteArray());
+        OpenLink(href);
+    }
+
+    static qsizetype CommonLength(const QVariantList& a, const QVariantList& b)
+    {
+        qsizetype n = 0;
+        while (n < a.size() && n < b.size() && a[n] == b[n])
+            ++n;
+        return n;
+    }
+
+    // The fields the next paragraph's text starts in, when it follows in the same flow: a
+    // field whose result goes on there (a table of contents) stays open over the mark.
+    QVariantList FieldsGoingOn(const QTextBlock& block) const
+    {
+        if (FOpenFields.isEmpty())
+            return {};
+        QTextBlock next = block.next();
+        for (int empty = 0; empty < 64 && BlockInRange(next); ++empty, next = next.next()) {
+            if (TableOf(next, nullptr) || next.blockFormat().hasProperty(kSectionProperty))
+                return {};
+            if (next.length() > 1)
+                return next.begin().fragment().charFormat().property(kFieldsProperty).toList();
+        }
+        return {};
+    }
+
+    void OpenField(const QByteArray& source)
+    {
+        FFieldSaves.push_back({FState, FPara});
+        FOpenFields.append(source);
+        FOut += source + "{\\fldrslt ";
+    }
+
+    // Closing a group gives the reader back the properties from before it; the
+    // paragraph's own are said again when they differ, as its mark is still to come.
+    void CloseFieldsTo(qsizetype count)
+    {
+        if (FOpenFields.size() <= count)
+            return;
+        while (FOpenFields.size() > count) {
+            FOut += "}}";
+            FState = FFieldSaves.back().state;
+            FPara = FFieldSaves.back().para;
+            FFieldSaves.pop_back();
+            FOpenFields.removeLast();
+        }
+        WriteParaSpec(FParagraphSpec, FParagraphList);
+    }
+
+    void CloseLink()
+    {
+        if (FLink.isEmpty())
+            return;
+        FOut += "}}}";
+        FState = FStateBeforeLink;
+        FLink.clear();
+    }
+
+    void OpenLink(const QString& href)
+    {
+        FLink = href;
+        if (href.isEmpty())
+            return;
+        FStateBeforeLink = FState;
+        FOut += "{\\field{\\*\\fldinst{HYPERLINK \"";
+        AppendText(QString(href).replace('"', "%22")); // a quote would end the field's argument
+        FOut += "\"}}{\\fldrslt{";
     }
 
     CharSpec CharSpecOf(const QTextCharFormat& f)
@@ -753,23 +856,6 @@ private:
         if (!w.isEmpty())
             FOut += w + ' '; // alone, the delimiter would be text
         FState = s;
-    }
-
-    void SwitchLink(const QString& href)
-    {
-        if (href == FLink)
-            return;
-        if (!FLink.isEmpty()) {
-            FOut += "}}}";
-            FState = FStateBeforeLink;
-        }
-        FLink = href;
-        if (!href.isEmpty()) {
-            FStateBeforeLink = FState;
-            FOut += "{\\field{\\*\\fldinst{HYPERLINK \"";
-            AppendText(QString(href).replace('"', "%22")); // a quote would end the field's argument
-            FOut += "\"}}{\\fldrslt{";
-        }
     }
 
     static QImage ImageOf(const QVariant& resource)
@@ -864,6 +950,13 @@ private:
     CharSpec FStateBeforeLink;
     QString FLink;
     ParaSpec FPara;
+    ParaSpec FParagraphSpec;            // the paragraph being written
+    const QTextList* FParagraphList = nullptr;
+    struct Saved { CharSpec state; ParaSpec para; };
+    QVariantList FOpenFields;           // the fields whose result is being written
+    std::vector<Saved> FFieldSaves;     // the properties from before each of them
+    bool FHasAnchors = false;
+    std::set<int> FDroppedAnchors;      // anchors that make no bookmark in the range
 };
 
 } // namespace

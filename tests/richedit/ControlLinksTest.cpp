@@ -1,6 +1,7 @@
 // Link detection: the scheme list, what counts as a link, marking while typing, and
 // the link events.
 #include "richedit/RichEdit98.h"
+#include "richedit/RtfEngine.h"
 
 #include <QApplication>
 #include <QTest>
@@ -156,3 +157,28 @@ TEST(ControlLinks, NoDetectionLeavesTypedTextAlone) {
 }
 
 } // namespace
+
+// Typed text joins a field's result only inside it; at its end it goes beside the field.
+TEST(ControlFields, TypingAtAFieldsEndWritesBesideIt) {
+    const struct {
+        int caret;
+        const char* written;
+    } cases[] = {
+        {6, "Page {\\field{\\*\\fldinst PAGE}{\\fldrslt 1x2}} of"},  // inside the result
+        {7, "Page {\\field{\\*\\fldinst PAGE}{\\fldrslt 12}}x of"},  // at its end
+        {5, "Page x{\\field{\\*\\fldinst PAGE}{\\fldrslt 12}} of"},  // before it
+        {8, "Page {\\field{\\*\\fldinst PAGE}{\\fldrslt 12}} xof"},  // after it
+    };
+    for (const auto& c : cases) {
+        TRichEdit98 edit;
+        edit.show();
+        QTextCursor load(edit.document());
+        RtfEngine::ReadRtf("{\\rtf1 Page {\\field{\\*\\fldinst PAGE}{\\fldrslt 12}} of 20\\par}", load);
+        QTextCursor caret(edit.document());
+        caret.setPosition(c.caret);
+        edit.setTextCursor(caret);
+        QTest::keyClicks(&edit, "x");
+        const QByteArray saved = RtfEngine::WriteRtf(*edit.document());
+        EXPECT_TRUE(saved.contains(c.written)) << c.caret << "\n" << saved.constData();
+    }
+}

@@ -312,6 +312,17 @@ TEST(RtfRoundTrip, MalformedDocumentsLoadBackAsFirstRead)
         QByteArray("{\\rtf1{\\lang1031;}r\\par}"),                        // a language that ends
         QByteArray("{\\rtf1{\\fonttbl{\\f2147483647 A;}}\\f2147483647 x\\par}"),
         QByteArray("{\\rtf1{\\colortbl;\\red255;}{\\cf1 a}{\\colortbl;\\red0\\green0\\blue255;}{\\cf1 b}\\par}"),
+        QByteArray("{\\rtf1 a{\\field{\\*\\fldinst PAGE}{\\fldrslt 1}{\\fldrslt 2}}\\par}"), // two results
+        QByteArray("{\\rtf1 a{\\field{\\*\\fldinst PAGE}\\fldrslt 3}\\par}"),   // a result without its group
+        QByteArray("{\\rtf1 a{\\field{\\*\\fldinst PAGE}{\\b{\\fldrslt 3}}}\\par}"), // a result in another group
+        QByteArray("{\\rtf1 a{\\field{\\*\\fldinst PAGE}{\\fldrslt 3"),                 // cut off in the result
+        QByteArray("{\\rtf1 a{\\field{\\*\\fldinst PA"),                                  // cut off in the instruction
+        QByteArray("{\\rtf1 a{\\field{\\*\\fldinst A}{\\fldrslt x\\par}}b\\par}"),     // a result of a paragraph mark
+        QByteArray("{\\rtf1 a{\\field{\\*\\fldinst A}{\\fldrslt \\par}}b\\par}"),
+        QByteArray("{\\rtf1 {\\field{\\*\\fldinst A}{\\fldrslt \\qc x\\par y}}\\par}"),  // paragraph words in a result
+        QByteArray("{\\rtf1 x{\\*\\bkmkstart a}\\trowd\\cellx900\\intbl y{\\*\\bkmkend a}\\cell\\row}"),
+        QByteArray("{\\rtf1 {e\\*\\bkmkstart a}x{\\*\\bkmkend a}\\par}"),             // a bookmark after text in its group
+        QByteArray("{\\rtf1 a{\\field{\\*b\\fldx REF c}{\\fldrslt d}}\\par}"),           // text shown before the result
     };
     for (const QByteArray& rtf : cases) {
         auto first = Read(rtf);

@@ -3,6 +3,7 @@
 #include "RtfTestSupport.h"
 
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextFrame>
 #include <QTextList>
 #include <QTextTable>
@@ -109,6 +110,46 @@ TEST(RtfSampleDocuments, FormattingExtras)
     for (const char* part : {"\\landscape", "\\paperw15840", "{\\header", "{\\footer", "\\uldb", "\\ulwave",
                              "\\tldot\\tx", "\\box\\brdrs\\brdrw30", "\\ftnalt"})
         EXPECT_TRUE(saved.contains(part)) << part;
+    auto again = Read(saved);
+    EXPECT_EQ(TextOf(*again), TextOf(*doc));
+    EXPECT_EQ(RtfEngine::WriteRtf(*again), saved);
+}
+
+// LibreOffice's letter with a date, page numbers, a reference to a bookmark, links, a
+// bookmark over two paragraphs and an empty one (fields-bookmarks.fodt).
+TEST(RtfSampleDocuments, FieldsAndBookmarks)
+{
+    const QByteArray rtf = Sample("fields-bookmarks.rtf");
+    ASSERT_FALSE(rtf.isEmpty());
+    auto doc = Read(rtf);
+    const struct {
+        const char* before;
+        const char* result;
+        const char* instruction;
+    } fields[] = {
+        {"letter of ", "11.12.2026", "DATE \\\\@\"dd\\\\.MM\\\\.yyyy\""},
+        {"agreed in clause ", "Clause 4: the fees are due", "REF fees \\\\h"},
+        {"Signed by ", "Anna Berg", "USERNAME"},
+    };
+    for (const auto& f : fields) {
+        QTextCursor at = doc->find(QString(f.before) + f.result);
+        ASSERT_FALSE(at.isNull()) << f.result;
+        at.setPosition(at.selectionStart() + int(qstrlen(f.before)) + 1);
+        const QVariantList around = at.charFormat().property(RtfEngine::kFieldsProperty).toList();
+        ASSERT_EQ(around.size(), 1) << f.result;
+        EXPECT_TRUE(around[0].toByteArray().contains(f.instruction)) << around[0].toByteArray().constData();
+    }
+    EXPECT_EQ(FormatOf(*doc, "our terms").anchorHref(), "https://example.com/terms");
+    EXPECT_EQ(FormatOf(*doc, "the fee clause").anchorHref(), "#fees");
+    EXPECT_EQ(KeptMarks(*doc).size(), 6) << "three bookmarks of two anchors each, none shown";
+
+    const QByteArray saved = RtfEngine::WriteRtf(*doc);
+    for (const char* word : {"\\field", "\\fldinst", "\\fldrslt", "\\bkmkstart", "\\bkmkend", "HYPERLINK"})
+        EXPECT_EQ(saved.count(word), rtf.count(word)) << word << "\n" << saved.constData();
+    for (const char* part : {"{\\*\\bkmkstart fees}Clause 4: the fees are due on receipt of the invoice.{\\*\\bkmkend fees}",
+                             "{\\*\\bkmkstart sign}{\\*\\bkmkend sign}the date above.",
+                             "{\\*\\bkmkstart span}A bookmark", "paragraph.{\\*\\bkmkend span}"})
+        EXPECT_TRUE(saved.contains(part)) << part << "\n" << saved.constData();
     auto again = Read(saved);
     EXPECT_EQ(TextOf(*again), TextOf(*doc));
     EXPECT_EQ(RtfEngine::WriteRtf(*again), saved);
