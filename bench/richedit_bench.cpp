@@ -107,6 +107,24 @@ void TypeInShownDocument(benchmark::State& state, double where)
     }
     state.SetItemsProcessed(state.iterations());
 }
+// Many lines pasted at once into a shown, empty template editor (a paste, an undo of a
+// deletion, a replacement of everything): the layout meets them all in one edit.
+void BM_PasteLinesIntoShownEditor(benchmark::State& state)
+{
+    const QString lines = QString::fromLatin1(ShortLines(int(state.range(0)), false)).replace("\r\n", "\n");
+    for (auto _ : state) {
+        TRichEdit98 edit;
+        TRichEdit98::ConfigureAsTemplateEditor(edit);
+        edit.resize(800, 600);
+        edit.show();
+        QCoreApplication::processEvents();
+        edit.textCursor().insertText(lines);
+        QCoreApplication::processEvents();
+        benchmark::DoNotOptimize(edit.document()->blockCount());
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
 void BM_TypeAtStart(benchmark::State& state) { TypeInShownDocument(state, 0.0); }
 void BM_TypeInTheMiddle(benchmark::State& state) { TypeInShownDocument(state, 0.5); }
 void BM_TypeAtEnd(benchmark::State& state) { TypeInShownDocument(state, 1.0); }
@@ -116,6 +134,7 @@ void BM_TypeAtEnd(benchmark::State& state) { TypeInShownDocument(state, 1.0); }
 BENCHMARK(BM_TypeAtStart)->Arg(100000)->Arg(600000)->Arg(2000000)->Iterations(20)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TypeInTheMiddle)->Arg(100000)->Arg(600000)->Arg(2000000)->Iterations(20)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TypeAtEnd)->Arg(100000)->Arg(600000)->Arg(2000000)->Iterations(20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PasteLinesIntoShownEditor)->Arg(20000)->Arg(100000)->Arg(600000)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_LoadTextLines)->Arg(100000)->Arg(600000)->Arg(2000000)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_LoadRtfParagraphs)->Arg(100000)->Arg(600000)->Arg(2000000)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_LoadTextLinesWrapped)->Arg(100000)->Arg(600000)->Unit(benchmark::kMillisecond)->Iterations(1);

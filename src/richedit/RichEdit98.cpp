@@ -94,7 +94,6 @@ TCustomRichEdit98::TCustomRichEdit98(QWidget* parent)
     ApplySelectionVisibility(false);
 
     connect(this, &QTextEdit::textChanged, this, [this] {
-        ChooseLayout();
         NotifyChange();
         RunPendingLinkScan();
     });
@@ -116,12 +115,12 @@ void TCustomRichEdit98::ConnectLayout() {
 
 // A long document of plain paragraphs gets the layout whose edits cost the same wherever
 // they are made; anything else, or a document grown short again, Qt's own. A document
-// that is long already is looked through only for what its last changes brought in.
-void TCustomRichEdit98::ChooseLayout() {
+// that is long already is looked through only for what the change [from, to] brought in.
+// Chosen as the document announces the change, before the layout sees it: Qt's layout
+// would take a long paste, or the undoing of a long deletion, in one synchronous pass.
+void TCustomRichEdit98::ChooseLayout(int from, int to) {
     const QTextDocument& doc = *document();
     const int blocks = doc.blockCount(), blocksBefore = std::exchange(FBlocksAtLayoutChoice, blocks);
-    const int from = std::exchange(FLayoutCheckFrom, -1), to = std::exchange(FLayoutCheckTo, -1);
-    if (from < 0 || FSwitchingLayout) return;
     const bool longLayout = qobject_cast<const TLongDocumentLayout*>(doc.documentLayout()) != nullptr;
     if (longLayout) {
         if (blocks < TLongDocumentLayout::kMinimumBlocks / 2 || !TLongDocumentLayout::HoldsOnlyParagraphs(doc, from, to))
@@ -627,8 +626,7 @@ void TCustomRichEdit98::NotifySelectionChange() {
 void TCustomRichEdit98::NoteContentsChange(int position, int /*removed*/, int added) {
     InvalidateLines();
     if (FSwitchingLayout) return; // the same text, laid out anew
-    FLayoutCheckFrom = FLayoutCheckFrom < 0 ? position : std::min(FLayoutCheckFrom, position);
-    FLayoutCheckTo = std::max(FLayoutCheckTo, position + added);
+    ChooseLayout(position, position + added);
     if (FScanningLinks) return;
     const int end = position + added;
     FPendingLinkStart = FPendingLinkStart < 0 ? position : std::min(FPendingLinkStart, position);

@@ -228,7 +228,7 @@ private:
     const TLineMap& WrappedLines() const;
     void InvalidateLines() { FLineMapValid = false; }
     void ConnectLayout();
-    void ChooseLayout();
+    void ChooseLayout(int from, int to);
     void UseLayout(QAbstractTextDocumentLayout* layout);
     void ApplyScrollBars();
     void ApplySelectionVisibility(bool focused);
@@ -282,8 +282,6 @@ private:
     bool FScanningLinks = false;
     int FPendingLinkStart = -1;
     int FPendingLinkEnd = -1;
-    int FLayoutCheckFrom = -1;
-    int FLayoutCheckTo = -1;
     int FBlocksAtLayoutChoice = 1;
     bool FSwitchingLayout = false;
     std::string FRtfRefusal;
