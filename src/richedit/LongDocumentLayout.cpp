@@ -71,6 +71,18 @@ std::vector<bool> FormatsNotDrawnAsText(const QTextDocument& document) {
     return notText;
 }
 
+// Whether some paragraph format or the default option asks for anything but the left
+// edge (centred, right, justified, right to left).
+bool FormatsAlignText(const QTextDocument& document) {
+    if (!(document.defaultTextOption().alignment() & Qt::AlignLeft)) return true;
+    const QList<QTextFormat> formats = document.allFormats();
+    return std::any_of(formats.begin(), formats.end(), [](const QTextFormat& format) {
+        return format.isBlockFormat() && ((format.hasProperty(QTextFormat::BlockAlignment) &&
+                                           !(format.toBlockFormat().alignment() & Qt::AlignLeft)) ||
+                                          format.layoutDirection() == Qt::RightToLeft);
+    });
+}
+
 bool AnyOf(const std::vector<bool>& flags) { return std::find(flags.begin(), flags.end(), true) != flags.end(); }
 
 } // namespace
@@ -79,6 +91,14 @@ TLongDocumentLayout::TLongDocumentLayout(QTextDocument* document) : QAbstractTex
     // Read by QTextEdit and its text control through property(), as of Qt's own layout.
     setProperty("cursorWidth", 1);
     setProperty("contentHasAlignment", false);
+}
+
+// QTextEdit without wrapping gives the text the viewport's width only when told that
+// some text is aligned (else width 0); Qt's layout learns it as it lays blocks out.
+void TLongDocumentLayout::NoteAlignment(bool aligned) const {
+    if (aligned == FHasAlignment) return;
+    FHasAlignment = aligned;
+    const_cast<TLongDocumentLayout*>(this)->setProperty("contentHasAlignment", aligned);
 }
 
 bool TLongDocumentLayout::HoldsOnlyParagraphs(const QTextDocument& document, int from, int to) {
@@ -167,6 +187,7 @@ int TLongDocumentLayout::LayOut(const QTextBlock& block) const {
     option.setTabs(format.tabPositions());
     const Qt::Alignment alignment = format.hasProperty(QTextFormat::BlockAlignment) ? format.alignment() : option.alignment();
     option.setAlignment(QStyle::visualAlignment(direction, alignment));
+    if (!(option.alignment() & Qt::AlignLeft)) NoteAlignment(true);
     if (format.nonBreakableLines() || document()->pageSize().width() < 0) option.setWrapMode(QTextOption::ManualWrap);
     layout->setTextOption(option);
     const bool wordOrAnywhere = option.wrapMode() == QTextOption::WrapAtWordBoundaryOrAnywhere;
@@ -322,7 +343,10 @@ void TLongDocumentLayout::documentChanged(int from, int /*charsRemoved*/, int ch
         return;
     }
     UpdateMetrics();
-    if (from == 0 && charsAdded >= doc.characterCount()) FWidestLine = 0;
+    if (from == 0 && charsAdded >= doc.characterCount()) {
+        FWidestLine = 0;
+        NoteAlignment(FormatsAlignText(doc));
+    }
     const QTextBlock first = doc.findBlock(from);
     const qreal top = first.isValid() ? OriginOf(first).y() : 0;
     int laidOut = 0;

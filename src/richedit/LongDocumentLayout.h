@@ -69,12 +69,14 @@ private:
     QTextBlock BlockAt(qreal y) const;
     QPointF OriginOf(const QTextBlock& block) const;
     void DrawBlock(QPainter* painter, const PaintContext& context, const QTextBlock& block, const QPointF& origin) const;
+    void NoteAlignment(bool aligned) const;
     void ReportChanges();
     void ReportChangesLater() const;
 
     TMetrics FMetrics;
     mutable TEstimate FEstimate;
     mutable qreal FWidestLine = 0;
+    mutable bool FHasAlignment = false;
     mutable bool FChangesPending = false;
     QSizeF FReportedSize;
 };

@@ -63,8 +63,9 @@ bool UsesLongLayout(const TRichEdit98& edit) {
 
 class LongDocument : public ::testing::Test {
 protected:
-    void Show(TRichEdit98& editor, const QByteArray& data, bool rtf) {
-        TRichEdit98::ConfigureAsTemplateEditor(editor);
+    void Show(TRichEdit98& editor, const QByteArray& data, bool rtf,
+              void (*configure)(TRichEdit98&) = TRichEdit98::ConfigureAsTemplateEditor) {
+        configure(editor);
         editor.SetHideSelection(false);
         editor.resize(480, 320);
         ASSERT_TRUE(editor.StreamIn(data, rtf ? ifRTF : ifText, false, false));
@@ -237,25 +238,29 @@ TEST_F(LongDocument, LinesSitWhereQtsLayoutPutsThem) {
 }
 
 // The top of a long document and the same paragraphs alone (Qt's layout) look alike,
-// selection included.
+// selection included, in the wrapping template editor and the information editor.
 TEST_F(LongDocument, PaintsAsQtsLayout) {
     const QByteArray head = FormattedParagraphs();
-    Show(edit, LongRtf(head), true);
-    TRichEdit98 shortOne;
-    Show(shortOne, kRtfHead + head + "}", true);
-    ASSERT_TRUE(UsesLongLayout(edit));
-    ASSERT_FALSE(UsesLongLayout(shortOne));
-    for (TRichEdit98* editor : {&edit, &shortOne}) {
-        QTextCursor selection(editor->document());
-        selection.setPosition(30);
-        selection.setPosition(200, QTextCursor::KeepAnchor);
-        editor->setTextCursor(selection);
-        editor->verticalScrollBar()->setValue(0);
+    for (const auto configure : {TRichEdit98::ConfigureAsTemplateEditor, TRichEdit98::ConfigureAsInformationEditor}) {
+        SCOPED_TRACE(configure == TRichEdit98::ConfigureAsTemplateEditor ? "template editor" : "information editor");
+        TRichEdit98 longOne, shortOne;
+        Show(longOne, LongRtf(head), true, configure);
+        Show(shortOne, kRtfHead + head + "}", true, configure);
+        ASSERT_TRUE(UsesLongLayout(longOne));
+        ASSERT_FALSE(UsesLongLayout(shortOne));
+        for (TRichEdit98* editor : {&longOne, &shortOne}) {
+            QTextCursor selection(editor->document());
+            selection.setPosition(30);
+            selection.setPosition(200, QTextCursor::KeepAnchor);
+            editor->setTextCursor(selection);
+            editor->verticalScrollBar()->setValue(0);
+            editor->horizontalScrollBar()->setValue(0);
+        }
+        QCoreApplication::processEvents();
+        const QImage ours = longOne.viewport()->grab().toImage(), qts = shortOne.viewport()->grab().toImage();
+        ASSERT_EQ(ours.size(), qts.size());
+        EXPECT_TRUE(ours == qts);
     }
-    QCoreApplication::processEvents();
-    const QImage ours = edit.viewport()->grab().toImage(), qts = shortOne.viewport()->grab().toImage();
-    ASSERT_EQ(ours.size(), qts.size());
-    EXPECT_TRUE(ours == qts);
 }
 
 TEST_F(LongDocument, TheCaretIsShownAndHitWhereverItIs) {
