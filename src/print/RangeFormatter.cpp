@@ -1,5 +1,6 @@
 #include "print/RangeFormatter.h"
 
+#include "richedit/ListNumbers.h"
 #include "richedit/RtfKeptObject.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -296,6 +297,7 @@ int TRangeFormatter::FormatRange(const QTextDocument& document, QPainter& painte
     context.clip = clip.adjusted(0, 0.5, 0, -0.5);
     context.palette.setColor(QPalette::Text, Qt::black);
     FCache->copy->documentLayout()->draw(&painter, context);
+    RtfEngine::DrawListNumbers(painter, *FCache->copy, context.clip, context.palette.text());
     painter.restore();
     return page->End;
 }

@@ -1,5 +1,6 @@
 #include "richedit/ParaAttributes98.h"
 
+#include "richedit/ListNumbers.h"
 #include "richedit/RichEdit98.h"
 #include "richedit/RtfDocumentModel.h"
 #include "richedit/TextAttributes98.h"
@@ -105,7 +106,7 @@ int TParaAttributes98::Numbering() const {
     const QTextList* list = FirstSelectedBlock(FOwner).textList();
     if (!list) return 0;
     for (const TListStyle& entry : kListStyles)
-        if (entry.style == list->format().style()) return entry.numbering;
+        if (entry.style == RtfEngine::NumberStyleOf(list->format())) return entry.numbering;
     return 1;
 }
 
@@ -135,9 +136,7 @@ void TParaAttributes98::SetNumbering(int value) {
                 break;
             }
         if (QTextList* list = first.textList()) {
-            QTextListFormat format = list->format();
-            format.setStyle(style);
-            list->setFormat(format);
+            list->setFormat(RtfEngine::ListFormatInStyle(list->format(), style));
         } else {
             cursor.createList(style);
         }

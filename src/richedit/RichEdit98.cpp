@@ -2,6 +2,7 @@
 
 #include "richedit/ClipboardMime.h"
 #include "richedit/LongDocumentLayout.h"
+#include "richedit/ListNumbers.h"
 #include "richedit/RtfEngine.h"
 #include "richedit/RtfKeptObject.h"
 
@@ -10,6 +11,8 @@
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QPainter>
+#include <QPaintEvent>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -837,6 +840,15 @@ void TCustomRichEdit98::changeEvent(QEvent* event) {
         FDefaultAttributes.Assign(font());
         InvalidateLines();
     }
+}
+
+void TCustomRichEdit98::paintEvent(QPaintEvent* event) {
+    QTextEdit::paintEvent(event);
+    // Lists that start elsewhere than 1 have numbers the toolkit does not draw.
+    QPainter painter(viewport());
+    const QPointF scrolled(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    painter.translate(-scrolled);
+    RtfEngine::DrawListNumbers(painter, *document(), QRectF(event->rect()).translated(scrolled), palette().text());
 }
 
 void TCustomRichEdit98::resizeEvent(QResizeEvent* event) {

@@ -318,7 +318,8 @@ static void KeepDocumentParts(const RtfKeptParts& kept, QTextDocument& document,
     set(kDocColourTableProperty, kept.colourTable);
     set(kDocColoursProperty, kept.colourTable.isEmpty() ? QStringList() : kept.colours);
     set(kDocStylesheetProperty, kept.stylesheet);
-    set(kDocListTablesProperty, kept.listTables);
+    set(kDocListTablesProperty, kept.listTable);
+    set(kDocListOverridesProperty, kept.listOverrides);
     set(kDocInfoProperty, kept.info);
     set(kDocFormatProperty, kept.format);
     document.rootFrame()->setFrameFormat(root);

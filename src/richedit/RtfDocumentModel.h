@@ -83,7 +83,8 @@ struct RtfKeptParts {
     QByteArray colourTable;  // "{\colortbl ...}"
     QStringList colours;     // each entry's "#rrggbb", or "" for the automatic colour
     QByteArray stylesheet;   // "{\stylesheet ...}"
-    QByteArray listTables;   // "{\*\listtable ...}{\*\listoverridetable ...}"
+    QByteArray listTable;    // "{\*\listtable ...}", every one in the document
+    QByteArray listOverrides; // "{\*\listoverridetable ...}", likewise
     QByteArray info;         // "{\info ...}"
     QByteArray format;       // page setup, the first section's settings, headers and footers
 };

@@ -44,6 +44,7 @@ constexpr int kDocStylesheetProperty = 0x100000 + 0x65;
 constexpr int kDocListTablesProperty = 0x100000 + 0x66;
 constexpr int kDocInfoProperty = 0x100000 + 0x67;
 constexpr int kDocFormatProperty = 0x100000 + 0x68;      // page setup, headers, footers
+constexpr int kDocListOverridesProperty = 0x100000 + 0x69;
 // Paragraphs (block format):
 constexpr int kStyleProperty = 0x100000 + 0x70;          // int: stylesheet entry ("\s")
 constexpr int kParaKeptProperty = 0x100000 + 0x71;       // borders, shading, keep … as read
@@ -52,6 +53,9 @@ constexpr int kListOverrideProperty = 0x100000 + 0x73;   // int "\ls" of the kep
 constexpr int kListLevelProperty = 0x100000 + 0x74;      // int "\ilvl"
 constexpr int kListShownProperty = 0x100000 + 0x75;      // bool: the level shows a number
 constexpr int kTabLeadersProperty = 0x100000 + 0x76;     // QVariantList: twips, leader word …
+// Lists (list format) that start at another number than 1, see ListNumbers.h:
+constexpr int kListStartProperty = 0x100000 + 0x77;      // int: the first number
+constexpr int kListNumberStyleProperty = 0x100000 + 0x78; // int: the QTextListFormat::Style
 // Characters:
 constexpr int kLangProperty = 0x100000 + 0x80;           // int "\lang"
 constexpr int kUnderlineWordProperty = 0x100000 + 0x81;  // QByteArray: "uldb", "ulw" …

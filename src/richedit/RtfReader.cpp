@@ -1,5 +1,6 @@
 #include "richedit/RtfReader.h"
 
+#include "richedit/ListNumbers.h"
 #include "richedit/RtfCodePage.h"
 #include "richedit/RtfEngine.h"
 #include "richedit/RtfField.h"
@@ -202,8 +203,15 @@ struct ListLevelDef {
 };
 
 struct ListDef {
-    int id = 0;
+    std::optional<int> id;
     std::vector<ListLevelDef> levels;
+};
+
+// A list table's lists and references as they are read. They count once the table's
+// source is kept: a table that is not written back must not number the paragraphs.
+struct ListTableRead {
+    std::vector<ListDef> lists;
+    std::vector<std::pair<int, int>> overrides; // "\ls" number, list id, in the order read
 };
 
 struct Picture {
@@ -241,27 +249,6 @@ QTextListFormat::Style StyleOfNfc(int nfc)
     case 23: case 255: return QTextListFormat::ListDisc;
     default: return QTextListFormat::ListDecimal;
     }
-}
-
-QString NumberText(int value, int nfc)
-{
-    if ((nfc == 3 || nfc == 4) && value > 0) {
-        QString letters;
-        for (int v = value; v > 0; v = (v - 1) / 26)
-            letters.prepend(QChar('A' + (v - 1) % 26));
-        return nfc == 4 ? letters.toLower() : letters;
-    }
-    if ((nfc == 1 || nfc == 2) && value > 0 && value < 4000) {
-        static const std::pair<int, const char*> kRoman[] = {{1000, "M"}, {900, "CM"}, {500, "D"}, {400, "CD"},
-                                                             {100, "C"}, {90, "XC"}, {50, "L"}, {40, "XL"},
-                                                             {10, "X"}, {9, "IX"}, {5, "V"}, {4, "IV"}, {1, "I"}};
-        QString roman;
-        for (int v = value; v > 0;)
-            for (const auto& [n, r] : kRoman)
-                if (v >= n) { roman += r; v -= n; break; }
-        return nfc == 2 ? roman.toLower() : roman;
-    }
-    return QString::number(value);
 }
 
 QTextListFormat::Style BulletStyleOf(const QString& bulletText)
@@ -331,7 +318,12 @@ private:
     void FinishDocument();
     QTextCharFormat CurrentCharFormat();
     QTextBlockFormat BlockFormatOf(const ParaState& para) const;
-    std::optional<RtfListRef> ListOf(const ParaState& para);
+    std::optional<RtfListRef> PnListOf(const ParaState& para);
+    std::optional<RtfListRef> TableListOf(int listOverride, int listLevel);
+    void CommitListTable();
+    void NumberFromListTables(std::vector<std::variant<RtfParagraph, RtfTable>>& items);
+    void NumberFromListTables(RtfTable& table);
+    void NumberFromListTables(RtfParagraph& paragraph);
     QColor ColourAt(int index) const;
 
     std::string_view FInput;
@@ -363,6 +355,7 @@ private:
     std::vector<QColor> FColours;
     int FRed = -1, FGreen = -1, FBlue = -1;
 
+    ListTableRead FListTableRead; // the list table being read
     std::vector<ListDef> FLists;
     std::map<int, std::size_t> FListById; // \listid -> index in FLists
     std::map<int, int> FListOverrides; // \ls number -> list id
@@ -481,7 +474,10 @@ bool RtfParser::CloseGroup()
     if (parent == Dest::Body && !FTruncated && !FTableHoldsTable) {
         if (closed.dest == Dest::FontTable) KeepFontTable(source());
         else if (closed.dest == Dest::ColorTable) KeepColourTable(source());
-        else if (closed.dest == Dest::ListTable || closed.dest == Dest::ListOverrideTable) FDocument.kept.listTables += source();
+        else if (closed.dest == Dest::ListTable || closed.dest == Dest::ListOverrideTable) {
+            (closed.dest == Dest::ListTable ? FDocument.kept.listTable : FDocument.kept.listOverrides) += source();
+            CommitListTable();
+        }
     }
     if (closed.dest == Dest::Pict && parent != Dest::Pict)
         FinishPicture();
@@ -514,7 +510,9 @@ QString* RtfParser::CollectTarget()
         return FCurrentFont >= 0 ? &FFonts[FCurrentFont].name : nullptr;
     case Dest::FieldInst: return FFields.empty() ? nullptr : &FFields.back().instruction;
     case Dest::LevelText:
-        return FLists.empty() || FLists.back().levels.empty() ? nullptr : &FLists.back().levels.back().text;
+        return FListTableRead.lists.empty() || FListTableRead.lists.back().levels.empty()
+                   ? nullptr
+                   : &FListTableRead.lists.back().levels.back().text;
     case Dest::PnTextBefore: return &FPnScratch.before;
     case Dest::PnTextAfter: return &FPnScratch.after;
     case Dest::ShapePropName: return &FShapePropName;
@@ -876,12 +874,19 @@ bool RtfParser::OnDestinationWord(std::string_view w)
         return true;
     }
     if (w == "result") { if (g.dest == Dest::Object) g.dest = Dest::Body; return true; }
-    if (w == "listtable") { g.dest = Dest::ListTable; return true; }
-    if (w == "listoverridetable") { g.dest = Dest::ListOverrideTable; return true; }
-    if (g.dest == Dest::ListTable && w == "list") { g.dest = Dest::List; FLists.emplace_back(); return true; }
+    if (w == "listtable" || w == "listoverridetable") {
+        g.dest = w == "listtable" ? Dest::ListTable : Dest::ListOverrideTable;
+        FListTableRead = {};
+        return true;
+    }
+    if (g.dest == Dest::ListTable && w == "list") {
+        g.dest = Dest::List;
+        FListTableRead.lists.emplace_back();
+        return true;
+    }
     if (g.dest == Dest::List && w == "listlevel") {
         g.dest = Dest::ListLevel;
-        if (!FLists.empty()) FLists.back().levels.emplace_back();
+        if (!FListTableRead.lists.empty()) FListTableRead.lists.back().levels.emplace_back();
         return true;
     }
     if (g.dest == Dest::ListLevel && w == "leveltext") { g.dest = Dest::LevelText; return true; }
@@ -956,17 +961,29 @@ void RtfParser::FinishFontEntry()
 void RtfParser::OnListWord(std::string_view w, int param)
 {
     const Dest dest = Top().dest;
-    if (dest == Dest::List && w == "listid" && !FLists.empty()) {
-        FLists.back().id = param;
-        FListById[param] = FLists.size() - 1;
-    } else if (dest == Dest::ListLevel && !FLists.empty() && !FLists.back().levels.empty()) {
-        ListLevelDef& level = FLists.back().levels.back();
+    std::vector<ListDef>& lists = FListTableRead.lists;
+    if (dest == Dest::List && w == "listid" && !lists.empty()) {
+        lists.back().id = param;
+    } else if (dest == Dest::ListLevel && !lists.empty() && !lists.back().levels.empty()) {
+        ListLevelDef& level = lists.back().levels.back();
         if (w == "levelnfc" || w == "levelnfcn") level.nfc = param;
         else if (w == "levelstartat") level.start = param;
     } else if (dest == Dest::ListOverride) {
         if (w == "listid") FOverrideListId = param;
-        else if (w == "ls") FListOverrides[param] = FOverrideListId;
+        else if (w == "ls") FListTableRead.overrides.emplace_back(param, FOverrideListId);
     }
+}
+
+// The list table just read is kept: its lists and references now number paragraphs.
+void RtfParser::CommitListTable()
+{
+    for (ListDef& list : FListTableRead.lists) {
+        if (list.id) FListById[*list.id] = FLists.size();
+        FLists.push_back(std::move(list));
+    }
+    for (const auto& [ls, id] : FListTableRead.overrides)
+        FListOverrides[ls] = id;
+    FListTableRead = {};
 }
 
 void RtfParser::OnPnWord(std::string_view w, bool has, int param)
@@ -1214,79 +1231,122 @@ QTextBlockFormat RtfParser::BlockFormatOf(const ParaState& p) const
     return f;
 }
 
-std::optional<RtfListRef> RtfParser::ListOf(const ParaState& p)
+// The number of a paragraph in a list of the list table ("\\ls", "\\ilvl").
+std::optional<RtfListRef> RtfParser::TableListOf(int listOverride, int listLevel)
 {
-    QTextListFormat format;
-    QString key;
-    if (p.listOverride > 0) {
-        auto over = FListOverrides.find(p.listOverride);
-        const int id = over != FListOverrides.end() ? over->second : p.listOverride;
-        auto byId = FListById.find(id);
-        const ListDef* def = byId != FListById.end() ? &FLists[byId->second] : nullptr;
-        ListLevelDef level;
-        if (def && !def->levels.empty())
-            level = def->levels[std::min<std::size_t>(std::size_t(p.listLevel), def->levels.size() - 1)];
-        // The level's counter: the next number, and the levels below it start again.
-        const int at = std::clamp(p.listLevel, 0, 8);
-        ListCounters& counters = FCounters[p.listOverride];
-        for (int k = 0; k < at; ++k) {
-            if (!counters.started[k] && def && std::size_t(k) < def->levels.size())
-                counters.value[k] = def->levels[std::size_t(k)].start;
-        }
-        counters.value[at] = counters.started[at] ? counters.value[at] + 1 : level.start;
-        counters.started[at] = true;
-        for (int k = at + 1; k < 9; ++k)
-            counters.started[k] = false;
-        if (level.nfc == 255)
-            return std::nullopt; // a level that shows no number
-        format.setStyle(level.nfc == 23 ? BulletStyleOf(level.text.mid(1, 1)) : StyleOfNfc(level.nfc));
-        key = QString("ls%1:%2").arg(p.listOverride).arg(p.listLevel);
-        if (level.nfc != 23) {
-            // "\'05\'00.\'01." : a length, then text in which the bytes 0..8 stand for the
-            // numbers of those levels; the higher levels' numbers go into the prefix.
-            const QString text = level.text.mid(1, level.text.isEmpty() ? 0 : level.text[0].unicode());
-            QString prefix, suffix;
-            bool own = false;
-            for (QChar c : text) {
-                QString& target = own ? suffix : prefix;
-                const int k = c.unicode();
-                if (k >= 9) {
-                    target += c;
-                } else if (k == at && !own) {
-                    own = true;
-                } else if (k < 9) {
-                    const int nfc = def && std::size_t(k) < def->levels.size() ? def->levels[std::size_t(k)].nfc : 0;
-                    target += NumberText(counters.value[k], nfc);
-                }
-            }
-            if (!own) {
-                suffix = prefix; // no number of its own: the text alone
-                prefix.clear();
-            }
-            format.setNumberPrefix(prefix);
-            format.setNumberSuffix(suffix);
-            // Under another number of a higher level the count starts again: another list.
-            for (int k = 0; k < at; ++k)
-                key += QString(":%1").arg(counters.value[k]);
-        }
-        format.setIndent(p.listLevel + 1);
-    } else if (p.pn.active) {
-        const PnState& pn = p.pn;
-        const bool sameList = FPreviousHadPn && FPreviousPn.bullet == pn.bullet &&
-                              FPreviousPn.style == pn.style;
-        if (!sameList)
-            ++FPnSequence;
-        format.setStyle(pn.bullet ? BulletStyleOf(pn.before) : pn.style);
-        if (!pn.bullet) {
-            format.setNumberPrefix(pn.before);
-            format.setNumberSuffix(pn.after);
-        }
-        format.setIndent(pn.level + 1);
-        key = QString("pn%1:%2").arg(FPnSequence).arg(pn.level);
-    } else {
-        return std::nullopt;
+    auto over = FListOverrides.find(listOverride);
+    const int id = over != FListOverrides.end() ? over->second : listOverride;
+    auto byId = FListById.find(id);
+    const ListDef* def = byId != FListById.end() ? &FLists[byId->second] : nullptr;
+    ListLevelDef level;
+    if (def && !def->levels.empty())
+        level = def->levels[std::min<std::size_t>(std::size_t(listLevel), def->levels.size() - 1)];
+    // The level's counter: the next number, and the levels below it start again.
+    const int at = std::clamp(listLevel, 0, 8);
+    ListCounters& counters = FCounters[listOverride];
+    for (int k = 0; k < at; ++k) {
+        if (!counters.started[k] && def && std::size_t(k) < def->levels.size())
+            counters.value[k] = def->levels[std::size_t(k)].start;
     }
+    counters.value[at] = counters.started[at] ? counters.value[at] + 1 : level.start;
+    counters.started[at] = true;
+    for (int k = at + 1; k < 9; ++k)
+        counters.started[k] = false;
+    if (level.nfc == 255)
+        return std::nullopt; // a level that shows no number
+    QTextListFormat format;
+    format.setStyle(level.nfc == 23 ? BulletStyleOf(level.text.mid(1, 1)) : StyleOfNfc(level.nfc));
+    QString key = QString("ls%1:%2").arg(listOverride).arg(listLevel);
+    if (level.nfc != 23) {
+        // "\\'05\\'00.\\'01." : a length, then text in which the bytes 0..8 stand for the
+        // numbers of those levels; the higher levels' numbers go into the prefix.
+        const QString text = level.text.mid(1, level.text.isEmpty() ? 0 : level.text[0].unicode());
+        QString prefix, suffix;
+        bool own = false;
+        for (QChar c : text) {
+            QString& target = own ? suffix : prefix;
+            const int k = c.unicode();
+            if (k >= 9) {
+                target += c;
+            } else if (k == at && !own) {
+                own = true;
+            } else if (k < 9) {
+                const int nfc = def && std::size_t(k) < def->levels.size() ? def->levels[std::size_t(k)].nfc : 0;
+                target += NumberInStyle(counters.value[k], StyleOfNfc(nfc));
+            }
+        }
+        if (!own) {
+            suffix = prefix; // no number of its own: the text alone
+            prefix.clear();
+        }
+        format.setNumberPrefix(prefix);
+        format.setNumberSuffix(suffix);
+        // Under another number of a higher level the count starts again: another list.
+        for (int k = 0; k < at; ++k)
+            key += QString(":%1").arg(counters.value[k]);
+        format = ListFormatStartingAt(format, level.start);
+    }
+    format.setIndent(listLevel + 1);
     return RtfListRef{key, format};
+}
+
+// The number of a paragraph with the older numbering group ("\\pn").
+std::optional<RtfListRef> RtfParser::PnListOf(const ParaState& p)
+{
+    if (!p.pn.active)
+        return std::nullopt;
+    const PnState& pn = p.pn;
+    const bool sameList = FPreviousHadPn && FPreviousPn.bullet == pn.bullet &&
+                          FPreviousPn.style == pn.style;
+    if (!sameList)
+        ++FPnSequence;
+    QTextListFormat format;
+    format.setStyle(pn.bullet ? BulletStyleOf(pn.before) : pn.style);
+    if (!pn.bullet) {
+        format.setNumberPrefix(pn.before);
+        format.setNumberSuffix(pn.after);
+        format = ListFormatStartingAt(format, pn.start);
+    }
+    format.setIndent(pn.level + 1);
+    return RtfListRef{QString("pn%1:%2").arg(FPnSequence).arg(pn.level), format};
+}
+
+// Paragraphs in lists of the list table are numbered once the whole document is read,
+// with every table it holds: the writer puts the tables before the text, so the
+// document loads back numbered the same.
+void RtfParser::NumberFromListTables(std::vector<std::variant<RtfParagraph, RtfTable>>& items)
+{
+    for (auto& item : items) {
+        if (auto* paragraph = std::get_if<RtfParagraph>(&item))
+            NumberFromListTables(*paragraph);
+        else
+            NumberFromListTables(std::get<RtfTable>(item));
+    }
+}
+
+void RtfParser::NumberFromListTables(RtfTable& table)
+{
+    for (RtfTableRow& row : table.rows)
+        for (RtfTableCell& cell : row.cells)
+            for (RtfCellItem& item : cell.items) {
+                if (item.table) NumberFromListTables(*item.table);
+                else NumberFromListTables(item.paragraph);
+            }
+}
+
+void RtfParser::NumberFromListTables(RtfParagraph& paragraph)
+{
+    QTextBlockFormat& f = paragraph.format;
+    if (!f.hasProperty(kListOverrideProperty))
+        return;
+    const int listOverride = f.intProperty(kListOverrideProperty);
+    paragraph.list = TableListOf(listOverride, f.intProperty(kListLevelProperty));
+    if (FListOverrides.count(listOverride)) {
+        f.setProperty(kListShownProperty, paragraph.list.has_value());
+    } else {
+        f.clearProperty(kListOverrideProperty); // not in this document's table
+        f.clearProperty(kListLevelProperty);
+    }
 }
 
 void RtfParser::PageBreak()
@@ -1491,11 +1551,12 @@ void RtfParser::FinishParagraph(bool ended)
         FSectionPending = false;
         FSectionSource.clear();
     }
-    paragraph.list = ListOf(p);
-    if (p.listOverride > 0 && FListOverrides.count(p.listOverride)) {
+    if (p.listOverride > 0) {
+        // Numbered at the end (NumberFromListTables); the list and level wait here.
         paragraph.format.setProperty(kListOverrideProperty, p.listOverride);
         paragraph.format.setProperty(kListLevelProperty, p.listLevel);
-        paragraph.format.setProperty(kListShownProperty, paragraph.list.has_value());
+    } else {
+        paragraph.list = PnListOf(p);
     }
     FPreviousHadPn = p.pn.active && p.listOverride <= 0;
     FPreviousPn = p.pn;
@@ -1606,10 +1667,11 @@ void RtfParser::FinishDocument()
             FinishParagraph(false);
     }
     CloseTable();
+    NumberFromListTables(FDocument.items);
     RtfKeptParts& kept = FDocument.kept;
     kept.defaultFont = FDefaultFont;
     kept.present = !kept.fontTable.isEmpty() || !kept.stylesheet.isEmpty() || !kept.format.isEmpty() ||
-                   !kept.listTables.isEmpty() || !kept.info.isEmpty();
+                   !kept.listTable.isEmpty() || !kept.listOverrides.isEmpty() || !kept.info.isEmpty();
 }
 
 } // namespace

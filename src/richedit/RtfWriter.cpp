@@ -1,6 +1,7 @@
 #include "richedit/RtfEngine.h"
 
 #include "platform/Cp1252.h"
+#include "richedit/ListNumbers.h"
 #include "richedit/RtfDocumentModel.h"
 #include "richedit/RtfKeptObject.h"
 
@@ -111,8 +112,10 @@ public:
             }
             FStylesheet = root.property(kDocStylesheetProperty).toByteArray();
             FKeptLists = root.property(kDocListTablesProperty).toByteArray();
-            FLsBase = LargestNumberAfter(FKeptLists, "\\ls", &FKeptOverrides);
-            FListIdBase = std::max(1, LargestNumberAfter(FKeptLists, "\\listid") + 1);
+            FKeptListOverrides = root.property(kDocListOverridesProperty).toByteArray();
+            const QByteArray both = FKeptLists + FKeptListOverrides;
+            FLsBase = LargestNumberAfter(both, "\\ls", &FKeptOverrides);
+            FListIdBase = std::max(1, LargestNumberAfter(both, "\\listid") + 1);
             if (start == 0 && end >= document.characterCount()) {
                 FInfo = root.property(kDocInfoProperty).toByteArray();
                 FFormat = root.property(kDocFormatProperty).toByteArray();
@@ -262,7 +265,7 @@ private:
     // The older paragraph-numbering group as well, for readers that know only that.
     void WriteNumberingGroup(const QTextListFormat& f)
     {
-        const int nfc = NfcOf(f.style());
+        const int nfc = NfcOf(NumberStyleOf(f));
         if (nfc == 23) {
             FOut += "{\\*\\pn\\pnlvlblt\\pnindent0{\\pntxtb";
             AppendText(QString(QChar(BulletOf(f.style()))));
@@ -272,7 +275,7 @@ private:
         static const char* const kKinds[] = {"\\pndec", "\\pnucrm", "\\pnlcrm", "\\pnucltr", "\\pnlcltr"};
         FOut += "{\\*\\pn\\pnlvlbody\\pnindent0";
         FOut += kKinds[nfc];
-        FOut += "\\pnstart1";
+        FOut += "\\pnstart" + Number(ListStartOf(f));
         if (!f.numberPrefix().isEmpty()) {
             FOut += "{\\pntxtb ";
             AppendText(f.numberPrefix());
@@ -286,9 +289,9 @@ private:
     // One level of a list the editor made: its own format at its own level.
     void WriteListLevel(const QTextListFormat& f, int level, bool own)
     {
-        const int nfc = own ? NfcOf(f.style()) : 0;
+        const int nfc = own ? NfcOf(NumberStyleOf(f)) : 0;
         FOut += "{\\listlevel\\levelnfc" + Number(nfc) + "\\levelnfcn" + Number(nfc) +
-                "\\leveljc0\\levelfollow0\\levelstartat1{\\leveltext";
+                "\\leveljc0\\levelfollow0\\levelstartat" + Number(own ? ListStartOf(f) : 1) + "{\\leveltext";
         if (nfc == 23) {
             FOut += "\\'01";
             AppendText(QString(QChar(BulletOf(f.style()))));
@@ -337,34 +340,54 @@ private:
         return -1;
     }
 
-    // The document's own list table, with the lists the editor made added to it.
+    // The document's own list tables, with the lists the editor made put first in them:
+    // whatever the kept source holds, it cannot change how those read back.
     void WriteListTables()
     {
-        QByteArray keptLists, keptOverrides;
-        if (const qsizetype at = IndexOfWord(FKeptLists, "\\listoverridetable"); at >= 0) {
-            const qsizetype brace = FKeptLists.lastIndexOf('{', at);
-            keptLists = FKeptLists.left(brace);
-            keptOverrides = FKeptLists.mid(brace);
-        } else {
-            keptLists = FKeptLists;
-        }
-        if (keptLists.isEmpty() && keptOverrides.isEmpty() && FListOrder.empty())
+        WriteTableWith(FKeptLists, "\\listtable", [this] {
+            for (std::size_t i = 0; i < FListOrder.size(); ++i) {
+                const QTextListFormat f = FListOrder[i]->format();
+                const int own = std::clamp(f.indent() - 1, 0, 8);
+                FOut += "{\\list\\listtemplateid" + Number(FListIdBase + int(i)) + "\\listhybrid";
+                for (int level = 0; level < 9; ++level)
+                    WriteListLevel(f, level, level == own);
+                FOut += "\\listid" + Number(FListIdBase + int(i)) + "}";
+            }
+        });
+        WriteTableWith(FKeptListOverrides, "\\listoverridetable", [this] {
+            for (std::size_t i = 0; i < FListOrder.size(); ++i)
+                FOut += "{\\listoverride\\listid" + Number(FListIdBase + int(i)) + "\\listoverridecount0\\ls" +
+                        Number(FLsBase + int(i) + 1) + "}";
+        });
+    }
+
+    // A kept table, or a new one, with the lists the editor made right after the word
+    // that opens it.
+    template <typename WriteMade>
+    void WriteTableWith(const QByteArray& kept, const QByteArray& word, WriteMade writeMade)
+    {
+        if (kept.isEmpty() && FListOrder.empty())
             return;
-        FOut += keptLists.isEmpty() ? QByteArray("{\\*\\listtable") : keptLists.trimmed().chopped(1);
-        for (std::size_t i = 0; i < FListOrder.size(); ++i) {
-            const QTextListFormat f = FListOrder[i]->format();
-            const int own = std::clamp(f.indent() - 1, 0, 8);
-            FOut += "{\\list\\listtemplateid" + Number(FListIdBase + int(i)) + "\\listhybrid";
-            for (int level = 0; level < 9; ++level)
-                WriteListLevel(f, level, level == own);
-            FOut += "\\listid" + Number(FListIdBase + int(i)) + "}";
-        }
-        FOut += "}\r\n";
-        FOut += keptOverrides.isEmpty() ? QByteArray("{\\*\\listoverridetable") : keptOverrides.trimmed().chopped(1);
-        for (std::size_t i = 0; i < FListOrder.size(); ++i)
-            FOut += "{\\listoverride\\listid" + Number(FListIdBase + int(i)) + "\\listoverridecount0\\ls" +
-                    Number(FLsBase + int(i) + 1) + "}";
-        FOut += "}\r\n";
+        const qsizetype at = kept.isEmpty() ? 0 : EndOfWord(kept, IndexOfWord(kept, word));
+        FOut += kept.isEmpty() ? "{\\*" + word : kept.left(at);
+        writeMade();
+        FOut += kept.isEmpty() ? QByteArray("}") : kept.mid(at);
+        FOut += "\r\n";
+    }
+
+    // Where the control word at `at` ends, with its number and the space after it.
+    static qsizetype EndOfWord(const QByteArray& source, qsizetype at)
+    {
+        qsizetype i = at + 1;
+        while (i < source.size() && std::isalpha(static_cast<unsigned char>(source[i])))
+            ++i;
+        if (i + 1 < source.size() && source[i] == '-' && std::isdigit(static_cast<unsigned char>(source[i + 1])))
+            ++i;
+        while (i < source.size() && std::isdigit(static_cast<unsigned char>(source[i])))
+            ++i;
+        if (i < source.size() && source[i] == ' ')
+            ++i;
+        return i;
     }
 
     // --- body ------------------------------------------------------------------------
@@ -373,7 +396,7 @@ private:
     int KeptListOf(const QTextBlock& block) const
     {
         const QTextBlockFormat f = block.blockFormat();
-        if (FKeptLists.isEmpty() || FOptions.plain || !f.hasProperty(kListOverrideProperty) ||
+        if (FOptions.plain || !f.hasProperty(kListOverrideProperty) ||
             !FKeptOverrides.count(f.intProperty(kListOverrideProperty)))
             return 0; // text from another document: its list is not in this one's table
         // A numbered paragraph the user took out of its list is no longer in it.
@@ -908,19 +931,18 @@ private:
             } else if (c < 0x20 || c == 0xFFFC || c == 0x2029) {
                 // control characters and object stand-ins carry no text
             } else if (c < 0x80) {
+                if (c == '@')
+                    KeepEscapeApartFromMarker();
                 FOut += char(c);
             } else {
                 const unsigned char b = Platform::UnicodeToByte(c, 0);
                 if (b >= 0x80 && Platform::ByteToUnicode(b) == c) {
                     static const char kHex[] = "0123456789abcdef";
-                    // «\'a3@5» would glue the marker to the escape's last digit, so
-                    // the merge could not replace it; a group keeps it a whole word.
-                    const bool beforeMarker = i + 1 < text.size() && text[i + 1] == u'@' && (b & 15) < 10;
-                    if (beforeMarker) FOut += '{';
                     FOut += "\\'";
                     FOut += kHex[b >> 4];
                     FOut += kHex[b & 15];
-                    if (beforeMarker) FOut += '}';
+                    if ((b & 15) < 10)
+                        FEscapeWithDigitEnd = FOut.size();
                 } else {
                     FOut += "\\u" + Number(c > 32767 ? int(c) - 65536 : int(c)) + "?";
                 }
@@ -928,6 +950,17 @@ private:
         }
     }
     void AppendText(const QString& text) { AppendText(QStringView(text)); }
+
+    // «\'a3@5» would glue the marker to the escape's last digit, so the merge could not
+    // replace it; a group keeps it a whole word. Decided on the output, as the escape
+    // and the marker may come from two runs with the same written format.
+    void KeepEscapeApartFromMarker()
+    {
+        if (FOut.size() != FEscapeWithDigitEnd)
+            return;
+        FOut.insert(FEscapeWithDigitEnd - 4, '{');
+        FOut += '}';
+    }
 
     const QTextDocument& FDoc;
     const int FStart, FEnd;
@@ -941,7 +974,7 @@ private:
     std::map<QRgb, int> FColourIndex;
     std::map<const QTextList*, int> FListIds;
     int FDefaultFont = 0, FNextFont = 0;
-    QByteArray FKeptFonts, FKeptColours, FStylesheet, FKeptLists, FInfo, FFormat;
+    QByteArray FKeptFonts, FKeptColours, FStylesheet, FKeptLists, FKeptListOverrides, FInfo, FFormat;
     int FKeptColourCount = 0;
     int FLsBase = 0, FListIdBase = 1;
     std::set<int> FKeptOverrides; // the "\\ls" numbers of the document's own list table
@@ -957,6 +990,7 @@ private:
     std::vector<Saved> FFieldSaves;     // the properties from before each of them
     bool FHasAnchors = false;
     std::set<int> FDroppedAnchors;      // anchors that make no bookmark in the range
+    qsizetype FEscapeWithDigitEnd = -1; // where the last "\\'hd" with a digit d ended
 };
 
 } // namespace

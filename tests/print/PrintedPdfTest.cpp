@@ -263,3 +263,36 @@ TEST_F(PrintedPdf, FootnoteMarksArePrintedWhereTheyStandInOrder) {
     EXPECT_EQ(Matches(text, R"(due1 on receipt, costs2 monthly)").size(), 1u) << text;
     EXPECT_EQ(text.find("Plus VAT"), std::string::npos) << text;
 }
+
+TEST_F(PrintedPdf, ListsStartingElsewherePrintTheirNumbersBeforeTheirItems) {
+    // The toolkit counts every list from 1; these numbers are drawn by the editor's code.
+    struct Case { const char* list; std::vector<std::string> numbers; };
+    const Case cases[] = {
+        {"{\\*\\listtable{\\list{\\listlevel\\levelnfc0\\levelstartat5{\\leveltext \\'02\\'00.;}}\\listid3}}"
+         "{\\*\\listoverridetable{\\listoverride\\listid3\\ls1}}", {"5.", "6."}},
+        {"{\\*\\listtable{\\list{\\listlevel\\levelnfc2\\levelstartat4{\\leveltext \\'02\\'00);}}\\listid3}}"
+         "{\\*\\listoverridetable{\\listoverride\\listid3\\ls1}}", {"iv)", "v)"}},
+    };
+    int run = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.list);
+        const QString file = QString("list%1.pdf").arg(run++);
+        SelectPdfPrinter(file);
+        auto edit = EditorWith(std::string("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 DejaVu Sans;}}\\f0\\fs24 ") + c.list +
+                               "\\pard Heading\\par\\pard\\ls1 Alpha\\par\\pard\\ls1 Beta\\par}");
+        TRichPrinter printer;
+        printer.ShowProgress = false;
+        printer.PrintRichEdit(edit.get(), 1);
+        const auto words = PdfWords(Path(file), 1);
+        const std::string items[] = {"Alpha", "Beta"};
+        for (std::size_t i = 0; i < 2; ++i) {
+            const auto item = std::find_if(words.begin(), words.end(), [&](const TPdfWord& w) { return w.text == items[i]; });
+            const auto number = std::find_if(words.begin(), words.end(),
+                                             [&](const TPdfWord& w) { return w.text == c.numbers[i]; });
+            ASSERT_NE(item, words.end()) << items[i];
+            ASSERT_NE(number, words.end()) << c.numbers[i];
+            EXPECT_NEAR(number->yMax, item->yMax, 1.0) << "on the item's line";
+            EXPECT_LT(number->xMax, item->xMin) << "before the item";
+        }
+    }
+}

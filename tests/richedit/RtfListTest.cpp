@@ -1,10 +1,12 @@
 // Numbering as the document's list table says: full multi-level numbers, levels with no
 // number, continuing and restarting lists; written back with the same list table.
 #include "RtfTestSupport.h"
+#include "richedit/ListNumbers.h"
 
 #include <QTextBlock>
 #include <QTextList>
 #include <gtest/gtest.h>
+#include <vector>
 
 using namespace RtfTest;
 
@@ -67,6 +69,30 @@ TEST(RtfLists, NumbersAsTheListTableWritesThem)
     EXPECT_EQ(RtfEngine::WriteRtf(*again), saved);
 }
 
+TEST(RtfLists, ListTablesNumberTheWholeDocumentWhereverTheyStand)
+{
+    // The writer puts the list table before the text, so a table further down must number
+    // the paragraphs above it too, or the saved document would show other numbers.
+    const QByteArray items[] = {Item(1, 0, "Alpha"), Item(1, 1, "Beta"), Item(1, 0, "Gamma")};
+    struct Case { const char* text; const char* number; };
+    const Case cases[] = {{"Alpha", "1."}, {"Beta", "1.1."}, {"Gamma", "2."}};
+    for (int at = 0; at <= 3; ++at) {
+        QByteArray body;
+        for (int i = 0; i < 3; ++i)
+            body += (i == at ? kLists : QByteArray()) + items[i];
+        if (at == 3)
+            body += kLists;
+        auto doc = Read(Rtf(body));
+        const QByteArray saved = RtfEngine::WriteRtf(*doc);
+        auto again = Read(saved);
+        for (const Case& c : cases) {
+            EXPECT_EQ(NumberOf(*doc, c.text), c.number) << c.text << ", table before item " << at;
+            EXPECT_EQ(NumberOf(*again, c.text), c.number) << c.text << ", table before item " << at;
+        }
+        EXPECT_EQ(RtfEngine::WriteRtf(*again), saved) << "table before item " << at;
+    }
+}
+
 TEST(RtfLists, ListsTheEditorMadeAreWrittenWithEveryLevel)
 {
     // A list made in the editor, at its second level, next to a document's own lists.
@@ -103,4 +129,73 @@ TEST(RtfLists, ANumberedParagraphFromAnotherDocumentKeepsItsNumber)
     auto saved = Read(RtfEngine::WriteRtf(*target));
     EXPECT_EQ(NumberOf(*saved, "Roman"), "(i)");
     EXPECT_EQ(NumberOf(*saved, "Own"), "1.");
+}
+
+namespace {
+
+// A list table with one list of one level: its number format, first number and text.
+QByteArray OneLevelList(int nfc, int start, const QByteArray& levelText)
+{
+    return "{\\*\\listtable{\\list{\\listlevel\\levelnfc" + QByteArray::number(nfc) + "\\levelstartat" +
+           QByteArray::number(start) + "{\\leveltext " + levelText + ";}}\\listid3}}"
+           "{\\*\\listoverridetable{\\listoverride\\listid3\\ls1}}" + Item(1, 0, "First") + Item(1, 0, "Second");
+}
+
+QByteArray PnItems(const QByteArray& pn)
+{
+    return "\\pard{\\pn\\pnlvlbody" + pn + "} First\\par\\pard{\\pn\\pnlvlbody" + pn + "} Second\\par";
+}
+
+QString MarkerOf(const QTextDocument& doc, const QString& text)
+{
+    return RtfEngine::ListMarkerOf(BlockOf(doc, text));
+}
+
+} // namespace
+
+TEST(RtfLists, ListsStartingElsewhereShowAndKeepTheirNumbers)
+{
+    struct Case {
+        const char* what;
+        QByteArray body;
+        const char* first;
+        const char* second;
+        std::vector<const char*> written; // in the saved RTF
+    };
+    const Case cases[] = {
+        {"digits from 5", OneLevelList(0, 5, "\\'02\\'00."), "5.", "6.", {"\\levelstartat5", "\\pnstart5"}},
+        {"letters from 5", OneLevelList(4, 5, "\\'02\\'00)"), "e)", "f)", {"\\pnlcltr\\pnstart5"}},
+        {"roman from 4", OneLevelList(1, 4, "\\'03(\\'00)"), "(IV)", "(V)", {"\\pnucrm\\pnstart4"}},
+        {"digits from 0", OneLevelList(0, 0, "\\'02\\'00."), "0.", "1.", {"\\levelstartat0"}},
+        {"digits from 1", OneLevelList(0, 1, "\\'02\\'00."), "1.", "2.", {"\\pnstart1"}},
+        {"older numbering from 3", PnItems("\\pndec\\pnstart3{\\pntxta .}"), "3.", "4.",
+         {"\\levelstartat3", "\\pnstart3"}},
+        {"older letters from 2", PnItems("\\pnlcltr\\pnstart2{\\pntxta )}"), "b)", "c)", {"\\pnstart2"}},
+    };
+    for (const Case& c : cases) {
+        auto doc = Read(Rtf(c.body));
+        EXPECT_EQ(MarkerOf(*doc, "First"), c.first) << c.what;
+        EXPECT_EQ(MarkerOf(*doc, "Second"), c.second) << c.what;
+        const QByteArray saved = RtfEngine::WriteRtf(*doc);
+        for (const char* part : c.written)
+            EXPECT_TRUE(saved.contains(part)) << c.what << ": " << part << "\n" << saved.constData();
+        auto again = Read(saved);
+        EXPECT_EQ(MarkerOf(*again, "First"), c.first) << c.what << " after saving";
+        EXPECT_EQ(MarkerOf(*again, "Second"), c.second) << c.what << " after saving";
+        EXPECT_EQ(RtfEngine::WriteRtf(*again), saved) << c.what;
+    }
+}
+
+TEST(RtfLists, AListStartingElsewhereKeepsItsStartThroughAStyleChange)
+{
+    QTextListFormat format;
+    format.setStyle(QTextListFormat::ListDecimal);
+    format = RtfEngine::ListFormatStartingAt(format, 5);
+    format = RtfEngine::ListFormatInStyle(format, QTextListFormat::ListLowerRoman);
+    EXPECT_EQ(RtfEngine::NumberStyleOf(format), QTextListFormat::ListLowerRoman);
+    EXPECT_EQ(RtfEngine::ListStartOf(format), 5);
+    // A bullet has no number to start: the toolkit draws it again.
+    format = RtfEngine::ListFormatInStyle(format, QTextListFormat::ListDisc);
+    EXPECT_EQ(format.style(), QTextListFormat::ListDisc);
+    EXPECT_EQ(RtfEngine::ListStartOf(format), 1);
 }

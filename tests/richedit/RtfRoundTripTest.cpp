@@ -323,6 +323,17 @@ TEST(RtfRoundTrip, MalformedDocumentsLoadBackAsFirstRead)
         QByteArray("{\\rtf1 x{\\*\\bkmkstart a}\\trowd\\cellx900\\intbl y{\\*\\bkmkend a}\\cell\\row}"),
         QByteArray("{\\rtf1 {e\\*\\bkmkstart a}x{\\*\\bkmkend a}\\par}"),             // a bookmark after text in its group
         QByteArray("{\\rtf1 a{\\field{\\*b\\fldx REF c}{\\fldrslt d}}\\par}"),           // text shown before the result
+        QByteArray("{\\rtf1\\ansi \\'82{\\fonttbl{\\f0 Arial;}}@2\\par}"), // a font named after the text before it
+        // A list the writer makes (for "\\ls7", which no table defines) beside damaged or
+        // unusual list tables: references before the lists, a table word in a skipped
+        // group, a table inside another.
+        QByteArray("{\\rtf1{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}}{\\*\\listtable{\\list{\\listlevel"
+                   "\\levelnfc0{\\leveltext\\'02\\'00.;}}\\listid1}}\\pard\\ls1 a\\par\\pard\\ls7 b\\par}"),
+        QByteArray("{\\rtf1{\\*\\listtable{\\*\\x \\listoverridetable}{\\list{\\listlevel\\levelnfc0{\\leveltext"
+                   "\\'02\\'00.;}}\\listid1}}{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}}\\pard\\ls1 a\\par"
+                   "\\pard\\ls7 b\\par}"),
+        QByteArray("{\\rtf1{\\*\\listtable{\\list{\\listlevel\\levelnfc4{\\leveltext\\'02\\'00);}}\\listid1}"
+                   "{\\*\\listoverridetable}}{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}}\\pard\\ls1 a\\par}"),
     };
     for (const QByteArray& rtf : cases) {
         auto first = Read(rtf);
