@@ -1,6 +1,7 @@
 // Documents a word processor wrote (samples/*.rtf, made from the .html and .fodt beside
 // them): what the editor shows of them, what it keeps, and that a save reads back the same.
 #include "RtfTestSupport.h"
+#include "richedit/ListNumbers.h"
 
 #include <QTextBlock>
 #include <QTextCursor>
@@ -37,7 +38,7 @@ QStringList Numbers(const QTextDocument& doc)
     QStringList numbers;
     for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
         if (b.textList())
-            numbers << b.textList()->itemText(b);
+            numbers << RtfEngine::ListMarkerOf(b);
     return numbers;
 }
 
@@ -52,6 +53,20 @@ QStringList KeptMarks(const QTextDocument& doc)
 }
 
 } // namespace
+
+TEST(RtfSampleDocuments, ListsStartingElsewhere)
+{
+    // Ordered lists from 5, from "c" and from "iv", as LibreOffice writes them.
+    const QByteArray rtf = Sample("list-start.rtf");
+    ASSERT_FALSE(rtf.isEmpty());
+    auto doc = Read(rtf);
+    const QStringList numbers = {"5.", "6.", "c.", "d.", "iv.", "v."};
+    EXPECT_EQ(Numbers(*doc), numbers);
+    const QByteArray saved = RtfEngine::WriteRtf(*doc);
+    for (const char* start : {"\\levelstartat5", "\\levelstartat3", "\\levelstartat4"})
+        EXPECT_TRUE(saved.contains(start)) << start;
+    EXPECT_EQ(Numbers(*Read(saved)), numbers);
+}
 
 TEST(RtfSampleDocuments, TheLegalTemplate)
 {
