@@ -60,13 +60,15 @@ void ForEachBlock(const QTextDocument& document, int from, int to, Visit visit) 
 
 // Per format index: whether text in that format is more than a plain paragraph's (a
 // list item's paragraph format, an embedded object's or picture's character format).
+// Table cells' formats are left to the frames check: they outlive a deleted table.
 std::vector<bool> FormatsNotDrawnAsText(const QTextDocument& document) {
     const QList<QTextFormat> formats = document.allFormats();
     std::vector<bool> notText(size_t(formats.size()));
     for (qsizetype i = 0; i < formats.size(); ++i) {
         const QTextFormat& format = formats[i];
+        const int object = format.isCharFormat() ? format.toCharFormat().objectType() : QTextFormat::NoObject;
         notText[size_t(i)] = (format.isBlockFormat() && format.objectIndex() != -1) ||
-                             (format.isCharFormat() && format.toCharFormat().objectType() != QTextFormat::NoObject);
+                             (object != QTextFormat::NoObject && object != QTextFormat::TableCellObject);
     }
     return notText;
 }
@@ -99,6 +101,10 @@ void TLongDocumentLayout::NoteAlignment(bool aligned) const {
     if (aligned == FHasAlignment) return;
     FHasAlignment = aligned;
     const_cast<TLongDocumentLayout*>(this)->setProperty("contentHasAlignment", aligned);
+}
+
+bool TLongDocumentLayout::SurelyOnlyParagraphs(const QTextDocument& document) {
+    return document.rootFrame()->childFrames().isEmpty() && !AnyOf(FormatsNotDrawnAsText(document));
 }
 
 bool TLongDocumentLayout::HoldsOnlyParagraphs(const QTextDocument& document, int from, int to) {

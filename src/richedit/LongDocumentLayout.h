@@ -32,6 +32,9 @@ public:
     static bool HoldsOnlyParagraphs(const QTextDocument& document) { return HoldsOnlyParagraphs(document, 0, INT_MAX); }
     // Whether the document is long enough to want this layout and holds only paragraphs.
     static bool Suits(const QTextDocument& document);
+    // Whether the document has no frame and no format of anything but paragraphs, which
+    // needs no look at its blocks (a format stays known after its text is gone, though).
+    static bool SurelyOnlyParagraphs(const QTextDocument& document);
 
     void draw(QPainter* painter, const PaintContext& context) override;
     int hitTest(const QPointF& point, Qt::HitTestAccuracy accuracy) const override;

@@ -118,7 +118,8 @@ void TCustomRichEdit98::ConnectLayout() {
 
 // A long document of plain paragraphs gets the layout whose edits cost the same wherever
 // they are made; anything else, or a document grown short again, Qt's own. A document
-// that is long already is looked through only for what the change [from, to] brought in.
+// that is long already is looked through only for what the change [from, to] brought in,
+// or, under Qt's layout, only at a glance (its table deleted, say).
 // Chosen as the document announces the change, before the layout sees it: Qt's layout
 // would take a long paste, or the undoing of a long deletion, in one synchronous pass.
 void TCustomRichEdit98::ChooseLayout(int from, int to) {
@@ -128,7 +129,9 @@ void TCustomRichEdit98::ChooseLayout(int from, int to) {
     if (longLayout) {
         if (blocks < TLongDocumentLayout::kMinimumBlocks / 2 || !TLongDocumentLayout::HoldsOnlyParagraphs(doc, from, to))
             UseLayout(nullptr);
-    } else if (blocksBefore < TLongDocumentLayout::kMinimumBlocks && TLongDocumentLayout::Suits(doc)) {
+    } else if (blocks >= TLongDocumentLayout::kMinimumBlocks &&
+               (blocksBefore < TLongDocumentLayout::kMinimumBlocks ? TLongDocumentLayout::Suits(doc)
+                                                                    : TLongDocumentLayout::SurelyOnlyParagraphs(doc))) {
         UseLayout(new TLongDocumentLayout(document()));
     }
 }

@@ -131,6 +131,13 @@ TEST_F(LongDocument, EditsChangeTheLayoutWhenTheDocumentStopsOrStartsSuitingIt) 
         {"typing", kLong, [](QTextCursor& c) { c.insertText("typed"); }, true},
         {"a new paragraph", kLong, [](QTextCursor& c) { c.insertBlock(); }, true},
         {"a table", kLong, [](QTextCursor& c) { c.insertTable(2, 2); }, false},
+        {"a table taken back",
+         kLong,
+         [](QTextCursor& c) {
+             c.insertTable(2, 2);
+             c.document()->undo();
+         },
+         true},
         {"a list", kLong, [](QTextCursor& c) { c.createList(QTextListFormat::ListDisc); }, false},
         {"a picture", kLong, [](QTextCursor& c) { c.insertImage(QImage(8, 8, QImage::Format_RGB32)); }, false},
         {"nearly everything deleted",
