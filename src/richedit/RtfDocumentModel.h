@@ -11,6 +11,7 @@
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
 #include <QTextListFormat>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <variant>
@@ -90,7 +91,9 @@ struct RtfKeptParts {
 };
 
 struct RtfDocument {
-    std::vector<std::variant<RtfParagraph, RtfTable>> items;
+    // A deque: its items never move, and a paragraph (its formats have no move) would be
+    // copied whole each time a vector grew.
+    std::deque<std::variant<RtfParagraph, RtfTable>> items;
     RtfKeptParts kept;
     bool bookmarks = false; // bookmark anchors were read
 };

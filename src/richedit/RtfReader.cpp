@@ -47,14 +47,14 @@ constexpr int kMaxTableDepth = 32;
 // Control words of page setup and section settings: kept as source, not shown.
 bool IsFormatWord(std::string_view w)
 {
-    static const char* const kPrefixes[] = {"marg", "pgw", "pgh", "pgn", "pgbrdr", "sect", "sbk", "sftn", "saftn",
+    static const std::string_view kPrefixes[] = {"marg", "pgw", "pgh", "pgn", "pgbrdr", "sect", "sbk", "sftn", "saftn",
                                             "ftn", "aftn", "paper", "view", "hyph", "deflang", "adeflang", "lndscp",
                                             "gutter", "cols", "colno", "colw", "colsr", "linemod", "linex", "linestart",
                                             "linerestart", "lineppage", "linecont"};
-    for (const char* prefix : kPrefixes)
-        if (w.substr(0, std::char_traits<char>::length(prefix)) == prefix)
+    for (std::string_view prefix : kPrefixes)
+        if (w.substr(0, prefix.size()) == prefix)
             return true;
-    static const char* const kWords[] = {"deftab", "landscape", "facingp", "titlepg", "formshade", "headery",
+    static const std::string_view kWords[] = {"deftab", "landscape", "facingp", "titlepg", "formshade", "headery",
                                          "footery", "endnhere", "aenddoc", "aendnotes", "enddoc", "endnotes",
                                          "linebetcol", "vertalt", "vertalc", "vertalb", "vertalj", "rtlsect",
                                          "ltrsect", "margmirror", "fet", "psz", "horzdoc", "vertdoc", "jexpand",
@@ -64,7 +64,7 @@ bool IsFormatWord(std::string_view w)
                                          "allowfieldendsel", "wrppunct", "asianbrkrule", "newtblstyruls",
                                          "nogrowautofit", "noqfpromote", "dgmargin", "dghspace", "dgvspace",
                                          "dghorigin", "dgvorigin", "dghshow", "dgvshow", "pgbrdrhead", "pgbrdrfoot"};
-    for (const char* word : kWords)
+    for (std::string_view word : kWords)
         if (w == word)
             return true;
     return false;
@@ -73,11 +73,11 @@ bool IsFormatWord(std::string_view w)
 // Paragraph words the editor keeps without showing them.
 bool IsKeptParaWord(std::string_view w)
 {
-    static const char* const kWords[] = {"keep", "keepn", "outlinelevel", "widctlpar", "nowidctlpar", "hyphpar",
+    static const std::string_view kWords[] = {"keep", "keepn", "outlinelevel", "widctlpar", "nowidctlpar", "hyphpar",
                                          "noline", "contextualspace", "shading", "cbpat", "cfpat", "box",
                                          "brdrt", "brdrb", "brdrl", "brdrr", "brdrbtw", "brdrbar", "nosnaplinegrid",
                                          "faauto", "aspalpha", "aspnum", "adjustright", "sbauto", "saauto"};
-    for (const char* word : kWords)
+    for (std::string_view word : kWords)
         if (w == word)
             return true;
     return w.substr(0, 2) == "bg"; // shading patterns
@@ -133,7 +133,7 @@ struct CharState {
 };
 
 // Underline kinds; the toolkit draws some of them, all are written back.
-const char* const kUnderlineWords[] = {"ul", "uldb", "ulth", "uld", "uldash", "uldashd", "uldashdd", "ulwave",
+const std::string_view kUnderlineWords[] = {"ul", "uldb", "ulth", "uld", "uldash", "uldashd", "uldashdd", "ulwave",
                                        "ulw", "ulhwave", "ululdbwave", "ulthd", "ulthdash", "ulthdashd",
                                        "ulthdashdd", "ulldash", "ulthldash"};
 
@@ -144,6 +144,7 @@ struct PnState {
     QTextListFormat::Style style = QTextListFormat::ListDecimal;
     int start = 1;
     QString before, after;
+    bool operator==(const PnState&) const = default;
 };
 
 struct ParaState {
@@ -162,6 +163,7 @@ struct ParaState {
     QVariantList leaders;
     QByteArray pendingLeader;
     PnState pn;
+    bool operator==(const ParaState&) const = default;
 };
 
 // The definition of the row being read (\trowd … \cellx).
@@ -318,10 +320,11 @@ private:
     void FinishDocument();
     QTextCharFormat CurrentCharFormat();
     QTextBlockFormat BlockFormatOf(const ParaState& para) const;
+    QTextBlockFormat MadeBlockFormat(const ParaState& para);
     std::optional<RtfListRef> PnListOf(const ParaState& para);
     std::optional<RtfListRef> TableListOf(int listOverride, int listLevel);
     void CommitListTable();
-    void NumberFromListTables(std::vector<std::variant<RtfParagraph, RtfTable>>& items);
+    void NumberFromListTables(std::deque<std::variant<RtfParagraph, RtfTable>>& items);
     void NumberFromListTables(RtfTable& table);
     void NumberFromListTables(RtfParagraph& paragraph);
     QColor ColourAt(int index) const;
@@ -382,11 +385,19 @@ private:
     std::vector<TableLevel> FLevels; // open tables, outermost first
     RtfDocument FDocument;
 
-    CharState FCachedState;
-    QString FCachedHref;
-    QVariantList FCachedFields;
-    int FCachedFont = -2;
-    QTextCharFormat FCachedFormat;
+    // The formats made lately: text switches among a few ("{\\b bold} and {\\i italic}"),
+    // and the same format object lets the document find its index by the hash it keeps.
+    struct MadeFormat {
+        int font;
+        CharState chr;
+        QString href;
+        QVariantList fields;
+        QTextCharFormat format;
+    };
+    static constexpr std::size_t kMadeFormats = 16;
+    std::vector<MadeFormat> FMadeFormats;
+    std::size_t FNextMadeFormat = 0;
+    std::optional<std::pair<ParaState, QTextBlockFormat>> FMadeBlock; // paragraphs often repeat
 };
 
 RtfDocument RtfParser::Run()
@@ -578,7 +589,8 @@ void RtfParser::OnText(std::string_view bytes)
                                    ? QColor()
                                    : QColor(std::max(FRed, 0), std::max(FGreen, 0), std::max(FBlue, 0)));
             FRed = FGreen = FBlue = -1;
-            FCachedFont = -2; // formats made so far may lack this colour
+            FMadeFormats.clear(); // formats made so far may lack this colour
+            FMadeBlock.reset();
         }
         return;
     case Dest::Pict:
@@ -775,7 +787,7 @@ bool RtfParser::OnDestinationWord(std::string_view w)
     Group& g = Top();
     if (g.dest == Dest::Skip)
         return true;
-    struct KeptDestination { const char* word; Keep kind; };
+    struct KeptDestination { std::string_view word; Keep kind; };
     static const KeptDestination kKept[] = {
         {"stylesheet", Keep::Stylesheet}, {"info", Keep::Info}, {"footnote", Keep::Footnote},
         {"header", Keep::Format}, {"headerl", Keep::Format}, {"headerr", Keep::Format},
@@ -792,7 +804,7 @@ bool RtfParser::OnDestinationWord(std::string_view w)
         }
     }
     if (w == "nesttableprops") { g.nestProps = true; return true; }
-    static const char* const kSkipped[] = {
+    static const std::string_view kSkipped[] = {
         "nonesttables", "annotation", "pntext", "listtext", "xe", "tc", "txe",
         "rxe", "nonshppict", "shprslt", "levelnumbers", "listname", "objdata", "objclass",
         "objname", "private", "filetbl", "revtbl", "rsidtbl", "generator", "template",
@@ -801,13 +813,13 @@ bool RtfParser::OnDestinationWord(std::string_view w)
         "themedata", "colorschememapping", "latentstyles", "datastore", "xmlnstbl",
         "mmathPr", "userprops", "picprop", "blipuid", "do", "atnid", "atnauthor", "atrfstart", "atrfend",
         "passwordhash", "protusertbl", "wgrffmtfilter", "fchars", "lchars"};
-    for (const char* name : kSkipped) {
+    for (std::string_view name : kSkipped) {
         if (w == name) {
             BeginSkip();
             return true;
         }
     }
-    static const char* const kTables[] = {"fonttbl", "colortbl", "listtable", "listoverridetable"};
+    static const std::string_view kTables[] = {"fonttbl", "colortbl", "listtable", "listoverridetable"};
     if (std::find(std::begin(kTables), std::end(kTables), w) != std::end(kTables)) {
         if (g.dest != Dest::Body || !OpensItsGroup(w)) {
             // Its source is kept whole: it must be a group of its own in the body, and the
@@ -828,6 +840,8 @@ bool RtfParser::OnDestinationWord(std::string_view w)
         g.dest = Dest::ColorTable;
         FRed = FGreen = FBlue = -1;
         FColours.clear(); // a table replaces the one before
+        FMadeFormats.clear();
+        FMadeBlock.reset();
         return true;
     }
     if (w == "field") {
@@ -915,7 +929,7 @@ void RtfParser::OnFontTableWord(std::string_view w, int param)
         FCurrentFont = param;
         FFonts[param] = {};
         FTableFonts.push_back(param);
-        FCachedFont = -2; // formats made so far may name the font this number had
+        FMadeFormats.clear(); // formats made so far may name the font this number had
     } else if (FCurrentFont >= 0 && w == "fcharset") {
         FontEntry& font = FFonts[FCurrentFont];
         if (font.codePage == 0) font.codePage = CodePageOfCharset(param);
@@ -1047,7 +1061,7 @@ void RtfParser::FinishPicture()
 
 bool RtfParser::OnSpecialCharWord(std::string_view w)
 {
-    struct Special { const char* word; char16_t ch; };
+    struct Special { std::string_view word; char16_t ch; };
     static const Special kSpecials[] = {
         {"tab", u'\t'}, {"line", 0x2028}, {"emdash", 0x2014}, {"endash", 0x2013},
         {"bullet", 0x2022}, {"lquote", 0x2018}, {"rquote", 0x2019}, {"ldblquote", 0x201C},
@@ -1154,8 +1168,9 @@ QTextCharFormat RtfParser::CurrentCharFormat()
 {
     const Group& g = Top();
     const int font = g.chr.font < 0 ? FDefaultFont : g.chr.font;
-    if (FCachedFont == font && FCachedState == g.chr && FCachedHref == g.href && FCachedFields == g.fields)
-        return FCachedFormat;
+    for (const MadeFormat& made : FMadeFormats)
+        if (made.font == font && made.chr == g.chr && made.href == g.href && made.fields == g.fields)
+            return made.format;
     QTextCharFormat f;
     auto found = FFonts.find(font);
     if (found == FFonts.end())
@@ -1168,9 +1183,8 @@ QTextCharFormat RtfParser::CurrentCharFormat()
     f.setFontItalic(g.chr.italic);
     f.setFontUnderline(g.chr.underline);
     if (g.chr.underline && g.chr.underlineKind > 0) {
-        const char* word = kUnderlineWords[g.chr.underlineKind];
-        f.setProperty(kUnderlineWordProperty, QByteArray(word));
-        const std::string_view w(word);
+        const std::string_view w = kUnderlineWords[g.chr.underlineKind];
+        f.setProperty(kUnderlineWordProperty, QByteArray(w.data(), qsizetype(w.size())));
         if (w == "uld" || w == "ulthd") f.setUnderlineStyle(QTextCharFormat::DotLine);
         else if (w == "uldash" || w == "ulthdash" || w == "ulldash" || w == "ulthldash") f.setUnderlineStyle(QTextCharFormat::DashUnderline);
         else if (w == "uldashd" || w == "ulthdashd") f.setUnderlineStyle(QTextCharFormat::DashDotLine);
@@ -1192,12 +1206,19 @@ QTextCharFormat RtfParser::CurrentCharFormat()
     }
     if (!g.fields.isEmpty())
         f.setProperty(kFieldsProperty, g.fields);
-    FCachedFields = g.fields;
-    FCachedFont = font;
-    FCachedState = g.chr;
-    FCachedHref = g.href;
-    FCachedFormat = f;
+    MadeFormat made{font, g.chr, g.href, g.fields, f};
+    if (FMadeFormats.size() < kMadeFormats)
+        FMadeFormats.push_back(std::move(made));
+    else
+        FMadeFormats[FNextMadeFormat++ % kMadeFormats] = std::move(made);
     return f;
+}
+
+QTextBlockFormat RtfParser::MadeBlockFormat(const ParaState& p)
+{
+    if (!FMadeBlock || !(FMadeBlock->first == p))
+        FMadeBlock.emplace(p, BlockFormatOf(p));
+    return FMadeBlock->second;
 }
 
 QTextBlockFormat RtfParser::BlockFormatOf(const ParaState& p) const
@@ -1314,7 +1335,7 @@ std::optional<RtfListRef> RtfParser::PnListOf(const ParaState& p)
 // Paragraphs in lists of the list table are numbered once the whole document is read,
 // with every table it holds: the writer puts the tables before the text, so the
 // document loads back numbered the same.
-void RtfParser::NumberFromListTables(std::vector<std::variant<RtfParagraph, RtfTable>>& items)
+void RtfParser::NumberFromListTables(std::deque<std::variant<RtfParagraph, RtfTable>>& items)
 {
     for (auto& item : items) {
         if (auto* paragraph = std::get_if<RtfParagraph>(&item))
@@ -1452,7 +1473,7 @@ void RtfParser::OnBorderWord(std::string_view w, bool has, int param)
     if (FBorderEdge != BorderEdge::Cell)
         return;
     RtfBorder& b = (Top().nestProps ? FNestRowDef : FRowDef).pending.borders[FCellEdge];
-    struct Style { const char* word; QTextFrameFormat::BorderStyle style; };
+    struct Style { std::string_view word; QTextFrameFormat::BorderStyle style; };
     static const Style kStyles[] = {
         {"brdrs", QTextFrameFormat::BorderStyle_Solid}, {"brdrth", QTextFrameFormat::BorderStyle_Solid},
         {"brdrsh", QTextFrameFormat::BorderStyle_Solid}, {"brdrhair", QTextFrameFormat::BorderStyle_Solid},
@@ -1495,7 +1516,7 @@ bool RtfParser::OnRowWord(std::string_view w, bool has, int param)
         cell.verticalMerge = 2;
     } else if (w.substr(0, 2) == "cl") {
         cell.words += WordSource(w, has, param);
-        static const char* const kEdges[] = {"clbrdrt", "clbrdrl", "clbrdrb", "clbrdrr"};
+        static const std::string_view kEdges[] = {"clbrdrt", "clbrdrl", "clbrdrb", "clbrdrr"};
         for (int e = 0; e < 4; ++e) {
             if (w == kEdges[e]) {
                 FBorderEdge = BorderEdge::Cell;
@@ -1542,7 +1563,7 @@ void RtfParser::FinishParagraph(bool ended)
     FPendingFootnoteNumber = false;
     ++FContent;
     paragraph.ended = ended;
-    paragraph.format = BlockFormatOf(p);
+    paragraph.format = MadeBlockFormat(p);
     if (p.pageBreakBefore || FPendingPageBreak)
         paragraph.format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
     FPendingPageBreak = false;

@@ -153,18 +153,40 @@ private:
                     FListOrder.push_back(list);
                 }
             }
-            for (auto it = block.begin(); !it.atEnd(); ++it) {
-                const QTextCharFormat f = it.fragment().charFormat();
-                if (f.isImageFormat())
-                    continue; // pictures are written without character properties
-                FHasAnchors = FHasAnchors || f.hasProperty(kBookmarkStartProperty) || f.hasProperty(kBookmarkEndProperty);
-                FontIndex(f);
-                if (!FOptions.plain) {
-                    ColourIndex(f.foreground());
-                    ColourIndex(f.background());
-                }
-            }
+            for (auto it = block.begin(); !it.atEnd(); ++it)
+                FHasAnchors = InfoOf(it.fragment()).anchor || FHasAnchors; // its fonts and colours get numbers
         }
+    }
+
+    // What the writer needs of a character format, worked out once for each format.
+    struct FormatInfo {
+        CharSpec spec;      // none for a picture: it is written without character properties
+        QVariantList fields;
+        QString href;
+        bool kept = false, image = false, anchor = false;
+    };
+
+    const FormatInfo& InfoOf(const QTextFragment& fragment)
+    {
+        const std::size_t index = std::size_t(std::max(0, fragment.charFormatIndex()));
+        if (index < FInfoAt.size() && FInfoAt[index] >= 0)
+            return FInfos[std::size_t(FInfoAt[index])];
+        const QTextCharFormat f = fragment.charFormat();
+        FormatInfo info;
+        info.image = f.isImageFormat();
+        info.kept = f.objectType() == kKeptObjectType;
+        info.anchor = f.hasProperty(kBookmarkStartProperty) || f.hasProperty(kBookmarkEndProperty);
+        if (!info.image)
+            info.spec = CharSpecOf(f);
+        if (!FOptions.plain) {
+            info.fields = f.property(kFieldsProperty).toList();
+            info.href = f.isAnchor() ? f.anchorHref() : QString();
+        }
+        if (index >= FInfoAt.size())
+            FInfoAt.resize(index + 1, -1);
+        FInfoAt[index] = int(FInfos.size());
+        FInfos.push_back(std::move(info));
+        return FInfos.back();
     }
 
     void FindDroppedAnchors()
@@ -703,19 +725,25 @@ private:
         FParagraphSpec = ParaSpecOf(block, depth);
         FParagraphList = block.textList();
         WriteParaSpec(FParagraphSpec, FParagraphList);
+        const int blockStart = block.position();
+        const QString text = block.text();
+        int position = blockStart;
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
-            const int from = std::max(fragment.position(), FStart);
-            const int to = std::min(fragment.position() + fragment.length(), FEnd);
+            const int start = position;
+            position += fragment.length();
+            const int from = std::max(start, FStart);
+            const int to = std::min(position, FEnd);
             if (from >= to)
                 continue;
-            const QTextCharFormat f = fragment.charFormat();
+            const FormatInfo& info = InfoOf(fragment);
             if (!FOptions.plain)
-                SwitchGroups(f);
-            if (f.objectType() == kKeptObjectType) {
+                SwitchGroups(info.fields, info.href);
+            if (info.kept) {
                 if (FOptions.plain)
                     continue;
-                WriteCharSpec(CharSpecOf(f));
+                WriteCharSpec(info.spec);
+                const QTextCharFormat f = fragment.charFormat();
                 for (int i = from; i < to; ++i) {
                     if (FDroppedAnchors.count(i))
                         continue;
@@ -725,15 +753,14 @@ private:
                 }
                 continue;
             }
-            if (f.isImageFormat()) {
+            if (info.image) {
                 if (FOptions.includeObjects && !FOptions.plain)
                     for (int i = from; i < to; ++i)
-                        WritePicture(f.toImageFormat());
+                        WritePicture(fragment.charFormat().toImageFormat());
                 continue;
             }
-            WriteCharSpec(CharSpecOf(f));
-            const QString text = fragment.text();
-            AppendText(QStringView(text).mid(from - fragment.position(), to - from));
+            WriteCharSpec(info.spec);
+            AppendText(QStringView(text).mid(from - blockStart, to - from));
         }
         CloseLink();
         CloseFieldsTo(CommonLength(FOpenFields, depth == 0 ? FieldsGoingOn(block) : QVariantList()));
@@ -742,10 +769,8 @@ private:
     // --- fields and links around the text ----------------------------------------------
 
     // The groups a fragment stands in: its fields, outermost first, then its link.
-    void SwitchGroups(const QTextCharFormat& f)
+    void SwitchGroups(const QVariantList& fields, const QString& href)
     {
-        const QVariantList fields = f.property(kFieldsProperty).toList();
-        const QString href = f.isAnchor() ? f.anchorHref() : QString();
         if (fields == FOpenFields && href == FLink)
             return;
         CloseLink(); // the link is innermost: any change around it closes it
@@ -989,6 +1014,8 @@ private:
     QVariantList FOpenFields;           // the fields whose result is being written
     std::vector<Saved> FFieldSaves;     // the properties from before each of them
     bool FHasAnchors = false;
+    std::vector<FormatInfo> FInfos;
+    std::vector<int> FInfoAt;           // format index -> its entry in FInfos, or -1
     std::set<int> FDroppedAnchors;      // anchors that make no bookmark in the range
     qsizetype FEscapeWithDigitEnd = -1; // where the last "\\'hd" with a digit d ended
 };
