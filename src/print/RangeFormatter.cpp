@@ -1,5 +1,6 @@
 #include "print/RangeFormatter.h"
 
+#include "richedit/KeptDecorations.h"
 #include "richedit/ListNumbers.h"
 #include "richedit/RtfKeptObject.h"
 
@@ -298,6 +299,7 @@ int TRangeFormatter::FormatRange(const QTextDocument& document, QPainter& painte
     context.palette.setColor(QPalette::Text, Qt::black);
     FCache->copy->documentLayout()->draw(&painter, context);
     RtfEngine::DrawListNumbers(painter, *FCache->copy, context.clip, context.palette.text());
+    RtfEngine::DrawKeptDecorations(painter, *FCache->copy, context.clip, context.palette.text());
     painter.restore();
     return page->End;
 }

@@ -205,14 +205,23 @@ QString ListMarkerOf(const QTextBlock& block)
 
 void DrawListNumbers(QPainter& painter, const QTextDocument& document, const QRectF& clip, const QBrush& text)
 {
+    ForEachBlockIn(document, clip, [&](const QTextBlock& block, const QRectF&) {
+        const QTextList* list = block.textList();
+        if (list && HasOwnNumbers(list->format()))
+            DrawNumber(painter, document, block, text);
+    });
+}
+
+void ForEachBlockIn(const QTextDocument& document, const QRectF& clip,
+                    const std::function<void(const QTextBlock&, const QRectF&)>& visit)
+{
     QAbstractTextDocumentLayout* layout = document.documentLayout();
     for (QTextBlock block = FirstBlockIn(document, clip); block.isValid(); block = block.next()) {
         const QRectF rect = layout->blockBoundingRect(block);
         if (EndsTheClip(block, rect, clip))
             break;
-        const QTextList* list = block.textList();
-        if (list && HasOwnNumbers(list->format()) && rect.bottom() >= clip.top())
-            DrawNumber(painter, document, block, text);
+        if (rect.bottom() >= clip.top())
+            visit(block, rect);
     }
 }
 

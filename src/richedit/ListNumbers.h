@@ -7,6 +7,8 @@
 #include <QString>
 #include <QTextListFormat>
 
+#include <functional>
+
 class QBrush;
 class QPainter;
 class QRectF;
@@ -35,5 +37,10 @@ QString ListMarkerOf(const QTextBlock& block);
 // number whose paragraph sets no colour. Only the blocks in the clip are looked at.
 void DrawListNumbers(QPainter& painter, const QTextDocument& document, const QRectF& clip,
                      const QBrush& text);
+
+// Calls `visit` with each block that lies in `clip` (document coordinates) and its box, in
+// order; only the blocks around the clip are looked at.
+void ForEachBlockIn(const QTextDocument& document, const QRectF& clip,
+                    const std::function<void(const QTextBlock&, const QRectF&)>& visit);
 
 } // namespace RtfEngine

@@ -1,6 +1,7 @@
 #include "richedit/RichEdit98.h"
 
 #include "richedit/ClipboardMime.h"
+#include "richedit/KeptDecorations.h"
 #include "richedit/LongDocumentLayout.h"
 #include "richedit/ListNumbers.h"
 #include "richedit/RtfEngine.h"
@@ -851,7 +852,9 @@ void TCustomRichEdit98::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
     const QPointF scrolled(horizontalScrollBar()->value(), verticalScrollBar()->value());
     painter.translate(-scrolled);
-    RtfEngine::DrawListNumbers(painter, *document(), QRectF(event->rect()).translated(scrolled), palette().text());
+    const QRectF clip = QRectF(event->rect()).translated(scrolled);
+    RtfEngine::DrawListNumbers(painter, *document(), clip, palette().text());
+    RtfEngine::DrawKeptDecorations(painter, *document(), clip, palette().text());
 }
 
 void TCustomRichEdit98::resizeEvent(QResizeEvent* event) {

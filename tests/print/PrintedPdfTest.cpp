@@ -7,6 +7,8 @@
 #include <QDir>
 #include <algorithm>
 #include <QFile>
+#include <QImage>
+#include <QProcess>
 #include <QLabel>
 #include <QWidget>
 #include <QRegularExpression>
@@ -294,5 +296,45 @@ TEST_F(PrintedPdf, ListsStartingElsewherePrintTheirNumbersBeforeTheirItems) {
             EXPECT_NEAR(number->yMax, item->yMax, 1.0) << "on the item's line";
             EXPECT_LT(number->xMax, item->xMin) << "before the item";
         }
+    }
+}
+
+TEST_F(PrintedPdf, TabLeadersAndParagraphBordersArePrinted) {
+    // The toolkit draws neither; the printout draws them where the editor does.
+    struct Case { const char* what; const char* paragraph; bool drawn; };
+    const Case cases[] = {
+        {"dot leader", "\\pard\\tqr\\tldot\\tx6000 Chapter\\tab Seven\\par", true},
+        {"no leader", "\\pard\\tqr\\tx6000 Chapter\\tab Seven\\par", false},
+        {"bottom border", "\\pard\\brdrb\\brdrs\\brdrw30\\brsp200 Chapter\\tab Seven\\par", true},
+    };
+    int run = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString file = QString("decorated%1.pdf").arg(run++);
+        SelectPdfPrinter(file);
+        auto edit = EditorWith(std::string("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 DejaVu Sans;}}\\f0\\fs24 ") + c.paragraph + "}");
+        TRichPrinter printer;
+        printer.ShowProgress = false;
+        printer.PrintRichEdit(edit.get(), 1);
+        const auto words = PdfWords(Path(file), 1);
+        const auto word = [&](const std::string& text) {
+            return std::find_if(words.begin(), words.end(), [&](const TPdfWord& w) { return w.text == text; });
+        };
+        const auto chapter = word("Chapter"), seven = word("Seven");
+        ASSERT_NE(chapter, words.end());
+        ASSERT_NE(seven, words.end());
+        // The page at 72 dpi, one pixel a point, as the words' boxes are measured.
+        ASSERT_EQ(QProcess::execute("pdftoppm", {"-r", "72", "-gray", "-f", "1", "-l", "1", "-singlefile",
+                                                 Path(file), Path(file + "-page")}), 0);
+        const QImage page(Path(file + "-page.pgm"));
+        ASSERT_FALSE(page.isNull());
+        // Between the words on their line (a leader), and under them (a border).
+        const QRect gap(int(chapter->xMax) + 3, int(chapter->yMin), int(seven->xMin - chapter->xMax) - 6,
+                        int(chapter->yMax - chapter->yMin) + 12);
+        int dark = 0;
+        for (int y = gap.top(); y <= gap.bottom(); ++y)
+            for (int x = gap.left(); x <= gap.right(); ++x)
+                dark += qGray(page.pixel(x, y)) < 128;
+        EXPECT_EQ(dark > 0, c.drawn) << dark;
     }
 }
