@@ -3,6 +3,7 @@
 #include "RtfTestSupport.h"
 
 #include "richedit/KeptDecorations.h"
+#include "richedit/RichEdit98.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QImage>
@@ -131,4 +132,39 @@ TEST(KeptDecorations, ParagraphsWithTheSameBordersShareOneBox)
     EXPECT_TRUE(drawn.intersected(between).isEmpty());
     EXPECT_FALSE(drawn.intersected(QRect(0, int(first.top()) - 12, kWidth, 12)).isEmpty()) << "the top";
     EXPECT_FALSE(drawn.intersected(QRect(0, int(second.bottom()), kWidth, 12)).isEmpty()) << "the bottom";
+}
+
+// The editor draws them over its text too, scrolled with it.
+TEST(KeptDecorations, TheEditorDrawsThem)
+{
+    const struct {
+        const char* what;
+        QByteArray paragraph;
+        bool drawn;
+    } cases[] = {
+        {"dot leader", "\\pard\\tqr\\tldot\\tx4000 Chapter\\tab Seven\\par ", true},
+        {"no leader", "\\pard\\tqr\\tx4000 Chapter\\tab Seven\\par ", false},
+    };
+    for (const auto& c : cases) {
+        TRichEdit98 edit;
+        edit.resize(500, 200);
+        edit.show();
+        QTextCursor load(edit.document());
+        RtfEngine::ReadRtf(Rtf(QByteArray(40, ' ').replace(' ', "\\par ") + c.paragraph), load);
+        QTextCursor end(edit.document());
+        end.movePosition(QTextCursor::End);
+        edit.setTextCursor(end);
+        edit.ensureCursorVisible(); // scrolled: the leader follows its text
+        const QImage shot = edit.viewport()->grab().toImage();
+        const QRect chapter = edit.cursorRect(edit.document()->find("Chapter"));
+        QTextCursor beforeSeven = edit.document()->find("Seven");
+        beforeSeven.setPosition(beforeSeven.selectionStart());
+        const QRect seven = edit.cursorRect(beforeSeven);
+        ASSERT_GT(chapter.top(), 200 / 2) << "scrolled down to the last line";
+        int dark = 0;
+        for (int x = chapter.right() + 4; x < seven.left() - 4; ++x)
+            for (int y = chapter.top(); y <= chapter.bottom(); ++y)
+                dark += qGray(shot.pixel(x, y)) < 128;
+        EXPECT_EQ(dark > 0, c.drawn) << c.what << ": " << dark;
+    }
 }
