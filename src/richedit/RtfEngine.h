@@ -70,8 +70,10 @@ constexpr int kBookmarkStartProperty = 0x100000 + 0x93;  // QByteArray: the name
 constexpr int kBookmarkEndProperty = 0x100000 + 0x94;    // QByteArray: the name it ends
 // A field's result is text the user edits; its characters carry the fields they stand in,
 // outermost first, each as its source up to its result ("{\field…{\*\fldinst …}").
-// Hyperlinks stay anchors (AnchorHref) and are written innermost.
+// Hyperlinks stay anchors (AnchorHref) and are written innermost; a link read from a field
+// keeps that field's source with the target it gave, written again while the target holds.
 constexpr int kFieldsProperty = 0x100000 + 0x95;         // QVariantList of QByteArray
+constexpr int kLinkSourceProperty = 0x100000 + 0x96;     // QVariantList: QString target, QByteArray source
 // Tables: each row's definition in the table format, each cell's in its cell format.
 constexpr int kTableRowsProperty = 0x100000 + 0xA0;      // QVariantList of QByteArray
 constexpr int kCellKeptProperty = 0x100000 + 0xA1;

@@ -187,6 +187,7 @@ struct Group {
     ParaState para;
     int unicodeSkip = 1;
     QString href;
+    QVariantList linkSource; // the link's field as read, with its target (kLinkSourceProperty)
     QVariantList fields; // the fields whose result this group is in, outermost first
     bool starred = false; // "\*" seen: the next word names an optional destination
     bool nestProps = false; // inside "\nesttableprops": row words define the nested row
@@ -391,6 +392,7 @@ private:
         int font;
         CharState chr;
         QString href;
+        QVariantList linkSource;
         QVariantList fields;
         QTextCharFormat format;
     };
@@ -1169,7 +1171,8 @@ QTextCharFormat RtfParser::CurrentCharFormat()
     const Group& g = Top();
     const int font = g.chr.font < 0 ? FDefaultFont : g.chr.font;
     for (const MadeFormat& made : FMadeFormats)
-        if (made.font == font && made.chr == g.chr && made.href == g.href && made.fields == g.fields)
+        if (made.font == font && made.chr == g.chr && made.href == g.href && made.fields == g.fields &&
+            made.linkSource == g.linkSource)
             return made.format;
     QTextCharFormat f;
     auto found = FFonts.find(font);
@@ -1203,10 +1206,12 @@ QTextCharFormat RtfParser::CurrentCharFormat()
     if (!g.href.isEmpty()) {
         f.setAnchor(true);
         f.setAnchorHref(g.href);
+        if (!g.linkSource.isEmpty())
+            f.setProperty(kLinkSourceProperty, g.linkSource);
     }
     if (!g.fields.isEmpty())
         f.setProperty(kFieldsProperty, g.fields);
-    MadeFormat made{font, g.chr, g.href, g.fields, f};
+    MadeFormat made{font, g.chr, g.href, g.linkSource, g.fields, f};
     if (FMadeFormats.size() < kMadeFormats)
         FMadeFormats.push_back(std::move(made));
     else
@@ -1444,16 +1449,20 @@ void RtfParser::OnFieldResult(Group& g, std::string_view word)
         return;
     Field& field = FFields.back();
     const QString href = HyperlinkTarget(field.instruction);
+    // Text shown before the result would be written twice: as text and in the source.
+    const bool keeps = field.inBody && !field.resultRead && g.dest == Dest::Body &&
+                       field.depth + 1 == FGroups.size() && FContent == field.contentAtStart && OpensItsGroup(word);
+    const QByteArray source = keeps ? QByteArray(FInput.data() + field.start, qsizetype(g.start - field.start))
+                                    : QByteArray();
     if (!href.isEmpty()) {
         g.href = href;
+        g.linkSource = keeps ? QVariantList{href, source} : QVariantList();
         return;
     }
-    // Text shown before the result would be written twice: as text and in the source.
-    if (!field.inBody || field.resultRead || g.dest != Dest::Body || field.depth + 1 != FGroups.size() ||
-        FContent != field.contentAtStart || !OpensItsGroup(word))
+    if (!keeps)
         return;
     field.resultRead = true;
-    g.fields.append(QByteArray(FInput.data() + field.start, qsizetype(g.start - field.start)));
+    g.fields.append(source);
 }
 
 

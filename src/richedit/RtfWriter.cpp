@@ -163,6 +163,7 @@ private:
         CharSpec spec;      // none for a picture: it is written without character properties
         QVariantList fields;
         QString href;
+        QByteArray linkSource; // the link's field as read, while it still gives `href`
         bool kept = false, image = false, anchor = false;
     };
 
@@ -181,6 +182,9 @@ private:
         if (!FOptions.plain) {
             info.fields = f.property(kFieldsProperty).toList();
             info.href = f.isAnchor() ? f.anchorHref() : QString();
+            const QVariantList link = f.property(kLinkSourceProperty).toList();
+            if (link.size() == 2 && !info.href.isEmpty() && link[0].toString() == info.href)
+                info.linkSource = link[1].toByteArray();
         }
         if (index >= FInfoAt.size())
             FInfoAt.resize(index + 1, -1);
@@ -738,7 +742,7 @@ private:
                 continue;
             const FormatInfo& info = InfoOf(fragment);
             if (!FOptions.plain)
-                SwitchGroups(info.fields, info.href);
+                SwitchGroups(info.fields, info.href, info.linkSource);
             if (info.kept) {
                 if (FOptions.plain)
                     continue;
@@ -769,16 +773,16 @@ private:
     // --- fields and links around the text ----------------------------------------------
 
     // The groups a fragment stands in: its fields, outermost first, then its link.
-    void SwitchGroups(const QVariantList& fields, const QString& href)
+    void SwitchGroups(const QVariantList& fields, const QString& href, const QByteArray& linkSource)
     {
-        if (fields == FOpenFields && href == FLink)
+        if (fields == FOpenFields && href == FLink && linkSource == FLinkSource)
             return;
         CloseLink(); // the link is innermost: any change around it closes it
         const qsizetype common = CommonLength(FOpenFields, fields);
         CloseFieldsTo(common);
         for (qsizetype i = common; i < fields.size(); ++i)
             OpenField(fields[i].toByteArray());
-        OpenLink(href);
+        OpenLink(href, linkSource);
     }
 
     static qsizetype CommonLength(const QVariantList& a, const QVariantList& b)
@@ -835,14 +839,20 @@ private:
         FOut += "}}}";
         FState = FStateBeforeLink;
         FLink.clear();
+        FLinkSource.clear();
     }
 
-    void OpenLink(const QString& href)
+    void OpenLink(const QString& href, const QByteArray& source)
     {
         FLink = href;
+        FLinkSource = source;
         if (href.isEmpty())
             return;
         FStateBeforeLink = FState;
+        if (!source.isEmpty()) {
+            FOut += source + "{\\fldrslt{";
+            return;
+        }
         FOut += "{\\field{\\*\\fldinst{HYPERLINK \"";
         AppendText(QString(href).replace('"', "%22")); // a quote would end the field's argument
         FOut += "\"}}{\\fldrslt{";
@@ -1007,6 +1017,7 @@ private:
     CharSpec FState;
     CharSpec FStateBeforeLink;
     QString FLink;
+    QByteArray FLinkSource;
     ParaSpec FPara;
     ParaSpec FParagraphSpec;            // the paragraph being written
     const QTextList* FParagraphList = nullptr;

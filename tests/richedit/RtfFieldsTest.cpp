@@ -119,10 +119,36 @@ TEST(RtfFields, HyperlinksStayLinksInsideAndAroundOtherFields)
     EXPECT_EQ(FormatOf(*doc, "site").anchorHref(), "http://example.com/");
     EXPECT_TRUE(FieldsOf(*doc, "site").isEmpty());
     const QByteArray saved = SavedAndCheckedAgain(*doc, "links");
-    // The link is written inside the field whose result holds it.
-    EXPECT_TRUE(saved.contains("{\\field{\\*\\fldinst TOC}{\\fldrslt {\\field{\\*\\fldinst{HYPERLINK \"#_Toc1\"}}"
+    // The link is written as it was read, inside the field whose result holds it.
+    EXPECT_TRUE(saved.contains("{\\field{\\*\\fldinst TOC}{\\fldrslt {\\field{\\*\\fldinst HYPERLINK \\\\l \"_Toc1\"}"
                                "{\\fldrslt{Intro}}}}}"))
         << saved.constData();
+}
+
+// A link keeps its field's switches (a tip, a target frame) while it goes where it went.
+TEST(RtfFields, ALinkKeepsItsSwitchesUntilItsTargetChanges)
+{
+    const QByteArray link = "{\\field{\\*\\fldinst HYPERLINK \"http://example.com/\" \\\\o \"Our terms\" \\\\t \"_blank\"}";
+    const struct {
+        const char* what;
+        QString newTarget; // empty: left alone
+        QByteArray written;
+    } cases[] = {
+        {"untouched", {}, link + "{\\fldrslt{terms}}}"},
+        {"another target", "http://example.org/", "{\\field{\\*\\fldinst{HYPERLINK \"http://example.org/\"}}{\\fldrslt{terms}}}"},
+    };
+    for (const auto& c : cases) {
+        auto doc = Read(Rtf("see " + link + "{\\fldrslt terms}} now\\par "));
+        if (!c.newTarget.isEmpty()) {
+            QTextCursor found = doc->find("terms");
+            QTextCharFormat retarget;
+            retarget.setAnchorHref(c.newTarget);
+            found.mergeCharFormat(retarget);
+        }
+        const QByteArray saved = SavedAndCheckedAgain(*doc, c.what);
+        EXPECT_EQ(saved.count(c.written), 1) << c.what << "\n" << saved.constData();
+        EXPECT_EQ(saved.count("HYPERLINK"), 1) << c.what;
+    }
 }
 
 TEST(RtfFields, MarkersBesideFieldsAndBookmarksStayWhole)
