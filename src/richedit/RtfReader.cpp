@@ -800,8 +800,13 @@ bool RtfParser::OnDestinationWord(std::string_view w)
         {"pnseclvl", Keep::Format}, {"bkmkstart", Keep::BookmarkStart}, {"bkmkend", Keep::BookmarkEnd}};
     for (const KeptDestination& kept : kKept) {
         if (w == kept.word) {
-            if (g.dest == Dest::Body && FGroups.size() > 1 && OpensItsGroup(w)) BeginKeep(kept.kind);
-            else BeginSkip();
+            // A document part inside a field goes with the field's source, which may be
+            // kept whole; notes and bookmarks stand in the text, so the field is not.
+            const bool part = kept.kind == Keep::Format || kept.kind == Keep::Stylesheet || kept.kind == Keep::Info;
+            if (g.dest == Dest::Body && FGroups.size() > 1 && OpensItsGroup(w) && !(part && !FFields.empty()))
+                BeginKeep(kept.kind);
+            else
+                BeginSkip();
             return true;
         }
     }
@@ -823,9 +828,10 @@ bool RtfParser::OnDestinationWord(std::string_view w)
     }
     static const std::string_view kTables[] = {"fonttbl", "colortbl", "listtable", "listoverridetable"};
     if (std::find(std::begin(kTables), std::end(kTables), w) != std::end(kTables)) {
-        if (g.dest != Dest::Body || !OpensItsGroup(w)) {
+        if (g.dest != Dest::Body || !OpensItsGroup(w) || !FFields.empty()) {
             // Its source is kept whole: it must be a group of its own in the body, and the
             // table around it is not kept either, as the writer could not tell them apart.
+            // Inside a field it goes with the field's source, which may be kept whole.
             FTableHoldsTable = g.dest != Dest::Body;
             BeginSkip();
             return true;

@@ -324,6 +324,9 @@ TEST(RtfRoundTrip, MalformedDocumentsLoadBackAsFirstRead)
         QByteArray("{\\rtf1 {e\\*\\bkmkstart a}x{\\*\\bkmkend a}\\par}"),             // a bookmark after text in its group
         QByteArray("{\\rtf1 a{\\field{\\*b\\fldx REF c}{\\fldrslt d}}\\par}"),           // text shown before the result
         QByteArray("{\\rtf1\\ansi \\'82{\\fonttbl{\\f0 Arial;}}@2\\par}"), // a font named after the text before it
+        // Document parts inside a field that shows nothing, which is kept whole.
+        QByteArray("{\\rtf1{\\field{\\*\\fldinst A}{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}}}\\pard\\ls1 a\\par}"),
+        QByteArray("{\\rtf1{\\field{\\*\\fldinst A}{\\header h}}x\\par}"),
         // A list the writer makes (for "\\ls7", which no table defines) beside damaged or
         // unusual list tables: references before the lists, a table word in a skipped
         // group, a table inside another.
