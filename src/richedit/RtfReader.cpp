@@ -232,6 +232,10 @@ struct Field {
     bool inBody = false;     // a group of its own in the body: kept as a field
     bool resultRead = false; // its first result is the one kept as the field's
     std::uint64_t contentAtStart = 0;
+    // What the document had kept before it: a field kept whole gives back what was kept
+    // from inside it, as its source carries that.
+    qsizetype formatAtStart = 0, sectionAtStart = 0;
+    RowDef rowDefAtStart, nestRowDefAtStart;
 };
 
 int HexNibble(char c)
@@ -287,6 +291,7 @@ private:
     int CodePage();
     void BeginSkip() { Top().dest = Dest::Skip; FSkipDepth = 1; }
     void BeginKeep(Keep kind);
+    void GiveBackKeptWords(const Field& field);
     void OnKept(Keep kind, QByteArray source);
     void AppendKeptObject(QTextCharFormat format, const QByteArray& source, const QString& text);
     void OnFieldResult(Group& g, std::string_view word);
@@ -500,10 +505,23 @@ bool RtfParser::CloseGroup()
         const Field field = std::move(FFields.back());
         FFields.pop_back();
         if (field.inBody && field.start == closed.start && parent == Dest::Body && !FTruncated &&
-            FContent == field.contentAtStart)
+            FContent == field.contentAtStart) {
+            GiveBackKeptWords(field);
             AppendKeptObject(CurrentCharFormat(), source(), {}); // it showed nothing: kept whole
+        }
     }
     return true;
+}
+
+// Page setup and row words read inside a field that is kept whole stay in its source only.
+void RtfParser::GiveBackKeptWords(const Field& field)
+{
+    if (FDocument.kept.format.size() > field.formatAtStart)
+        FDocument.kept.format.truncate(field.formatAtStart);
+    if (FSectionSource.size() > field.sectionAtStart)
+        FSectionSource.truncate(field.sectionAtStart);
+    FRowDef = field.rowDefAtStart;
+    FNestRowDef = field.nestRowDefAtStart;
 }
 
 int RtfParser::CodePage()
@@ -690,6 +708,12 @@ void RtfParser::OnSymbol(char symbol)
     }
 }
 
+// Words that set how the whole document reads.
+bool IsDocumentWord(std::string_view word)
+{
+    return word == "ansicpg" || word == "deff" || word == "pc" || word == "pca" || word == "mac";
+}
+
 void RtfParser::OnWord(const RtfToken& t)
 {
     const std::string_view word = t.word;
@@ -741,7 +765,10 @@ void RtfParser::OnWord(const RtfToken& t)
             OnSpecialCharWord(word);
         return;
     }
-    if (word == "ansicpg") {
+    if (!FFields.empty() && IsDocumentWord(word)) {
+        // Inside a field it stays in the field's source, which would set it again where
+        // the field is written back.
+    } else if (word == "ansicpg") {
         if (t.param > 0) FAnsiCodePage = t.param;
     } else if (word == "deff") {
         FDefaultFont = t.param;
@@ -854,7 +881,8 @@ bool RtfParser::OnDestinationWord(std::string_view w)
     }
     if (w == "field") {
         const bool inBody = g.dest == Dest::Body && FGroups.size() > 1 && OpensItsGroup(w);
-        FFields.push_back({FGroups.size(), {}, g.start, inBody, false, FContent});
+        FFields.push_back({FGroups.size(), {}, g.start, inBody, false, FContent, FDocument.kept.format.size(),
+                           FSectionSource.size(), FRowDef, FNestRowDef});
         return true;
     }
     if (w == "fldinst") {

@@ -323,8 +323,8 @@ private:
             AppendText(QString(QChar(BulletOf(f.style()))));
             FOut += ";}{\\levelnumbers;}";
         } else {
-            const QString prefix = own ? f.numberPrefix() : QString();
-            const QString suffix = own ? NumberSuffixOf(f) : QString(".");
+            const QString prefix = WrittenAsText(own ? f.numberPrefix() : QString());
+            const QString suffix = WrittenAsText(own ? NumberSuffixOf(f) : QString("."));
             FOut += "\\'" + QByteArray::number(int(prefix.size() + suffix.size() + 1), 16).rightJustified(2, '0');
             AppendText(prefix);
             FOut += "\\'" + QByteArray::number(level, 16).rightJustified(2, '0');
@@ -333,6 +333,16 @@ private:
         }
         const int indent = 360 * (level + 1);
         FOut += "\\fi-360\\li" + Number(indent) + "}";
+    }
+
+    // The characters AppendText writes as text: the level text counts exactly those.
+    static QString WrittenAsText(QString text)
+    {
+        text.removeIf([](QChar c) {
+            const char16_t u = c.unicode();
+            return (u < 0x20 && u != '\t') || u == 0x2028 || u == 0x2029 || u == 0xFFFC;
+        });
+        return text;
     }
 
     static int LargestNumberAfter(const QByteArray& source, const QByteArray& word, std::set<int>* all = nullptr)

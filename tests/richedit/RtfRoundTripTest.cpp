@@ -327,6 +327,11 @@ TEST(RtfRoundTrip, MalformedDocumentsLoadBackAsFirstRead)
         // Document parts inside a field that shows nothing, which is kept whole.
         QByteArray("{\\rtf1{\\field{\\*\\fldinst A}{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}}}\\pard\\ls1 a\\par}"),
         QByteArray("{\\rtf1{\\field{\\*\\fldinst A}{\\header h}}x\\par}"),
+        QByteArray("{\\rtf{\\field\\hyph}"),        // page setup, a row's word and the default
+        QByteArray("{\\rtf1{\\field\\trr}x\\cell"),  // font, inside such a field
+        QByteArray("{\\rtf1{\\field\\deff3}"),
+        // A control character in a level's text, which the writer does not write.
+        QByteArray("{\\rtf{\\listtable{\\list{\\listlevel{\\leveltext\\'02\\'0er}}\\listid1}}d\\ls1"),
         // A list the writer makes (for "\\ls7", which no table defines) beside damaged or
         // unusual list tables: references before the lists, a table word in a skipped
         // group, a table inside another.
