@@ -12,6 +12,7 @@
 #include <QTextOption>
 
 #include <algorithm>
+#include <climits>
 #include <map>
 #include <utility>
 
@@ -707,6 +708,9 @@ void RtfParser::OnSymbol(char symbol)
     default: return;
     }
 }
+
+// Cell boundaries beyond any page, so that an inch can be added to them.
+constexpr int kMaxTwips = 1 << 24;
 
 // Words that set how the whole document reads.
 bool IsDocumentWord(std::string_view word)
@@ -1545,7 +1549,7 @@ bool RtfParser::OnRowWord(std::string_view w, bool has, int param)
         def = {};
         FBorderEdge = BorderEdge::None;
     } else if (w == "cellx") {
-        cell.rightTwips = param;
+        cell.rightTwips = std::clamp(param, -kMaxTwips, kMaxTwips);
         def.cells.push_back(std::move(cell));
         cell = {};
         FBorderEdge = BorderEdge::None;
@@ -1574,7 +1578,7 @@ bool RtfParser::OnRowWord(std::string_view w, bool has, int param)
     } else if (w.substr(0, 2) == "tr" || w.substr(0, 3) == "tbl" || w == "ltrrow" || w == "rtlrow" ||
                w == "lastrow" || w == "taprtl") {
         def.words += WordSource(w, has, param);
-        if (w == "trleft") def.left = param;
+        if (w == "trleft") def.left = std::clamp(param, -kMaxTwips, kMaxTwips);
         else if (w == "trgaph") def.gap = param;
         else if (w == "trql") def.align = 0;
         else if (w == "trqr") def.align = 1;
@@ -1673,8 +1677,8 @@ void RtfParser::FinishRow(int level)
             cell = def.cells[i];
             cell.items = std::move(items);
         }
-        if (cell.rightTwips <= right)
-            cell.rightTwips = right + 1440; // no usable boundary: an inch
+        if (cell.rightTwips <= right) // no usable boundary: an inch
+            cell.rightTwips = int(std::min<qint64>(qint64(right) + 1440, INT_MAX));
         right = cell.rightTwips;
     }
     row.leftTwips = def.left;
