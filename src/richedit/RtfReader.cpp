@@ -514,7 +514,7 @@ bool RtfParser::CloseGroup()
     return true;
 }
 
-// Page setup and row words read inside a field that is kept whole stay in its source only.
+// Page setup and row words read in the part of a field that is kept as source stay there.
 void RtfParser::GiveBackKeptWords(const Field& field)
 {
     if (FDocument.kept.format.size() > field.formatAtStart)
@@ -1492,6 +1492,8 @@ void RtfParser::OnFieldResult(Group& g, std::string_view word)
                        field.depth + 1 == FGroups.size() && FContent == field.contentAtStart && OpensItsGroup(word);
     const QByteArray source = keeps ? QByteArray(FInput.data() + field.start, qsizetype(g.start - field.start))
                                     : QByteArray();
+    if (keeps)
+        GiveBackKeptWords(field); // what was read so far goes back with that source
     if (!href.isEmpty()) {
         g.href = href;
         g.linkSource = keeps ? QVariantList{href, source} : QVariantList();

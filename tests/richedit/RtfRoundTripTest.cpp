@@ -330,6 +330,7 @@ TEST(RtfRoundTrip, MalformedDocumentsLoadBackAsFirstRead)
         QByteArray("{\\rtf{\\field\\hyph}"),        // page setup, a row's word and the default
         QByteArray("{\\rtf1{\\field\\trr}x\\cell"),  // font, inside such a field
         QByteArray("{\\rtf1{\\field\\deff3}"),
+        QByteArray("{\\rtf1{\\field\\trrtbl{\\fldrslt 3\\cell"), // before a result, whose field keeps it
         // A control character in a level's text, which the writer does not write.
         QByteArray("{\\rtf{\\listtable{\\list{\\listlevel{\\leveltext\\'02\\'0er}}\\listid1}}d\\ls1"),
         // A list the writer makes (for "\\ls7", which no table defines) beside damaged or
