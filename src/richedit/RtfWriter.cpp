@@ -210,6 +210,7 @@ private:
             family = families.toStringList().front();
         if (family.isEmpty())
             family = f.property(QTextFormat::FontFamily).toString();
+        family = FontNameAsRead(family);
         if (family.isEmpty() || FOptions.plain)
             return FDefaultFont;
         auto found = FFontIndex.find(family);
@@ -218,6 +219,16 @@ private:
             FFonts.append(family);
         }
         return found->second;
+    }
+
+    // The name as the font table reads it back: up to a ";", without control characters,
+    // trimmed. Two families that read back alike get one number.
+    static QString FontNameAsRead(QString name)
+    {
+        if (const qsizetype semicolon = name.indexOf(';'); semicolon >= 0)
+            name.truncate(semicolon);
+        name.removeIf([](QChar c) { return c.unicode() < 0x20; });
+        return name.trimmed();
     }
 
     int ColourIndex(const QBrush& brush)

@@ -170,3 +170,21 @@ TEST(RtfWriter, PlainSubset)
     EXPECT_FALSE(flat.contains("\\cell"));
     EXPECT_EQ(TextOf(*Read(flat)), "above\na\tb\nc\td\n");
 }
+
+TEST(RtfWriter, FontNamesAreNumberedAsTheyReadBack)
+{
+    // The font table reads a name up to ";", without control characters, trimmed: a family
+    // that reads back as one the document already has takes that font's number.
+    const QString families[] = {"Arial;", "Arial;Bold", " Arial\x01"};
+    for (const QString& family : families) {
+        auto doc = Read(Rtf("\\f0 kept\\par"));
+        QTextCursor end(doc.get());
+        end.movePosition(QTextCursor::End);
+        QTextCharFormat f;
+        f.setFontFamilies({family});
+        end.insertText("added", f);
+        const QByteArray saved = RtfEngine::WriteRtf(*doc);
+        EXPECT_FALSE(saved.contains("{\\f2")) << "no font of its own\n" << saved.constData();
+        EXPECT_EQ(RtfEngine::WriteRtf(*Read(saved)), saved) << family.toStdString();
+    }
+}
