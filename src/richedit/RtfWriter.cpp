@@ -25,9 +25,9 @@
 namespace RtfEngine {
 namespace {
 
-// The character properties the writer expresses; two fragments with equal specs are
+// The character properties the writer expresses; two fragments with equal properties are
 // written as one run.
-struct CharSpec {
+struct CharProps {
     int font = 0;
     int halfPoints = 24;
     bool bold = false, italic = false, underline = false, strike = false;
@@ -36,28 +36,28 @@ struct CharSpec {
     int verticalAlign = 0;
     QByteArray underlineWord; // "uldb" …; empty for a plain underline
     int lang = 0;
-    bool operator==(const CharSpec&) const = default;
+    bool operator==(const CharProps&) const = default;
 };
 
-struct TabSpec {
+struct TabProps {
     int position = 0;
     int type = 0;
-    bool operator==(const TabSpec&) const = default;
+    bool operator==(const TabProps&) const = default;
 };
 
-struct ParaSpec {
+struct ParaProps {
     int align = 0;
     int left = 0, right = 0, first = 0, before = 0, after = 0;
     int lineSpacing = 0;
     bool lineMultiple = false;
-    std::vector<TabSpec> tabs;
+    std::vector<TabProps> tabs;
     QVariantList leaders;
     int depth = 0; // table nesting level
     int list = 0, level = 0;
     int keptList = 0; // "\\ls" of the kept list table
     int style = -1;
     QByteArray kept;
-    bool operator==(const ParaSpec&) const = default;
+    bool operator==(const ParaProps&) const = default;
 };
 
 // Font numbers the writer counts on from; a table's larger ones are left alone.
@@ -160,7 +160,7 @@ private:
 
     // What the writer needs of a character format, worked out once for each format.
     struct FormatInfo {
-        CharSpec spec;      // none for a picture: it is written without character properties
+        CharProps props;     // none for a picture: it is written without character properties
         QVariantList fields;
         QString href;
         QByteArray linkSource; // the link's field as read, while it still gives `href`
@@ -178,7 +178,7 @@ private:
         info.kept = f.objectType() == kKeptObjectType;
         info.anchor = f.hasProperty(kBookmarkStartProperty) || f.hasProperty(kBookmarkEndProperty);
         if (!info.image)
-            info.spec = CharSpecOf(f);
+            info.props = CharPropsOf(f);
         if (!FOptions.plain) {
             info.fields = f.property(kFieldsProperty).toList();
             info.href = f.isAnchor() ? f.anchorHref() : QString();
@@ -483,7 +483,7 @@ private:
             }
             if (!table && !first && !FOptions.plain && block.blockFormat().hasProperty(kSectionProperty)) {
                 FOut += "\\sect" + block.blockFormat().property(kSectionProperty).toByteArray() + "\r\n";
-                FPara = ParaSpec{};
+                FPara = ParaProps{};
                 FPara.style = -2; // the next paragraph writes its properties again
             }
             first = false;
@@ -591,7 +591,7 @@ private:
                 if (cell.row() == r)
                     WriteCell(table, cell, depth);
                 else
-                    WriteParaSpec(CellParaSpec(depth));
+                    WriteParaProps(CellParaProps(depth));
                 FOut += depth == 1 ? "\\cell " : "\\nestcell ";
             }
             if (depth == 1)
@@ -599,14 +599,14 @@ private:
             else
                 FOut += "{\\*\\nesttableprops" + definition + "\\nestrow}{\\nonesttables\\par}\r\n";
             // Each row's paragraphs say their properties again: readers end them with the row.
-            FPara = ParaSpec{};
+            FPara = ParaProps{};
             FPara.style = -2;
         }
     }
 
-    ParaSpec CellParaSpec(int depth) const
+    ParaProps CellParaProps(int depth) const
     {
-        ParaSpec s;
+        ParaProps s;
         s.depth = depth;
         return s;
     }
@@ -633,7 +633,7 @@ private:
             block = block.next();
         }
         if (!pendingMark)
-            WriteParaSpec(CellParaSpec(depth));
+            WriteParaProps(CellParaProps(depth));
     }
 
     QList<int> CellRights(QTextTable& table) const
@@ -657,9 +657,9 @@ private:
         return rights;
     }
 
-    ParaSpec ParaSpecOf(const QTextBlock& block, int depth) const
+    ParaProps ParaPropsOf(const QTextBlock& block, int depth) const
     {
-        ParaSpec s;
+        ParaProps s;
         if (FOptions.plain)
             return s;
         const QTextBlockFormat f = block.blockFormat();
@@ -700,7 +700,7 @@ private:
         return s;
     }
 
-    void WriteParaSpec(const ParaSpec& s, const QTextList* list = nullptr)
+    void WriteParaProps(const ParaProps& s, const QTextList* list = nullptr)
     {
         if (s == FPara)
             return;
@@ -717,7 +717,7 @@ private:
         if (s.before || s.style >= 0) FOut += "\\sb" + Number(s.before);
         if (s.after || s.style >= 0) FOut += "\\sa" + Number(s.after);
         if (s.lineSpacing) FOut += "\\sl" + Number(s.lineSpacing) + "\\slmult" + Number(s.lineMultiple ? 1 : 0);
-        for (const TabSpec& tab : s.tabs) {
+        for (const TabProps& tab : s.tabs) {
             switch (tab.type) {
             case QTextOption::RightTab: FOut += "\\tqr"; break;
             case QTextOption::CenterTab: FOut += "\\tqc"; break;
@@ -747,9 +747,9 @@ private:
     {
         if (!FOptions.plain && (block.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore))
             FOut += "\\page ";
-        FParagraphSpec = ParaSpecOf(block, depth);
+        FParagraphProps = ParaPropsOf(block, depth);
         FParagraphList = block.textList();
-        WriteParaSpec(FParagraphSpec, FParagraphList);
+        WriteParaProps(FParagraphProps, FParagraphList);
         const int blockStart = block.position();
         const QString text = block.text();
         int position = blockStart;
@@ -767,7 +767,7 @@ private:
             if (info.kept) {
                 if (FOptions.plain)
                     continue;
-                WriteCharSpec(info.spec);
+                WriteCharProps(info.props);
                 const QTextCharFormat f = fragment.charFormat();
                 for (int i = from; i < to; ++i) {
                     if (FDroppedAnchors.count(i))
@@ -784,7 +784,7 @@ private:
                         WritePicture(fragment.charFormat().toImageFormat());
                 continue;
             }
-            WriteCharSpec(info.spec);
+            WriteCharProps(info.props);
             AppendText(QStringView(text).mid(from - blockStart, to - from));
         }
         CloseLink();
@@ -850,7 +850,7 @@ private:
             FFieldSaves.pop_back();
             FOpenFields.removeLast();
         }
-        WriteParaSpec(FParagraphSpec, FParagraphList);
+        WriteParaProps(FParagraphProps, FParagraphList);
     }
 
     void CloseLink()
@@ -879,9 +879,9 @@ private:
         FOut += "\"}}{\\fldrslt{";
     }
 
-    CharSpec CharSpecOf(const QTextCharFormat& f)
+    CharProps CharPropsOf(const QTextCharFormat& f)
     {
-        CharSpec s;
+        CharProps s;
         s.font = FontIndex(f);
         const qreal points = !FOptions.plain && f.hasProperty(QTextFormat::FontPointSize) ? f.fontPointSize()
                                                                                           : FDefaultPoints;
@@ -906,7 +906,7 @@ private:
         return s;
     }
 
-    void WriteCharSpec(const CharSpec& s)
+    void WriteCharProps(const CharProps& s)
     {
         if (s == FState)
             return;
@@ -1035,14 +1035,14 @@ private:
     int FLsBase = 0, FListIdBase = 1;
     std::set<int> FKeptOverrides; // the "\\ls" numbers of the document's own list table
     std::vector<QTextList*> FListOrder;
-    CharSpec FState;
-    CharSpec FStateBeforeLink;
+    CharProps FState;
+    CharProps FStateBeforeLink;
     QString FLink;
     QByteArray FLinkSource;
-    ParaSpec FPara;
-    ParaSpec FParagraphSpec;            // the paragraph being written
+    ParaProps FPara;
+    ParaProps FParagraphProps;            // the paragraph being written
     const QTextList* FParagraphList = nullptr;
-    struct Saved { CharSpec state; ParaSpec para; };
+    struct Saved { CharProps state; ParaProps para; };
     QVariantList FOpenFields;           // the fields whose result is being written
     std::vector<Saved> FFieldSaves;     // the properties from before each of them
     bool FHasAnchors = false;
