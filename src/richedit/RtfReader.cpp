@@ -87,27 +87,19 @@ bool IsKeptParaWord(std::string_view w)
 // Words that describe a border once its edge is named.
 bool IsBorderWord(std::string_view w) { return w.substr(0, 4) == "brdr" || w == "brsp"; }
 
-// The name a bookmark's group gives, as written: its text without its control words.
+// The name a bookmark's group gives: its text without its control words, read by the
+// same tokenizer as the document.
 QByteArray BookmarkNameOf(const QByteArray& source)
 {
-    const auto isLetter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    RtfTokenizer tokens(std::string_view(source.constData(), std::size_t(source.size())));
     QByteArray name;
-    const qsizetype end = source.size() - 1; // the closing brace
-    for (qsizetype i = 1; i < end; ++i) {
-        const char c = source[i];
-        if (c == '\\' && i + 1 < end && source[i + 1] == '*') {
-            ++i;
-            continue;
-        }
-        if (c == '\\' && i + 1 < end && isLetter(source[i + 1])) {
-            for (++i; i < end && isLetter(source[i]);) ++i;
-            if (i < end && source[i] == '-') ++i;
-            while (i < end && source[i] >= '0' && source[i] <= '9') ++i;
-            if (i < end && source[i] != ' ') --i; // not a delimiter: it belongs to the name
-            continue;
-        }
-        if (c != '\r' && c != '\n')
-            name += c;
+    for (RtfToken token = tokens.Next(); token.kind != RtfToken::End; token = tokens.Next()) {
+        if (token.kind == RtfToken::Text)
+            name.append(token.data.data(), qsizetype(token.data.size()));
+        else if (token.kind == RtfToken::HexByte)
+            name += char(token.byte);
+        else if (token.kind == RtfToken::Symbol && token.symbol != '*' && token.symbol != '\n')
+            name += token.symbol;
     }
     return name.trimmed();
 }
