@@ -1,7 +1,7 @@
 // Many documents at once: 10,000 spreadsheet rows merged into the sample letter
 // and written safely, one file each, on every core. Reports documents per second
 // and how much the peak memory grew (it must not grow with the row count).
-#include "app/BatchMerge.h"
+#include "assembly/BatchMerge.h"
 #include "assembly/CheckTemplate.h"
 #include "assembly/CsvRows.h"
 #include "text/TextFiles.h"

@@ -1,9 +1,9 @@
 // Print preview figures: preparing the preview of a 10-, 100- and 400-page document
 // (time, the memory the preview adds at its peak and keeps, bytes on disk), and the
 // time to show the next page (one decompress, one load, one draw).
-#include "print/PreviewPages.h"
+#include "preview/PreviewPages.h"
 #include "print/Printers.h"
-#include "print/RichPreview.h"
+#include "preview/RichPreview.h"
 #include "print/RichPrint.h"
 #include "richedit/RichEdit98.h"
 

@@ -1,6 +1,6 @@
 // RTF engine figures: reading and writing about 1 MB, as many short lines and as one line.
 #include "richedit/RichEdit98.h"
-#include "richedit/RtfEngine.h"
+#include "rtf/RtfEngine.h"
 
 #include <QApplication>
 #include <QTextCursor>

@@ -11,7 +11,7 @@ the original and ours and compare what it sees:
 A fact LibreOffice sees in the original but not in ours is reported as missing.
 
 usage: tools/lo-fidelity.py [--kelvora build/kelvora] [FILE.rtf ...]
-With no files: tests/richedit/samples/*.rtf and ../shared/rtf-samples/*.rtf.
+With no files: tests/rtf/samples/*.rtf and ../shared/rtf-samples/*.rtf.
 Needs soffice (Debian: libreoffice-writer-nogui) on this machine only.
 """
 import argparse
@@ -103,7 +103,7 @@ def main():
     parser.add_argument("--kelvora", default=os.path.join(ROOT, "build", "kelvora"))
     parser.add_argument("files", nargs="*")
     args = parser.parse_args()
-    files = args.files or sorted(glob.glob(os.path.join(ROOT, "tests/richedit/samples/*.rtf")) +
+    files = args.files or sorted(glob.glob(os.path.join(ROOT, "tests/rtf/samples/*.rtf")) +
                                  glob.glob(os.path.join(ROOT, "../shared/rtf-samples/*.rtf")))
     if not shutil.which("soffice"):
         sys.exit("soffice not found (apt-get install libreoffice-writer-nogui)")

@@ -1,8 +1,8 @@
 #include "print/RangeFormatter.h"
 
 #include "richedit/KeptDecorations.h"
-#include "richedit/ListNumbers.h"
-#include "richedit/RtfKeptObject.h"
+#include "rtf/ListNumbers.h"
+#include "rtf/RtfKeptObject.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QPaintDevice>

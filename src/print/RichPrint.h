@@ -5,7 +5,7 @@
 // The page loop draws on a drawing surface: the printer's while printing, or one the
 // preview gives for each page (SetDrawingSurface) in preview mode.
 #pragma once
-#include "print/PreviewPages.h"
+#include "preview/PreviewPages.h"
 #include "print/Printers.h"
 #include "print/RangeFormatter.h"
 

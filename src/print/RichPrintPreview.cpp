@@ -2,7 +2,7 @@
 // drawing surface; every finished page goes to the preview window.
 #include "print/RichPrint.h"
 
-#include "print/RichPreview.h"
+#include "preview/RichPreview.h"
 
 #include <QPrinter>
 #include <QWidget>

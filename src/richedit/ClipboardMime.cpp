@@ -1,6 +1,6 @@
 #include "richedit/ClipboardMime.h"
 
-#include "richedit/RtfEngine.h"
+#include "rtf/RtfEngine.h"
 
 #include <QCryptographicHash>
 #include <QImage>

@@ -1,7 +1,7 @@
 #include "richedit/KeptDecorations.h"
 
-#include "richedit/ListNumbers.h"
-#include "richedit/RtfEngine.h"
+#include "rtf/ListNumbers.h"
+#include "rtf/RtfEngine.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QFontMetricsF>

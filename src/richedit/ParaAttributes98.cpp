@@ -1,8 +1,8 @@
 #include "richedit/ParaAttributes98.h"
 
-#include "richedit/ListNumbers.h"
+#include "rtf/ListNumbers.h"
 #include "richedit/RichEdit98.h"
-#include "richedit/RtfDocumentModel.h"
+#include "rtf/RtfDocumentModel.h"
 #include "richedit/TextAttributes98.h"
 
 #include <QTextBlock>

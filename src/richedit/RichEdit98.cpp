@@ -3,9 +3,9 @@
 #include "richedit/ClipboardMime.h"
 #include "richedit/KeptDecorations.h"
 #include "richedit/LongDocumentLayout.h"
-#include "richedit/ListNumbers.h"
-#include "richedit/RtfEngine.h"
-#include "richedit/RtfKeptObject.h"
+#include "rtf/ListNumbers.h"
+#include "rtf/RtfEngine.h"
+#include "rtf/RtfKeptObject.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>

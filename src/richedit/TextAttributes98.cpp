@@ -1,7 +1,7 @@
 #include "richedit/TextAttributes98.h"
 
 #include "richedit/RichEdit98.h"
-#include "richedit/RtfDocumentModel.h"
+#include "rtf/RtfDocumentModel.h"
 
 #include <QFont>
 #include <QPalette>

@@ -4,7 +4,7 @@
 #include "print/RangeFormatter.h"
 #include "richedit/LongDocumentLayout.h"
 #include "richedit/RichEdit98.h"
-#include "richedit/RtfEngine.h"
+#include "rtf/RtfEngine.h"
 
 #include <QImage>
 #include <QPainter>

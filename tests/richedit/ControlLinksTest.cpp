@@ -1,7 +1,7 @@
 // Link detection: the scheme list, what counts as a link, marking while typing, and
 // the link events.
 #include "richedit/RichEdit98.h"
-#include "richedit/RtfEngine.h"
+#include "rtf/RtfEngine.h"
 
 #include <QApplication>
 #include <QTest>

@@ -1,7 +1,7 @@
 // "kelvora html": arguments, exit status and messages.
 #include "ConverterTestSupport.h"
 
-#include "app/HtmlCommand.h"
+#include "cli/HtmlCommand.h"
 
 #include <gtest/gtest.h>
 

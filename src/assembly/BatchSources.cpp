@@ -1,0 +1,92 @@
+#include "assembly/BatchSources.h"
+
+#include "assembly/InformationText.h"
+#include "platform/Cp1252.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string_view>
+
+namespace {
+
+// The information file's name with its extension replaced.
+std::string DocumentName(const std::string& infoFile, const std::string& extension) {
+    return std::filesystem::path(infoFile).filename().replace_extension(extension).string();
+}
+
+std::string PaddedRow(int64_t row, int64_t lastRow) {
+    const size_t width = std::max<size_t>(4, std::to_string(lastRow).size());
+    const std::string digits = std::to_string(row);
+    return std::string(width > digits.size() ? width - digits.size() : 0, '0') + digits;
+}
+
+} // namespace
+
+std::string CellFileName(const std::string& cell) {
+    std::string name;
+    for (const char c : cell) {
+        const auto u = static_cast<unsigned char>(c);
+        name += u < 32 || u == 127 || std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos ? '_' : c;
+    }
+    const size_t first = name.find_first_not_of(" .");
+    name = first == std::string::npos ? std::string() : name.substr(first);
+    while (!name.empty() && (name.back() == ' ' || name.back() == '.')) name.pop_back();
+    if (name.size() > 200) name.resize(200);
+    return Platform::Cp1252ToUtf8(name);
+}
+
+// Information files, read without the information editor where the editor's
+// lines can be had from the bytes, through it (on this thread) where not.
+TBatchSource InformationFileSource(const std::vector<std::string>& files, const TInformationReader& readInformation,
+                              const std::string& extension) {
+    return [&files, &readInformation, extension, next = size_t(0)](TBatchItem& item) mutable {
+        if (next == files.size()) return false;
+        const std::string& file = files[next++];
+        item.label = file;
+        item.outputName = DocumentName(file, extension);
+        try {
+            std::optional<std::vector<std::string>> lines;
+            std::ifstream in(file, std::ios::binary);
+            if (in) {
+                const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+                if (!in.bad()) lines = InformationLinesFromText(bytes);
+            }
+            if (lines) {
+                item.lines = std::move(*lines);
+            } else {
+                const TVectorLines read = readInformation(file);
+                for (int64_t i = 0; i < read.Count(); ++i) {
+                    item.lines.push_back(read.Get(i));
+                    item.rtfLines.push_back(read.GetRtf(i));
+                }
+            }
+        } catch (const std::exception& e) {
+            item.error = e.what();
+        }
+        return true;
+    };
+}
+
+TSpreadsheetSource::TSpreadsheetSource(const std::string& file, const TCsvFormat& format, int nameColumn,
+                                       std::string lineBreak, std::string extension)
+    : FReader(file, format), FLastRow(format.rows), FNameColumn(nameColumn), FLineBreak(std::move(lineBreak)),
+      FExtension(std::move(extension)) {
+    FReader.Next(FHeadings);
+    FUtf8Headings = FReader.Utf8Cells();
+}
+
+bool TSpreadsheetSource::operator()(TBatchItem& item) {
+    if (!FReader.Next(FCells)) return false;
+    const int64_t row = FReader.Row();
+    item.label = "row " + std::to_string(row);
+    std::string name;
+    if (FNameColumn > 0 && size_t(FNameColumn) <= FCells.size()) name = CellFileName(FCells[FNameColumn - 1]);
+    item.outputName = (name.empty() ? PaddedRow(row, FLastRow) : name) + FExtension;
+    item.lines = CsvRowLines(FHeadings, FCells, FLineBreak);
+    // Names beyond the code page go in as RTF escapes, as from a UTF-8 information file.
+    item.rtfLines = CsvRowRtfLines(FUtf8Headings, FReader.Utf8Cells(), FLineBreak);
+    return true;
+}

@@ -1,0 +1,18 @@
+#include "cli/InformationFile.h"
+
+#include "richedit/RichEdit98.h"
+
+TVectorLines LoadInformationLines(const std::string& fileName) {
+    TRichEdit98 editor;
+    TRichEdit98::ConfigureAsInformationEditor(editor);
+    editor.Lines().LoadFromFile(fileName);
+    std::vector<std::string> lines, rtfLines;
+    const int count = editor.Lines().Count();
+    lines.reserve(count);
+    rtfLines.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        lines.push_back(editor.Lines().Get(i));
+        rtfLines.push_back(editor.Lines().GetRtf(i));
+    }
+    return TVectorLines(std::move(lines), std::move(rtfLines));
+}

@@ -1,0 +1,343 @@
+#include "rtf/RtfDocumentBuilder.h"
+
+#include "rtf/RtfEngine.h"
+#include "rtf/RtfKeptObject.h"
+#include "rtf/RtfReader.h"
+
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextList>
+#include <QTextTable>
+#include <QUrl>
+
+#include <algorithm>
+#include <map>
+
+namespace RtfEngine {
+namespace {
+
+class Builder {
+public:
+    Builder(QTextCursor& cursor, bool plain) : FCursor(cursor), FPlain(plain) {}
+
+    void Insert(const RtfDocument& document)
+    {
+        FTargetFormat = FCursor.blockFormat();
+        FTextBefore = !FCursor.atBlockStart();
+        FTextAfter = !FCursor.atBlockEnd();
+        const bool tailFollows = !FCursor.atEnd();
+        const RtfParagraph* last = nullptr;
+        for (const auto& item : document.items) {
+            if (const auto* paragraph = std::get_if<RtfParagraph>(&item)) {
+                InsertParagraph(*paragraph);
+                last = paragraph;
+            } else {
+                InsertTable(std::get<RtfTable>(item));
+                last = nullptr;
+            }
+        }
+        // The final paragraph mark splits the paragraph it was inserted into; at the end
+        // of the document it is the document's own end.
+        if (last && last->ended && tailFollows)
+            FCursor.insertBlock(FTargetFormat, FCursor.charFormat());
+    }
+
+private:
+    void InsertParagraph(const RtfParagraph& paragraph)
+    {
+        // Without its paragraph mark, a paragraph that joins text already in the block
+        // (a word pasted into a line) keeps that block's format.
+        const bool joinsText = !paragraph.ended && (FNeedBreak ? FTextAfter : FTextBefore || FTextAfter);
+        const QTextBlockFormat format = FPlain ? QTextBlockFormat() : joinsText ? FTargetFormat : paragraph.format;
+        if (FNeedBreak)
+            FCursor.insertBlock(format, FPlain ? QTextCharFormat() : FirstCharFormat(paragraph));
+        else if (!FPlain && !joinsText)
+            FCursor.setBlockFormat(format);
+        FNeedBreak = paragraph.ended;
+        InsertRuns(paragraph.runs);
+        if (!FPlain && !joinsText && paragraph.list)
+            JoinList(*paragraph.list);
+    }
+
+    static QTextCharFormat FirstCharFormat(const RtfParagraph& paragraph)
+    {
+        for (const RtfRun& run : paragraph.runs)
+            if (run.image.isNull())
+                return run.format;
+        return {};
+    }
+
+    void InsertRuns(const std::vector<RtfRun>& runs)
+    {
+        for (const RtfRun& run : runs) {
+            if (run.format.objectType() == kKeptObjectType) {
+                if (FPlain)
+                    continue;
+                if (!FKeptRegistered)
+                    RegisterKeptObjects(FCursor.document());
+                FKeptRegistered = true;
+                FCursor.insertText(run.text, run.format);
+            } else if (run.image.isNull()) {
+                FCursor.insertText(run.text, FPlain ? QTextCharFormat() : run.format);
+            } else if (!FPlain) {
+                QTextImageFormat image = run.format.toImageFormat();
+                FCursor.document()->addResource(QTextDocument::ImageResource, QUrl(image.name()), run.image);
+                FCursor.insertImage(image);
+            }
+        }
+    }
+
+    void JoinList(const RtfListRef& ref)
+    {
+        auto found = FLists.find(ref.key);
+        if (found != FLists.end() && found->second) {
+            found->second->add(FCursor.block());
+        } else {
+            FLists[ref.key] = FCursor.createList(ref.format);
+        }
+    }
+
+    // A cell of the table grid: the grid columns [from, to) of a row.
+    struct Span {
+        int from = 0, to = 0;
+        const RtfTableCell* cell = nullptr;
+        int rowSpan = 1;
+        Span* owner = nullptr; // merged into the cell above
+    };
+
+    void InsertTable(const RtfTable& table)
+    {
+        if (FPlain) {
+            InsertTableAsText(table);
+            return;
+        }
+        // The grid's columns lie between every cell boundary of every row, so rows with
+        // unequal cells keep their cells where the document puts them.
+        std::vector<int> bounds;
+        for (const RtfTableRow& row : table.rows) {
+            bounds.push_back(row.leftTwips);
+            for (const RtfTableCell& cell : row.cells)
+                bounds.push_back(cell.rightTwips);
+        }
+        std::sort(bounds.begin(), bounds.end());
+        bounds.erase(std::unique(bounds.begin(), bounds.end()), bounds.end());
+        const int columns = int(bounds.size()) - 1;
+        if (columns <= 0 || table.rows.empty())
+            return;
+        const auto column = [&bounds](int x) {
+            return int(std::lower_bound(bounds.begin(), bounds.end(), x) - bounds.begin());
+        };
+        std::vector<std::vector<Span>> rows(table.rows.size());
+        for (std::size_t r = 0; r < table.rows.size(); ++r) {
+            int left = table.rows[r].leftTwips;
+            for (const RtfTableCell& cell : table.rows[r].cells) {
+                if (cell.horizontalMerge == 2 && !rows[r].empty())
+                    rows[r].back().to = column(cell.rightTwips);
+                else if (column(cell.rightTwips) > column(left))
+                    rows[r].push_back({column(left), column(cell.rightTwips), &cell});
+                left = std::max(left, cell.rightTwips);
+            }
+            if (r == 0)
+                continue;
+            for (Span& span : rows[r]) {
+                if (span.cell->verticalMerge != 2)
+                    continue;
+                for (Span& above : rows[r - 1]) {
+                    if (above.from != span.from)
+                        continue;
+                    Span* owner = above.owner ? above.owner : &above;
+                    ++owner->rowSpan;
+                    span.owner = owner;
+                    span.from = owner->from;
+                    span.to = owner->to;
+                    break;
+                }
+            }
+        }
+
+        const RtfTableRow& first = table.rows.front();
+        QTextTableFormat format;
+        format.setBorder(0);
+        format.setBorderCollapse(true);
+        format.setCellSpacing(0);
+        format.setCellPadding(0);
+        QList<QTextLength> widths;
+        for (int c = 0; c < columns; ++c)
+            widths.append(QTextLength(QTextLength::FixedLength, (bounds[std::size_t(c) + 1] - bounds[std::size_t(c)]) / kTwipsPerUnit));
+        format.setColumnWidthConstraints(widths);
+        if (first.align == 2) format.setAlignment(Qt::AlignHCenter);
+        else if (first.align == 1) format.setAlignment(Qt::AlignRight);
+        else if (bounds.front() > 0) format.setLeftMargin(bounds.front() / kTwipsPerUnit);
+        format.setProperty(kTableLeftProperty, bounds.front());
+        QVariantList rowWords;
+        for (const RtfTableRow& row : table.rows)
+            rowWords.append(row.words);
+        format.setProperty(kTableRowsProperty, rowWords);
+        QTextTable* qtable = FCursor.insertTable(int(table.rows.size()), columns, format);
+
+        std::vector<std::vector<bool>> used(table.rows.size(), std::vector<bool>(std::size_t(columns), false));
+        for (std::size_t r = 0; r < rows.size(); ++r) {
+            for (const Span& span : rows[r]) {
+                for (int c = span.from; c < span.to; ++c)
+                    used[r][std::size_t(c)] = true;
+                if (span.owner)
+                    continue;
+                if (span.rowSpan > 1 || span.to - span.from > 1)
+                    qtable->mergeCells(int(r), span.from, span.rowSpan, span.to - span.from);
+            }
+        }
+        for (std::size_t r = 0; r < rows.size(); ++r) {
+            for (int c = 0; c < columns; ++c) {
+                if (used[r][std::size_t(c)])
+                    continue;
+                QTextTableCell cell = qtable->cellAt(int(r), c);
+                if (cell.row() != int(r) || cell.column() != c)
+                    continue;
+                QTextTableCellFormat absent = cell.format().toTableCellFormat();
+                absent.setProperty(kCellAbsentProperty, true);
+                cell.setFormat(absent);
+            }
+        }
+        for (std::size_t r = 0; r < rows.size(); ++r) {
+            const int gap = table.rows[r].gapTwips >= 0 ? table.rows[r].gapTwips : 108;
+            for (const Span& span : rows[r]) {
+                if (span.owner)
+                    continue;
+                QTextTableCell qcell = qtable->cellAt(int(r), span.from);
+                qcell.setFormat(CellFormat(qcell.format().toTableCellFormat(), *span.cell, gap));
+                FCursor = qcell.firstCursorPosition();
+                FNeedBreak = false;
+                for (const RtfCellItem& item : span.cell->items) {
+                    if (item.table) {
+                        InsertTable(*item.table);
+                    } else {
+                        RtfParagraph inCell = item.paragraph;
+                        inCell.ended = true;
+                        InsertParagraph(inCell);
+                    }
+                }
+            }
+        }
+        FCursor = qtable->lastCursorPosition();
+        FCursor.movePosition(QTextCursor::NextCharacter);
+        FNeedBreak = false;
+    }
+
+    static QTextTableCellFormat CellFormat(QTextTableCellFormat f, const RtfTableCell& cell, int gapTwips)
+    {
+        const RtfBorder& top = cell.borders[0];
+        const RtfBorder& left = cell.borders[1];
+        const RtfBorder& bottom = cell.borders[2];
+        const RtfBorder& right = cell.borders[3];
+        const auto brush = [](const RtfBorder& b) { return QBrush(b.colour.isValid() ? b.colour : QColor(Qt::black)); };
+        f.setTopBorder(top.widthTwips / kTwipsPerUnit);
+        f.setTopBorderStyle(top.widthTwips ? top.style : QTextFrameFormat::BorderStyle_None);
+        f.setTopBorderBrush(brush(top));
+        f.setLeftBorder(left.widthTwips / kTwipsPerUnit);
+        f.setLeftBorderStyle(left.widthTwips ? left.style : QTextFrameFormat::BorderStyle_None);
+        f.setLeftBorderBrush(brush(left));
+        f.setBottomBorder(bottom.widthTwips / kTwipsPerUnit);
+        f.setBottomBorderStyle(bottom.widthTwips ? bottom.style : QTextFrameFormat::BorderStyle_None);
+        f.setBottomBorderBrush(brush(bottom));
+        f.setRightBorder(right.widthTwips / kTwipsPerUnit);
+        f.setRightBorderStyle(right.widthTwips ? right.style : QTextFrameFormat::BorderStyle_None);
+        f.setRightBorderBrush(brush(right));
+        if (cell.shading.isValid())
+            f.setBackground(cell.shading);
+        if (cell.verticalAlign == 1) f.setVerticalAlignment(QTextCharFormat::AlignMiddle);
+        else if (cell.verticalAlign == 2) f.setVerticalAlignment(QTextCharFormat::AlignBottom);
+        f.setLeftPadding(gapTwips / kTwipsPerUnit);
+        f.setRightPadding(gapTwips / kTwipsPerUnit);
+        if (!cell.words.isEmpty())
+            f.setProperty(kCellKeptProperty, cell.words);
+        return f;
+    }
+
+    void InsertTableAsText(const RtfTable& table)
+    {
+        for (const RtfTableRow& row : table.rows) {
+            if (FNeedBreak)
+                FCursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
+            for (std::size_t c = 0; c < row.cells.size(); ++c) {
+                if (c > 0)
+                    FCursor.insertText("\t", QTextCharFormat());
+                InsertCellAsText(row.cells[c]);
+            }
+            FNeedBreak = true;
+        }
+    }
+
+    void InsertCellAsText(const RtfTableCell& cell)
+    {
+        bool first = true;
+        for (const RtfCellItem& item : cell.items) {
+            if (!first)
+                FCursor.insertText(" ", QTextCharFormat());
+            first = false;
+            if (!item.table) {
+                InsertRuns(item.paragraph.runs);
+                continue;
+            }
+            for (const RtfTableRow& row : item.table->rows)
+                for (const RtfTableCell& inner : row.cells)
+                    InsertCellAsText(inner);
+        }
+    }
+
+    QTextCursor& FCursor;
+    bool FPlain;
+    bool FNeedBreak = false;
+    QTextBlockFormat FTargetFormat; // the block the insertion started in, as it was
+    bool FTextBefore = false, FTextAfter = false;
+    std::map<QString, QTextList*> FLists;
+    bool FKeptRegistered = false;
+};
+
+} // namespace
+
+void InsertRtfDocument(const RtfDocument& document, QTextCursor& cursor, bool plain)
+{
+    Builder(cursor, plain).Insert(document);
+}
+
+// The document-wide parts go with the document when it is read whole; text pasted into a
+// document keeps that document's own.
+static void KeepDocumentParts(const RtfKeptParts& kept, QTextDocument& document, bool whole)
+{
+    QTextFrameFormat root = document.rootFrame()->frameFormat();
+    if (!whole && (!kept.present || root.hasProperty(kDocFontTableProperty)))
+        return;
+    const auto set = [&root](int property, const auto& value) {
+        if (value.isEmpty()) root.clearProperty(property);
+        else root.setProperty(property, value);
+    };
+    set(kDocFontTableProperty, kept.fontTable);
+    set(kDocFontNamesProperty, kept.fontTable.isEmpty() ? QStringList() : kept.fontNames);
+    if (kept.fontTable.isEmpty()) root.clearProperty(kDocDefaultFontProperty);
+    else root.setProperty(kDocDefaultFontProperty, kept.defaultFont);
+    set(kDocColourTableProperty, kept.colourTable);
+    set(kDocColoursProperty, kept.colourTable.isEmpty() ? QStringList() : kept.colours);
+    set(kDocStylesheetProperty, kept.stylesheet);
+    set(kDocListTablesProperty, kept.listTable);
+    set(kDocListOverridesProperty, kept.listOverrides);
+    set(kDocInfoProperty, kept.info);
+    set(kDocFormatProperty, kept.format);
+    document.rootFrame()->setFrameFormat(root);
+}
+
+void ReadRtf(const QByteArray& rtf, QTextCursor& cursor, const ReadOptions& options)
+{
+    // Parse first: a failure leaves the document untouched.
+    const RtfDocument document = ParseRtf(std::string_view(rtf.constData(), std::size_t(rtf.size())));
+    cursor.beginEditBlock();
+    cursor.removeSelectedText();
+    if (!options.plain)
+        KeepDocumentParts(document.kept, *cursor.document(), cursor.document()->characterCount() <= 1);
+    const int from = cursor.position();
+    InsertRtfDocument(document, cursor, options.plain);
+    if (document.bookmarks && !options.plain)
+        DropUnpairedBookmarkAnchors(cursor, from, cursor.position());
+    cursor.endEditBlock();
+}
+
+} // namespace RtfEngine

@@ -1,0 +1,49 @@
+// The information lines computed from a file's bytes (used where merges run away
+// from the GUI thread) are the lines the information editor holds for that file.
+#include "cli/InformationFile.h"
+#include "assembly/InformationText.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace {
+
+std::vector<std::string> LinesOf(const TMergeLines& lines) {
+    std::vector<std::string> out;
+    for (int64_t i = 0; i < lines.Count(); ++i) out.push_back(lines.Get(i));
+    return out;
+}
+
+TEST(InformationLines, FromTheBytesAsTheInformationEditorHoldsThem) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string path = dir.filePath("info.inf").toStdString();
+    std::string high; // every byte above 127, the five unassigned ones included
+    for (int b = 128; b < 256; ++b) high += char(b);
+    const std::string cases[] = {
+        "Client\r\nMr J. Brown\r\nFee\r\n150*2\r\n",
+        "Client\nMr J. Brown\rFee\n\r150*2",           // LF, CR, and LF CR as two breaks
+        "",
+        "\r\n",
+        "a\r\n\r\n",
+        "caf\xE9 \x80 \xB6\r\n" + high + "\r\n",
+        std::string("a\0b\r\n\0\r\nc\0", 11),          // byte 0 is dropped before the lines are split
+        std::string("a\r\n\0", 4),
+        "ends in a vertical tab\v\r\n\v\r\nmid\vline\r\n\t tab and \f form feed \r\n",
+        std::string(5000, 'x') + "\r\nshort\r\n",     // a long line is cut
+        std::string(4095, 'y') + "\v" + "z\r\n",      // cut just after a vertical tab
+        "  {\\rtfx not rtf\r\n",
+    };
+    for (const std::string& bytes : cases) {
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+        const auto fromBytes = InformationLinesFromText(bytes);
+        ASSERT_TRUE(fromBytes.has_value());
+        EXPECT_EQ(*fromBytes, LinesOf(LoadInformationLines(path))) << bytes.substr(0, 60);
+    }
+    EXPECT_FALSE(InformationLinesFromText("\r\n {\\rtf1 Client\\par Smith\\par}").has_value()); // the editor's own
+    EXPECT_FALSE(InformationLinesFromText("Client\r\n\xC5\x81ukasz\r\n").has_value()); // UTF-8: the editor's too
+}
+
+} // namespace

@@ -1,0 +1,152 @@
+// Page files: names, what stays on disk in each mode, what loads back, what is
+// deleted; the page's recording resolution; the compression setting.
+#include "preview/PreviewPages.h"
+
+#include "PrintTestSupport.h"
+#include "platform/Registry.h"
+
+#include <QFile>
+#include <QFontMetrics>
+#include <QPainter>
+
+using namespace Print;
+
+namespace {
+
+QImage Render(const QPicture& page)
+{
+    QImage image(PageWidthPx / 10, PageHeightPx / 10, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.scale(0.1, 0.1);
+    PlayPage(painter, page);
+    return image;
+}
+
+QPicture Finished(TPreviewPage& page)
+{
+    page.Surface->end();
+    return *page.Metafile;
+}
+
+} // namespace
+
+class PreviewPagesTest : public ScratchDirTest {};
+
+TEST_F(PreviewPagesTest, EachModeKeepsOneFilePerPageThatLoadsBackTheSamePage)
+{
+    for (const bool compress : {true, false}) {
+        SCOPED_TRACE(compress ? "compressed" : "plain");
+        TPreviewPage recorded = MakePage(2);
+        QPicture page = Finished(recorded);
+        ASSERT_TRUE(SavePageFile(page, 7, compress));
+        EXPECT_EQ(PageFilesOnDisk(), QStringList{compress ? "PreviewMetafile7.CPR" : "PreviewMetafile7"});
+        EXPECT_TRUE(PageFileExists(7, compress));
+        EXPECT_FALSE(PageFileExists(7, !compress));
+
+        QPicture loaded;
+        ASSERT_TRUE(LoadPageFile(loaded, 7, compress));
+        EXPECT_EQ(Render(loaded), Render(page));
+        // Showing a compressed page leaves only its ".CPR" behind.
+        EXPECT_EQ(PageFilesOnDisk().size(), 1);
+
+        QPicture none;
+        EXPECT_FALSE(LoadPageFile(none, 8, compress));
+        DeletePageFiles();
+        EXPECT_EQ(PageFilesOnDisk(), QStringList{compress ? "PreviewMetafile7.CPR" : "PreviewMetafile7"})
+            << "deleting starts at index 0 and stops at the first gap";
+        QFile::remove(compress ? CompressedFileName(7) : PreviewFileName(7));
+    }
+}
+
+TEST_F(PreviewPagesTest, DeletingGoesUpToTheFirstMissingIndex)
+{
+    for (const QString& name : {"PreviewMetafile0.CPR", "PreviewMetafile1.CPR", "PreviewMetafile2",
+                                "PreviewMetafile2.CPR", "PreviewMetafile4.CPR"}) {
+        QFile f(name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    DeletePageFiles();
+    EXPECT_EQ(PageFilesOnDisk(), QStringList{"PreviewMetafile4.CPR"});
+}
+
+TEST_F(PreviewPagesTest, APageThatCannotBeCreatedIsNotSaved)
+{
+    TPreviewPage recorded = MakePage(0);
+    QPicture page = Finished(recorded);
+    for (const bool compress : {true, false}) {
+        SCOPED_TRACE(compress ? "compressed" : "plain");
+        // A folder where the page file belongs: no file can be created there, not even by root.
+        const QString name = compress ? CompressedFileName(0) : PreviewFileName(0);
+        ASSERT_TRUE(QDir().mkdir(name));
+        EXPECT_FALSE(SavePageFile(page, 0, compress));
+        EXPECT_FALSE(PageFileExists(0, !compress)); // nor the other mode's file instead
+        ASSERT_TRUE(QDir().rmdir(name));
+    }
+}
+
+// The full-disk case: a file-size limit makes the page's write fail part way.
+TEST_F(PreviewPagesTest, AFailedWriteKeepsTheOldPageAndLeavesNoTemporary)
+{
+    TPreviewPage recorded = MakePage(0);
+    QPicture page = Finished(recorded);
+    for (const bool compress : {true, false}) {
+        SCOPED_TRACE(compress ? "compressed" : "plain");
+        const QString name = compress ? CompressedFileName(0) : PreviewFileName(0);
+        {
+            QFile old(name);
+            ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+            old.write("old page");
+        }
+        {
+            const TFileSizeLimit limit(64);
+            EXPECT_FALSE(SavePageFile(page, 0, compress));
+        }
+        QFile kept(name);
+        ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+        EXPECT_EQ(kept.readAll(), "old page");
+        EXPECT_EQ(QDir().entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{name});
+        // Without the limit the page replaces the old file and loads back.
+        ASSERT_TRUE(SavePageFile(page, 0, compress));
+        QPicture loaded;
+        ASSERT_TRUE(LoadPageFile(loaded, 0, compress));
+        EXPECT_EQ(Render(loaded), Render(page));
+        EXPECT_EQ(QDir().entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{name});
+        QFile::remove(name);
+    }
+}
+
+TEST_F(PreviewPagesTest, PagesAreRecordedAtThePrintersResolution)
+{
+    TPreviewPage page = MakePage(0);
+    QPainter& canvas = *page.Surface;
+    EXPECT_EQ(page.Metafile->logicalDpiY(), PageDpi);
+    EXPECT_EQ(page.Metafile->width(), PageWidthPx);
+    // 12 points at 600 dpi: 100 pixels of em height, not the screen's 16.
+    EXPECT_NEAR(QFontMetrics(canvas.font(), page.Metafile.get()).height(), 100 * 1.16, 20);
+    EXPECT_NEAR(canvas.fontMetrics().height(), 100 * 1.16, 20);
+}
+
+TEST_F(PreviewPagesTest, CompressSettingIsAStringInTheRegistry)
+{
+    EXPECT_TRUE(ReadCompressSetting()) << "no key yet";
+    struct Case {
+        bool store;
+        const char* stored;
+    };
+    for (const Case c : {Case{false, "0"}, Case{true, "1"}}) {
+        StoreCompressSetting(c.store);
+        Platform::Registry registry;
+        ASSERT_TRUE(registry.OpenKey("\\RichPrint.Settings\\Compress", false));
+        EXPECT_EQ(registry.GetDataType("CompressPreview"), Platform::RegDataType::String);
+        EXPECT_EQ(registry.ReadString("CompressPreview"), c.stored);
+        EXPECT_EQ(ReadCompressSetting(), c.store);
+    }
+    // Values written by hand: any number but 0 is on, and text that is no number reads as 1.
+    for (const auto& [text, expected] : {std::pair{"2", true}, std::pair{"abc", true}, std::pair{" 0", false}}) {
+        Platform::Registry registry;
+        registry.OpenKey("\\RichPrint.Settings\\Compress", true);
+        registry.WriteString("CompressPreview", text);
+        EXPECT_EQ(ReadCompressSetting(), expected) << text;
+    }
+}
