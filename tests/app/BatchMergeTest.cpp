@@ -67,7 +67,7 @@ private:
     std::map<std::string, std::string> FDocuments;
 };
 
-TEST(BatchMerge, ManyThreadsGiveExactlyTheSingleMerges) {
+TEST(RunBatchMerge, ManyThreadsGiveExactlyTheSingleMerges) {
     constexpr int kItems = 96;
     std::map<std::string, std::string> singles;
     for (int i = 0; i < kItems; ++i) {
