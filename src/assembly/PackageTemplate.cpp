@@ -70,17 +70,10 @@ bool ContainsAt(std::string_view xml) {
            xml.find("&#x40;") != std::string_view::npos;
 }
 
-// A few characters of reader text around a position, run breaks shown as spaces.
-std::string Around(const TRunText& runs, size_t at, size_t length) {
-    const size_t from = at > 30 ? at - 30 : 0;
-    std::string text = runs.text.substr(from, at - from + length + 30);
-    std::string out;
-    for (const char c : text) {
-        if (c == '\x01') continue;
-        if (c == ' ' && !out.empty() && out.back() == ' ') continue;
-        out += c;
-    }
-    return out;
+// A few characters of reader text around a position.
+std::string Around(const std::string& display, size_t at, size_t length) {
+    const size_t from = at > kCheckContext ? at - kCheckContext : 0;
+    return display.substr(from, at - from + length + kCheckContext);
 }
 
 std::string JsonString(const std::string& bytes) {
@@ -182,12 +175,13 @@ const TPackageTemplate::Part& TPackageTemplate::PartOfByte(size_t byte) const {
 
 std::vector<TSplitMarker> TPackageTemplate::SplitMarkers() const {
     std::vector<TSplitMarker> out;
+    const std::string display = DisplayText(FRuns);
     for (const size_t q : ::SplitMarkers(FRuns)) {
         const std::string marker = ExtractMarker(std::string_view(FRuns.text).substr(q));
         std::vector<int32_t> slots;
         for (size_t i = q; i < q + marker.size(); ++i)
             if (slots.empty() || slots.back() != FRuns.slot[i]) slots.push_back(FRuns.slot[i]);
-        out.push_back({PartOfByte(q).name, marker, slots.size(), Around(FRuns, q, marker.size())});
+        out.push_back({PartOfByte(q).name, marker, slots.size(), Around(display, q, marker.size())});
     }
     return out;
 }
@@ -218,8 +212,15 @@ std::string WithSplitMarkersJson(std::string json, const std::vector<TSplitMarke
 }
 
 TCheckReport CheckPackageTemplate(const TPackageTemplate& tpl, const TMergeLines& lines) {
-    // Run breaks read as "|" here: a delimiter too, but one a person can read in the context.
-    std::string text = tpl.Runs().text;
-    std::replace(text.begin(), text.end(), '\x01', '|');
-    return CheckTemplate(text, lines, TMergeMode::Insert);
+    const std::string& text = tpl.Runs().text;
+    TCheckReport report = CheckTemplate(text, lines, TMergeMode::Insert);
+    // The context as people read it: the document's own characters, byte for byte in
+    // place of the ones the merge reads.
+    const std::string display = DisplayText(tpl.Runs());
+    for (TCheckFinding& f : report.findings) {
+        if (f.visibleIndex == std::string::npos || f.visibleIndex > display.size()) continue;
+        f.before = display.substr(f.visibleIndex - std::min(f.before.size(), f.visibleIndex), f.before.size());
+        f.after = display.substr(f.visibleIndex, f.after.size());
+    }
+    return report;
 }

@@ -102,6 +102,20 @@ std::string ValueUtf8(const TMergeLines& lines, int64_t index, const std::string
     return out;
 }
 
+std::string DisplayText(const TRunText& runs) {
+    std::string out = runs.text;
+    for (size_t i = 0; i < out.size(); ++i) {
+        if (runs.slot[i] < 0) {
+            if (out[i] == '\x01') out[i] = '\xB6';
+            continue;
+        }
+        size_t at = runs.offset[i];
+        const char32_t c = NextUtf8(runs.slots[size_t(runs.slot[i])], at);
+        if (c >= 0x80) out[i] = char(Platform::UnicodeToByte(c));
+    }
+    return out;
+}
+
 std::vector<size_t> SplitMarkers(const TRunText& runs) {
     std::vector<size_t> split;
     const std::string_view text = runs.text;

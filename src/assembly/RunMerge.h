@@ -17,7 +17,7 @@
 constexpr std::string_view kRunBreak = " \x01";
 
 struct TRunText {
-    std::string text;              // code page 1252 (others as "?"), kRunBreak between runs that cannot join
+    std::string text;              // ASCII (other characters as "?"), kRunBreak between runs that cannot join
     std::vector<int32_t> slot;     // per byte: its slot, or -1 for a run break
     std::vector<uint32_t> offset;  // per byte: where its character starts in the slot's UTF-8 text
     std::vector<std::string> slots; // each slot's UTF-8 text
@@ -49,6 +49,10 @@ TRunMergeResult MergeRuns(const TRunText& runs, const TMergeLines& lines);
 
 // A value line as UTF-8: its characters beyond the code page come back from its RTF form.
 std::string ValueUtf8(const TMergeLines& lines, int64_t index, const std::string& merged);
+
+// The text for people: characters in code page 1252, run breaks as " ¶"; byte for byte
+// with runs.text.
+std::string DisplayText(const TRunText& runs);
 
 // The markers of the text that span several slots: the position of each "@".
 std::vector<size_t> SplitMarkers(const TRunText& runs);

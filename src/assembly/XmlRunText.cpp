@@ -17,11 +17,14 @@ const char* const kWordNamespaces[] = {"http://schemas.openxmlformats.org/wordpr
 constexpr const char* kOdfText = "urn:oasis:names:tc:opendocument:xmlns:text:1.0";
 constexpr const char* kOdfOffice = "urn:oasis:names:tc:opendocument:xmlns:office:1.0";
 
-char AnalysisByte(char32_t c) { return char(Platform::UnicodeToByte(c)); }
-// In ODF text every white-space character reads as a space.
-char OdfAnalysisByte(char32_t c) {
-    return c == '\n' || c == '\r' || c == '\t' ? ' ' : char(Platform::UnicodeToByte(c));
+// A character beyond ASCII stands in RTF source as an escape ending in "?" («\u163?»
+// for «£»): a word delimiter next to a marker, as here. A line break in the text
+// reads as a space, as every white-space character of ODF text does.
+char AnalysisByte(char32_t c) {
+    if (c == '\n' || c == '\r') return ' ';
+    return c < 0x80 ? char(c) : '?';
 }
+char OdfAnalysisByte(char32_t c) { return c == '\t' ? ' ' : AnalysisByte(c); }
 
 // The prefix the part's root gives a namespace ("w", "text"), with its colon.
 std::string PrefixOf(pugi::xml_node root, const char* uri, const char* usual) {

@@ -28,9 +28,8 @@ struct FileCloser {
     void operator()(zip_file_t* f) const { zip_fclose(f); }
 };
 
-// An archive over bytes we keep; `writable` lets zip_close write a new archive
-// into the source, which the caller then reads back.
-Archive OpenArchive(const std::string& bytes, zip_source_t** keptSource, int flags) {
+// An archive over bytes we keep.
+Archive OpenArchive(const std::string& bytes, int flags) {
     zip_error_t error;
     zip_error_init(&error);
     zip_source_t* source = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error);
@@ -41,10 +40,6 @@ Archive OpenArchive(const std::string& bytes, zip_source_t** keptSource, int fla
         Damaged(ZipErrorText(&error));
     }
     zip_error_fini(&error);
-    if (keptSource) {
-        zip_source_keep(source);
-        *keptSource = source;
-    }
     return Archive(archive);
 }
 
@@ -83,7 +78,7 @@ bool TZipPackage::LooksLikeZip(std::string_view bytes) { return bytes.substr(0, 
 
 TZipPackage::TZipPackage(std::string bytes) : FBytes(std::move(bytes)) {
     if (FBytes.size() > kMaxPackageSize) throw EPackageError("The package is larger than Kelvora reads (512 MB)");
-    Archive archive = OpenArchive(FBytes, nullptr, ZIP_RDONLY | ZIP_CHECKCONS);
+    Archive archive = OpenArchive(FBytes, ZIP_RDONLY | ZIP_CHECKCONS);
     const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
     FEntries.reserve(size_t(count));
     for (zip_int64_t i = 0; i < count; ++i) {
@@ -110,7 +105,7 @@ std::string TZipPackage::Read(size_t index, size_t limit) const {
                              std::to_string(limit >> 20) + " MB)");
     };
     if (entry.size > limit) throw tooLarge();
-    Archive archive = OpenArchive(FBytes, nullptr, ZIP_RDONLY);
+    Archive archive = OpenArchive(FBytes, ZIP_RDONLY);
     std::unique_ptr<zip_file_t, FileCloser> file(zip_fopen_index(archive.get(), index, 0));
     if (!file) Damaged(entry.name + ": " + zip_strerror(archive.get()));
     std::string out;
@@ -128,19 +123,44 @@ std::string TZipPackage::Read(size_t index, size_t limit) const {
 }
 
 std::string TZipPackage::Write(const std::map<size_t, std::string>& replaced) const {
-    zip_source_t* kept = nullptr;
-    Archive archive = OpenArchive(FBytes, &kept, 0);
-    Source output(kept);
-    for (const auto& [index, content] : replaced) {
-        zip_source_t* data = zip_source_buffer(archive.get(), content.data(), content.size(), 0);
-        if (!data || zip_file_replace(archive.get(), index, data, 0) < 0) {
-            if (data) zip_source_free(data);
-            Damaged(zip_strerror(archive.get()));
-        }
+    Archive source = OpenArchive(FBytes, ZIP_RDONLY);
+    zip_error_t error;
+    zip_error_init(&error);
+    Source output(zip_source_buffer_create(nullptr, 0, 0, &error));
+    if (!output) Damaged(ZipErrorText(&error));
+    zip_source_keep(output.get());
+    Archive archive(zip_open_from_source(output.get(), ZIP_TRUNCATE, &error));
+    if (!archive) {
+        zip_source_free(output.get());
+        Damaged(ZipErrorText(&error));
     }
-    // Unchanged entries are copied as they are; zip_close writes the new archive
-    // into the kept source.
-    if (zip_close(archive.get()) < 0) Damaged(zip_strerror(archive.get()));
+    zip_error_fini(&error);
+    zip_t* z = archive.get();
+    for (size_t i = 0; i < FEntries.size(); ++i) {
+        zip_stat_t st;
+        if (zip_stat_index(source.get(), i, 0, &st) < 0) Damaged(zip_strerror(source.get()));
+        const auto it = replaced.find(i);
+        // An entry we keep is copied as it is stored, without inflating it.
+        zip_source_t* data = it != replaced.end()
+                                 ? zip_source_buffer(z, it->second.data(), it->second.size(), 0)
+                                 : zip_source_zip(z, source.get(), i, 0, 0, -1);
+        if (!data) Damaged(zip_strerror(z));
+        const zip_int64_t added = zip_file_add(z, FEntries[i].name.c_str(), data, 0);
+        if (added < 0) {
+            zip_source_free(data);
+            Damaged(zip_strerror(z));
+        }
+        const auto index = zip_uint64_t(added);
+        const zip_int32_t method = it != replaced.end() ? ZIP_CM_DEFLATE : zip_int32_t(st.comp_method);
+        zip_uint8_t system = 0;
+        zip_uint32_t attributes = 0;
+        if (zip_set_file_compression(z, index, method, 0) < 0 ||
+            ((st.valid & ZIP_STAT_MTIME) && zip_file_set_mtime(z, index, st.mtime, 0) < 0) ||
+            (zip_file_get_external_attributes(source.get(), i, 0, &system, &attributes) == 0 &&
+             zip_file_set_external_attributes(z, index, 0, system, attributes) < 0))
+            Damaged(zip_strerror(z));
+    }
+    if (zip_close(z) < 0) Damaged(zip_strerror(z));
     (void)archive.release();
     return ReadWholeSource(output.get());
 }
