@@ -158,6 +158,40 @@ struct Processed {
     int64_t line;
 };
 
+// The markers replaced so far, as a trie: the ones that are prefixes of the text
+// ahead are found in one walk along it, however long its digits run.
+class MarkerTrie {
+public:
+    void Add(const std::string& marker, Processed p) {
+        uint32_t node = 0;
+        for (const char c : marker) {
+            const auto [it, added] = FChildren.emplace(Key(node, c), uint32_t(FNodes.size()));
+            if (added) FNodes.push_back({-1, -1});
+            node = it->second;
+        }
+        FNodes[node] = p;
+        ++FCount;
+    }
+    // Calls onMarker(length, processed) for each replaced marker the text starts with.
+    template <typename At, typename OnMarker>
+    void Prefixes(At at, size_t maxLength, OnMarker onMarker) const {
+        uint32_t node = 0;
+        for (size_t i = 0; i < maxLength; ++i) {
+            const auto it = FChildren.find(Key(node, char(at(i))));
+            if (it == FChildren.end()) return;
+            node = it->second;
+            if (FNodes[node].order >= 0) onMarker(i + 1, FNodes[node]);
+        }
+    }
+    int Count() const { return FCount; }
+
+private:
+    static uint64_t Key(uint32_t node, char c) { return (uint64_t(node) << 8) | static_cast<unsigned char>(c); }
+    std::vector<Processed> FNodes{{-1, -1}};
+    std::unordered_map<uint64_t, uint32_t> FChildren;
+    int FCount = 0;
+};
+
 class RunMerger {
 public:
     RunMerger(const TRunText& runs, const TMergeLines& lines) : FRuns(runs), FLines(lines) {
@@ -269,14 +303,13 @@ private:
         FLastMarker = marker;
         const Processed* earliest = nullptr;
         size_t length = 0;
-        for (size_t len = 2; len <= marker.size(); ++len) {
-            const auto it = FProcessed.find(marker.substr(0, len));
-            if (it == FProcessed.end() || !WholeWord(len)) continue;
-            if (!earliest || it->second.order < earliest->order) {
-                earliest = &it->second;
-                length = len;
-            }
-        }
+        FProcessed.Prefixes([&](size_t i) { return static_cast<unsigned char>(marker[i]); }, marker.size(),
+                            [&](size_t len, const Processed& p) {
+                                if (WholeWord(len) && (!earliest || p.order < earliest->order)) {
+                                    earliest = &p;
+                                    length = len;
+                                }
+                            });
         if (earliest) {
             if (InsideOwnValue(earliest->line)) return Halt(TMergeOutcome::ValueRepeats, marker.substr(0, length));
             Replace(length, earliest->line);
@@ -286,7 +319,7 @@ private:
         if (line >= FLines.Count()) return Halt(TMergeOutcome::MissingValue, marker);
         if (InsideOwnValue(line)) return Halt(TMergeOutcome::ValueRepeats, marker);
         if (!WholeWord(marker.size())) return Halt(TMergeOutcome::MarkerJoined, marker);
-        FProcessed.emplace(marker, Processed{int(FProcessed.size()), line});
+        FProcessed.Add(marker, Processed{FProcessed.Count(), line});
         Replace(marker.size(), line);
         return true;
     }
@@ -333,7 +366,7 @@ private:
     size_t FPos = 0;
     int FLast = -1; // the byte now before the read position; -1 at the text's start
     std::vector<ValueSegment> FValues;
-    std::unordered_map<std::string, Processed> FProcessed;
+    MarkerTrie FProcessed;
     std::string FLastMarker;
     TRunMergeResult FResult;
 };

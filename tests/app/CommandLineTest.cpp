@@ -589,7 +589,7 @@ TEST_F(PackageTemplate, SpreadsheetRowsGiveWhatSingleMergesGive) {
     WriteFile("clients.csv",
               "Client name,Client address,Date,Matter,Rate,Hours,Fee,Account,Partner\r\n"
               "Mrs Whitfield,\"22 Orchard Lane\r\nTopsham\",10 December 2026,a sale,240,12,240*12,240*12/2,T. Harrow\r\n"
-              "Mr Short\r\n");
+              "write to a@b,x,x,x,x,x,x,x,x\r\n");
     const CliRun r = Kelvora({"merge", dir + "engagement-letter.docx", "--data", "clients.csv", "-d", "out"});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("row 3: Your TEMPLATE file contains a value that is not in the INFORMATION file"),
