@@ -1,21 +1,26 @@
 // Many documents at once: 10,000 spreadsheet rows merged into the sample letter
-// and written safely, one file each, on every core. Reports documents per second
-// and how much the peak memory grew (it must not grow with the row count).
+// (RTF, or saved by a word processor as .docx or .odt with its markers split across
+// runs) and written safely, one file each, on every core. Reports documents per
+// second and how much the peak memory grew (it must not grow with the row count).
+#include "ClientsSpreadsheet.h"
 #include "assembly/BatchMerge.h"
 #include "assembly/CheckTemplate.h"
 #include "assembly/CsvRows.h"
+#include "assembly/PackageTemplate.h"
+#include "platform/SafeWrite.h"
 #include "text/TextFiles.h"
 
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <sys/resource.h>
 
 namespace {
 
-std::string SampleLetter() { return LoadTextFile(std::string(KELVORA_SOURCE_DIR) + "/samples/engagement-letter.tem"); }
+std::string Sample(const char* name) { return std::string(KELVORA_SOURCE_DIR) + "/samples/" + name; }
 
 long PeakKb() {
     rusage usage{};
@@ -23,34 +28,26 @@ long PeakKb() {
     return usage.ru_maxrss;
 }
 
-// Writes a spreadsheet of `rows` clients like the sample letter's information file.
-std::string MakeSpreadsheet(const std::filesystem::path& dir, int64_t rows) {
-    const std::string file = (dir / "clients.csv").string();
-    std::ofstream out(file, std::ios::binary);
-    out << "Client name,Client address,Date of letter,Matter,Hourly rate (GBP),Estimated hours,"
-           "Estimated fee,Payment on account,Partner\r\n";
-    for (int64_t i = 1; i <= rows; ++i)
-        out << "Client " << i << ",\"" << i << " Orchard Lane, Topsham\",10 December 2026,the purchase of " << i
-            << " Quay Cottages," << 200 + i % 50 << "," << 1 + i % 12 << "," << 200 + i % 50 << "*" << 1 + i % 12
-            << "," << 200 + i % 50 << "*" << 1 + i % 12 << "/2,Thomas Harrow\r\n";
-    return file;
-}
-
-void BM_BatchMerge(benchmark::State& state, bool write) {
+void BM_BatchMerge(benchmark::State& state, bool write, const char* templateName) {
     const int64_t rows = state.range(0);
     const auto dir = std::filesystem::temp_directory_path() / ("kelvora-batch-bench-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir / "out");
-    const std::string csv = MakeSpreadsheet(dir, rows);
-    const std::string letter = SampleLetter();
+    // A .docx or .odt letter is read once and merged per row; an RTF one is merged as text.
+    std::unique_ptr<TPackageTemplate> package;
+    if (IsPackageTemplate(Sample(templateName))) package = std::make_unique<TPackageTemplate>(Sample(templateName));
+    const std::string letter = package ? std::string() : LoadTextFile(Sample(templateName));
+    const std::string extension = package ? package->Extension() : ".rtf";
+    const std::string csv = MakeClientsSpreadsheet(dir, rows, package ? "\n" : ", ");
     TBatchOptions options;
     options.outDir = (dir / "out").string();
     options.namesUnique = true;
     options.write = write ? TBatchWriter([](const std::string& name, const std::string& merged) {
-        SaveTextFileSafely(name, merged);
+        Platform::SaveFileSafely(name, merged);
     })
                           : TBatchWriter([](const std::string&, const std::string& merged) {
                                 benchmark::DoNotOptimize(merged.data());
                             });
+    if (package) options.merge = [&package](const TMergeLines& lines) { return package->Merge(lines); };
     const long peakBefore = PeakKb();
     int64_t documents = 0;
     for (auto _ : state) {
@@ -61,8 +58,8 @@ void BM_BatchMerge(benchmark::State& state, bool write) {
         TBatchSource source = [&](TBatchItem& item) {
             if (!reader.Next(cells)) return false;
             item.label = "row " + std::to_string(reader.Row());
-            item.outputName = std::to_string(reader.Row()) + ".rtf";
-            item.lines = CsvRowLines(headings, cells, "\\line ");
+            item.outputName = std::to_string(reader.Row()) + extension;
+            item.lines = CsvRowLines(headings, cells, package ? "\r\n" : "\\line ");
             return true;
         };
         std::ostringstream report;
@@ -74,8 +71,11 @@ void BM_BatchMerge(benchmark::State& state, bool write) {
     state.counters["peak_growth_kb"] = double(PeakKb() - peakBefore);
     std::filesystem::remove_all(dir);
 }
-BENCHMARK_CAPTURE(BM_BatchMerge, merge_and_write, true)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
-BENCHMARK_CAPTURE(BM_BatchMerge, merge_only, false)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK_CAPTURE(BM_BatchMerge, merge_and_write, true, "engagement-letter.tem")->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK_CAPTURE(BM_BatchMerge, merge_only, false, "engagement-letter.tem")->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK_CAPTURE(BM_BatchMerge, docx_merge_and_write, true, "engagement-letter.docx")->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK_CAPTURE(BM_BatchMerge, docx_merge_only, false, "engagement-letter.docx")->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK_CAPTURE(BM_BatchMerge, odt_merge_and_write, true, "engagement-letter.odt")->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 // The marker check before such a batch: one pass over the template, so twice the
 // template (and twice the markers) costs twice the time.

@@ -121,7 +121,7 @@ private:
         d.label = std::move(item.label);
         try {
             const TVectorLines lines(std::move(item.lines), std::move(item.rtfLines));
-            TMergeResult r = MergeTemplate(FTemplate, lines, FOptions.mode);
+            TMergeResult r = FOptions.merge ? FOptions.merge(lines) : MergeTemplate(FTemplate, lines, FOptions.mode);
             if (r.outcome != TMergeOutcome::Done) {
                 d.error = OneLine(MergeOutcomeMessage(r).text);
                 return d;

@@ -24,8 +24,12 @@ using TBatchSource = std::function<bool(TBatchItem&)>;
 // Writes one merged document.
 using TBatchWriter = std::function<void(const std::string& fileName, const std::string& merged)>;
 
+// One document's merge when the template is not RTF source (a .docx or .odt package).
+using TBatchMerge = std::function<TMergeResult(const TMergeLines& lines)>;
+
 struct TBatchOptions {
     TMergeMode mode = TMergeMode::Insert;
+    TBatchMerge merge;     // instead of MergeTemplate on the template text
     std::string outDir;
     unsigned threads = 0;  // 0: one per core
     int64_t total = 0;     // items expected, for the progress line; 0 when unknown

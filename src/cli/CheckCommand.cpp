@@ -1,6 +1,7 @@
 #include "cli/Commands.h"
 
 #include "assembly/CheckTemplate.h"
+#include "assembly/PackageTemplate.h"
 #include "platform/Cp1252.h"
 #include "text/TextFiles.h"
 
@@ -21,17 +22,30 @@ int RunCheckCommand(const TArgs& args, const TInformationReader& readInformation
         return 1;
     }
     const TMergeMode mode = overwrite ? TMergeMode::Overwrite : TMergeMode::Insert;
+    const bool package = IsPackageTemplate(files[0]);
+    if (package && overwrite) {
+        std::cerr << Platform::ToTerminal(PackageOverwriteMessage()) << '\n';
+        return 1;
+    }
     TCheckReport report;
+    std::vector<TSplitMarker> split;
     try {
-        const std::string templateText = LoadTextFile(files[0]);
         const TVectorLines lines(readInformation(files[1]));
-        report = CheckTemplate(templateText, lines, mode);
+        if (package) {
+            const TPackageTemplate tpl(files[0]);
+            report = CheckPackageTemplate(tpl, lines);
+            split = tpl.SplitMarkers();
+        } else {
+            report = CheckTemplate(LoadTextFile(files[0]), lines, mode);
+        }
     } catch (const std::exception& e) {
-        std::cerr << e.what() << '\n';
+        std::cerr << Platform::ToTerminal(e.what()) << '\n';
         return 1;
     }
     // JSON is UTF-8 by definition; the report for people is in the terminal's encoding.
-    const std::string out = json ? CheckReportJson(report, mode) : Platform::Utf8ToLocale(CheckReportText(report, mode));
+    const std::string out =
+        json ? WithSplitMarkersJson(CheckReportJson(report, mode), split)
+             : Platform::Utf8ToLocale(CheckReportText(report, mode) + Platform::Cp1252ToUtf8(SplitMarkersText(split)));
     std::cout.write(out.data(), std::streamsize(out.size())).flush();
     if (!std::cout) {
         std::cerr << "Cannot write the report\n";

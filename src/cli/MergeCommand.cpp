@@ -7,8 +7,10 @@
 #include "assembly/InformationText.h"
 #include "assembly/MergeMessages.h"
 #include "assembly/MergePipeline.h"
+#include "assembly/PackageTemplate.h"
 #include "platform/Cp1252.h"
 #include "platform/Errors.h"
+#include "platform/SafeWrite.h"
 #include "rtf2html/RtfToHtml.h"
 #include "text/TextFiles.h"
 
@@ -19,6 +21,7 @@
 #include <fstream>
 #include <iterator>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <unistd.h>
 
@@ -145,8 +148,17 @@ void WriteResult(const MergeArgs& m, const std::string& merged, const TPdfWriter
 
 bool LooksLikeRtfTemplate(const std::string& text) { return InformationLooksLikeRtf(text); }
 
+// A .docx or .odt template: overwrite mode, HTML and PDF output belong to RTF.
+std::optional<std::string> PackageRefusal(const MergeArgs& m) {
+    if (m.overwrite) return PackageOverwriteMessage();
+    if (m.pdf || !m.htmlFile.empty()) return std::string("--html and --pdf need an RTF template");
+    return std::nullopt;
+}
+
 int RunBatch(const MergeArgs& m, const TInformationReader& readInformation, const TPdfWriter& writePdf) {
-    const std::string templateText = LoadTextFile(m.templateFile);
+    std::unique_ptr<TPackageTemplate> package;
+    if (IsPackageTemplate(m.templateFile)) package = std::make_unique<TPackageTemplate>(m.templateFile);
+    const std::string templateText = package ? std::string() : LoadTextFile(m.templateFile);
     std::error_code ec;
     std::filesystem::create_directory(m.outDir, ec);
     if (!std::filesystem::is_directory(m.outDir)) throw Platform::EFCreateError(m.outDir);
@@ -159,7 +171,12 @@ int RunBatch(const MergeArgs& m, const TInformationReader& readInformation, cons
         options.write = writePdf;
         options.writeOnCaller = true; // the printer lives on this thread
     }
-    const std::string extension = m.pdf ? ".pdf" : ".rtf";
+    std::string extension = m.pdf ? ".pdf" : ".rtf";
+    if (package) {
+        options.merge = [&package](const TMergeLines& lines) { return package->Merge(lines); };
+        options.write = Platform::SaveFileSafely;
+        extension = package->Extension();
+    }
     TBatchSummary summary;
     if (m.dataFile.empty()) {
         options.total = int64_t(m.infoFiles.size());
@@ -170,7 +187,7 @@ int RunBatch(const MergeArgs& m, const TInformationReader& readInformation, cons
         options.total = std::max<int64_t>(format.rows - 1, 0);
         options.namesUnique = m.nameColumn == 0;
         // A line break inside a cell: RTF's own in a rich-text template.
-        TSpreadsheetSource rows(m.dataFile, format, m.nameColumn, LooksLikeRtfTemplate(templateText) ? "\\line " : "\r\n",
+        TSpreadsheetSource rows(m.dataFile, format, m.nameColumn, !package && LooksLikeRtfTemplate(templateText) ? "\\line " : "\r\n",
                                 extension);
         summary = RunBatchMerge(templateText, std::ref(rows), options, std::cerr);
     }
@@ -191,6 +208,12 @@ int RunMergeCommand(const TArgs& args, const TInformationReader& readInformation
                      "       kelvora merge TEMPLATE --data ROWS.csv -d OUTDIR [--name-column N] [--overwrite] [--pdf]\n";
         return 1;
     }
+    if (IsPackageTemplate(m->templateFile)) {
+        if (const auto refusal = PackageRefusal(*m)) {
+            PrintMessage(*refusal);
+            return 1;
+        }
+    }
     if (m->batch) {
         try {
             return RunBatch(*m, readInformation, writePdf);
@@ -202,7 +225,9 @@ int RunMergeCommand(const TArgs& args, const TInformationReader& readInformation
     try {
         const TVectorLines lines = readInformation(m->infoFile);
         TMergeResult result;
-        {
+        if (IsPackageTemplate(m->templateFile)) {
+            result = TPackageTemplate(m->templateFile).Merge(lines);
+        } else {
             TerminalProgress progress;
             result = MergeTemplateFile(m->templateFile, lines,
                                        m->overwrite ? TMergeMode::Overwrite : TMergeMode::Insert, std::ref(progress));

@@ -1,4 +1,5 @@
 // The kelvora command line, run as a user runs it.
+#include "../assembly/PackageFixtures.h"
 #include "PdfText.h"
 #include "platform/Cp1252.h"
 
@@ -547,3 +548,96 @@ TEST_F(MergeToPdf, OnePdfPerDocument) {
 }
 
 } // namespace
+
+// .docx and .odt templates from the command line: the sample letter saved by a word
+// processor, its markers split by formatting and spelling marks.
+using PackageTemplate = InScratchFolder;
+
+TEST_F(PackageTemplate, SampleLettersMergeAsTheRtfLetterDoes) {
+    const std::string dir = std::string(KELVORA_SOURCE_DIR) + "/samples/";
+    const CliRun rtf = Kelvora({"merge", dir + "engagement-letter.tem", dir + "engagement-letter.inf", "-o", "l.rtf"});
+    ASSERT_EQ(rtf.status, 0) << rtf.err;
+    for (const char* ext : {".docx", ".odt"}) {
+        SCOPED_TRACE(ext);
+        const std::string out = std::string("letter") + ext;
+        const CliRun r = Kelvora({"merge", dir + "engagement-letter" + ext, dir + "engagement-letter.inf", "-o", out});
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.err, rtf.err); // "N replacements were made"
+        ASSERT_TRUE(Exists(out));
+        // The merged package is a template again, one without markers.
+        const CliRun check = Kelvora({"check", out, dir + "engagement-letter.inf"});
+        EXPECT_NE(check.out.find("Markers the merge replaces (insert mode): 0\n"), std::string::npos) << check.out;
+    }
+}
+
+TEST_F(PackageTemplate, CheckListsTheMarkersPutTogether) {
+    const std::string dir = std::string(KELVORA_SOURCE_DIR) + "/samples/";
+    const CliRun r = Kelvora({"check", dir + "engagement-letter.docx", dir + "engagement-letter.inf"});
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_NE(r.out.find("The merge would succeed.\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Markers put together from several runs: 12\n  word/document.xml: @3 (2 runs)"),
+              std::string::npos)
+        << r.out;
+    const CliRun json = Kelvora({"check", dir + "engagement-letter.odt", dir + "engagement-letter.inf", "--json"});
+    const QJsonObject report = QJsonDocument::fromJson(QByteArray::fromStdString(json.out)).object();
+    EXPECT_TRUE(report["mergeWouldSucceed"].toBool()) << json.out;
+    EXPECT_GE(report["reassembled"].toArray().size(), 10) << json.out;
+}
+
+TEST_F(PackageTemplate, RefusalsAndFailuresWriteNothing) {
+    const std::string dir = std::string(KELVORA_SOURCE_DIR) + "/samples/";
+    const std::string docx = dir + "engagement-letter.docx";
+    WriteFile("short.inf", "Client name\nMrs Whitfield\n");
+    WriteFile("evil.docx", "PK\x03\x04 not really a zip");
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        const char* message;
+    } cases[] = {
+        {{"merge", docx, dir + "engagement-letter.inf", "--overwrite", "-o", "out.docx"}, 1,
+         "Overwrite mode has no meaning for a .docx or .odt template"},
+        {{"check", docx, dir + "engagement-letter.inf", "--overwrite"}, 1, "Overwrite mode has no meaning"},
+        {{"merge", docx, "short.inf", "-o", "out.docx"}, 2, "the value is @3"},
+        {{"merge", "evil.docx", "short.inf", "-o", "out.docx"}, 1, "The package is damaged"},
+        {{"merge", docx, dir + "engagement-letter.inf", "--pdf", "out.pdf"}, 1, "need an RTF template"},
+        {{"merge", docx, "short.inf", "-d", "out", "--overwrite"}, 1, "Overwrite mode has no meaning"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args[0] + " " + c.args[2]);
+        const CliRun r = Kelvora(c.args);
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+        EXPECT_FALSE(Exists("out.docx") || Exists("out.pdf") || Exists("out"));
+    }
+}
+
+TEST_F(PackageTemplate, SpreadsheetRowsGiveWhatSingleMergesGive) {
+    const std::string dir = std::string(KELVORA_SOURCE_DIR) + "/samples/";
+    WriteFile("clients.csv",
+              "Client name,Client address,Date,Matter,Rate,Hours,Fee,Account,Partner\r\n"
+              "Mrs Whitfield,\"22 Orchard Lane\r\nTopsham\",10 December 2026,a sale,240,12,240*12,240*12/2,T. Harrow\r\n"
+              "write to a@b,x,x,x,x,x,x,x,x\r\n");
+    const CliRun r = Kelvora({"merge", dir + "engagement-letter.docx", "--data", "clients.csv", "-d", "out"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("row 3: Your TEMPLATE file contains a value that is not in the INFORMATION file"),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("1 merged, 1 failed\n"), std::string::npos) << r.err;
+    EXPECT_FALSE(Exists("out/0003.docx"));
+    WriteFile("row.inf", "Client name\nMrs Whitfield\nClient address\n22 Orchard Lane|Topsham\nDate\n10 December 2026\n"
+                         "Matter\na sale\nRate\n240\nHours\n12\nFee\n240*12\nAccount\n240*12/2\nPartner\nT. Harrow\n");
+    ASSERT_EQ(Kelvora({"merge", dir + "engagement-letter.docx", "row.inf", "-o", "single.docx"}).status, 0);
+    // The cell's line break is a line break of the document; everything else as a single merge.
+    const auto batch = PackageFixtures::Unzip(ReadFile("out/0002.docx"));
+    const auto single = PackageFixtures::Unzip(ReadFile("single.docx"));
+    ASSERT_EQ(batch.size(), single.size());
+    for (size_t i = 0; i < batch.size(); ++i) {
+        std::string content = batch[i].content;
+        const std::string br = "</w:t><w:br/><w:t xml:space=\"preserve\">";
+        if (batch[i].name == "word/document.xml") {
+            ASSERT_NE(content.find("22 Orchard Lane" + br + "Topsham"), std::string::npos) << content;
+            content.replace(content.find(br), br.size(), "|");
+        }
+        EXPECT_EQ(content, single[i].content) << batch[i].name;
+    }
+}
