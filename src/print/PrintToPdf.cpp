@@ -2,6 +2,7 @@
 // the merge's --pdf output.
 #include "print/RichPrint.h"
 
+#include "platform/Errors.h"
 #include "platform/FileNames.h"
 #include "richedit/RichEdit98.h"
 #include "text/TextFiles.h"
@@ -34,9 +35,14 @@ void PrintSafely(const std::function<void()>& print) {
         QString name;
         ~TKeepName() { device->setOutputFileName(name); }
     } keep{device, target};
-    WriteFileSafely(Platform::NativeFileName(target), [&](const std::string& aside) {
+    const std::string destination = Platform::NativeFileName(target);
+    WriteFileSafely(destination, [&](const std::string& aside) {
         device->setOutputFileName(Platform::FileNameFromNative(aside));
-        print();
+        try {
+            print();
+        } catch (const Platform::EWriteError& e) {
+            throw Platform::EWriteError(Platform::NamingTarget(e.what(), aside, destination));
+        }
     });
 }
 

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <filesystem>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
@@ -139,6 +140,8 @@ TEST_F(MergeCommand, WriteErrorsOnStandardOutputAreErrors) {
         {"merge", "letter.tem", "letter.inf"},
         {"eval", "150*2"},
         {"text", "letter.inf"},
+        {"--help"},
+        {"--version"},
     };
     for (const auto& args : cases) {
         const CliRun r = Kelvora(args, "/dev/full");
@@ -409,6 +412,27 @@ TEST_F(BatchMerge, NamesFromAColumnAndEncodings) {
     EXPECT_EQ(ReadFile("b/0003.rtf"), ReadFile("a/0003.rtf"));
 }
 
+// Names from a column keep letters of any script, and are measured in the UTF-8
+// bytes they are written in: 150 «€» are cut to fit, not refused as too long.
+TEST_F(BatchMerge, NamesFromAColumnKeepEveryScript) {
+    std::string euros;
+    for (int i = 0; i < 150; ++i) euros += "\xE2\x82\xAC";
+    WriteFile("utf8.csv", "Client,Fee,Time\n\xE5\xBC\xA0\xE4\xBC\x9F,5,now\n\xE6\x9D\x8E\xE5\xA8\x9C,6,later\n" + euros +
+                              ",7,soon\n");
+    WriteFile("cp1252.csv", "Client,Fee,Time\n" + std::string(150, '\x80') + ",7,soon\n");
+    CliRun r = Kelvora({"merge", "letter.tem", "--data", "utf8.csv", "-d", "a", "--name-column", "1"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "3 merged, 0 failed\n");
+    std::string cut;
+    for (int i = 0; i < 66; ++i) cut += "\xE2\x82\xAC"; // 198 bytes: a 67th would pass 200
+    for (const std::string name : {"\xE5\xBC\xA0\xE4\xBC\x9F", "\xE6\x9D\x8E\xE5\xA8\x9C", cut.c_str()})
+        EXPECT_TRUE(Exists("a/" + name + ".rtf")) << name;
+    EXPECT_NE(ReadFile("a/\xE5\xBC\xA0\xE4\xBC\x9F.rtf").find("Dear \\u24352?\\u20255?,"), std::string::npos);
+    r = Kelvora({"merge", "letter.tem", "--data", "cp1252.csv", "-d", "b", "--name-column", "1"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(Exists("b/" + cut + ".rtf"));
+}
+
 TEST_F(BatchMerge, Utf8SpreadsheetNamesBeyondTheCodePageArriveIntact) {
     // «Łukasz Wójcik»: «Ł» has no Windows-1252 byte, «ó» has one.
     const std::string name = "\xC5\x81ukasz W\xC3\xB3jcik";
@@ -439,8 +463,66 @@ TEST_F(BatchMerge, UsageAndFolderErrors) {
         EXPECT_NE(r.err.find("usage:"), std::string::npos) << args[2];
     }
     WriteFile("file", "");
-    EXPECT_EQ(Kelvora({"merge", "letter.tem", "letter.inf", "-d", "file"}).err, "Cannot create file file\n");
+    EXPECT_EQ(Kelvora({"merge", "letter.tem", "letter.inf", "-d", "file"}).err,
+              "Cannot create file file: it is not a folder\n");
+    EXPECT_EQ(Kelvora({"merge", "letter.tem", "letter.inf", "-d", "missing/out"}).err,
+              "Cannot create file missing/out: No such file or directory\n");
+    EXPECT_EQ(Kelvora({"merge", "letter.tem", "letter.inf", "-o", "x.rtf", "--replace-existing"}).status, 1);
     EXPECT_EQ(Kelvora({"merge", "letter.tem", "--data", "none.csv", "-d", "out"}).err, "Cannot open file none.csv\n");
+}
+
+// A batch never writes over one of its inputs, whatever name or link leads there,
+// nor over a document already in the folder unless told to.
+TEST_F(BatchMerge, InputsAndExistingDocumentsAreKept) {
+    const std::string templateText = ReadFile("letter.tem");
+    WriteFile("letter.rtf", templateText);
+    std::filesystem::create_directory("out");
+    WriteFile("out/rich.rtf", "{\\rtf1\\ansi Client\\par Mr {\\b J.} Brown\\par Fee\\par 5\\par Time\\par now\\par}");
+    std::filesystem::create_symlink("../letter.tem", "out/letter.rtf");
+    WriteFile("out/0002.rtf", "caf\xE9 \x80 \xB6 the user's own");
+    WriteFile("clients.csv", "Client,Fee,Time\r\nBrown,5,now\r\nGreen,6,later\r\n");
+    for (const bool replace : {false, true}) {
+        SCOPED_TRACE(replace ? "replacing" : "keeping");
+        std::vector<std::string> args{"merge", "letter.rtf", "letter.inf", "-d", "."};
+        if (replace) args.push_back("--replace-existing");
+        CliRun r = Kelvora(args);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find("./letter.rtf is an input of this batch; it is kept\n"), std::string::npos) << r.err;
+        EXPECT_EQ(ReadFile("letter.rtf"), templateText);
+
+        args = {"merge", "letter.tem", "out/rich.rtf", "letter.inf", "-d", "out"};
+        if (replace) args.push_back("--replace-existing");
+        r = Kelvora(args);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find("out/rich.rtf is an input of this batch; it is kept\n"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("out/letter.rtf is an input of this batch; it is kept\n"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("0 merged, 2 failed\n"), std::string::npos) << r.err;
+        EXPECT_EQ(ReadFile("letter.tem"), templateText);
+        EXPECT_NE(ReadFile("out/rich.rtf").find("{\\b J.}"), std::string::npos);
+    }
+
+    CliRun r = Kelvora({"merge", "letter.tem", "--data", "clients.csv", "-d", "out"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("row 2: out/0002.rtf exists already; it is kept (--replace-existing replaces it)\n"),
+              std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("1 merged, 1 failed\n"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadFile("out/0002.rtf"), "caf\xE9 \x80 \xB6 the user's own");
+    EXPECT_NE(ReadFile("out/0003.rtf").find("Dear Green,"), std::string::npos);
+
+    chmod("out/0003.rtf", 0640);
+    r = Kelvora({"merge", "letter.tem", "--data", "clients.csv", "-d", "out", "--replace-existing"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "2 merged, 0 failed\n");
+    EXPECT_NE(ReadFile("out/0002.rtf").find("Dear Brown,"), std::string::npos);
+    struct stat st{};
+    ASSERT_EQ(stat("out/0003.rtf", &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u); // a replaced document keeps its mode
+
+    WriteFile("out/0002.pdf", "the user's own");
+    r = Kelvora({"merge", "letter.tem", "--data", "clients.csv", "-d", "out", "--pdf"});
+    EXPECT_NE(r.err.find("row 2: out/0002.pdf exists already; it is kept"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadFile("out/0002.pdf"), "the user's own");
+    EXPECT_TRUE(Exists("out/0003.pdf"));
 }
 
 using PrintCommand = InScratchFolder;
