@@ -454,7 +454,6 @@ private:
         Describe(replaced, index);
         MarkUsed(index);
         Push(replaced);
-        Grow(replaced, index);
         if (FRtf) {
             const std::string more = DigitsAcrossFormatting(FText, end);
             if (!more.empty()) {
@@ -478,6 +477,7 @@ private:
                                       : FMode == TMergeMode::Insert ? WorkingTextFrom(end)
                                                                     : Following(end, value.size(), marker.size());
         if (index >= 1) ValueOf(index, replaced, 0, following, CharBefore(p));
+        Grow(replaced, index); // after the value's own stops, which the merge meets first
     }
 
     // The few characters that follow an inserted value in the working text: a
@@ -560,6 +560,9 @@ private:
     // The merge's growth limit: the merged text grows at each replaced marker by
     // its value fully expanded (markers inside values replaced in turn) less the
     // marker; past the limit the merge stops with "too large", and so does the check.
+    // The marker named is the one whose expansion passes the limit, taken one
+    // occurrence at a time (the merge replaces all of them at once in insert mode,
+    // so it may name a marker one level up).
     void Grow(const TCheckFinding& replaced, int64_t index) {
         if (FTooLargeFound) return;
         const std::string at = GrowBy(replaced.marker, index, 0);

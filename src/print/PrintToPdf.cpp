@@ -9,6 +9,9 @@
 
 #include <QPrinter>
 
+#include <algorithm>
+#include <fstream>
+
 namespace {
 
 // Selects the PDF printer for the length of one print and puts the previous one back.
@@ -20,6 +23,18 @@ public:
 private:
     QPrinter* FPrevious;
 };
+
+// Qt's PDF writer does not report a write that failed part way (a full disk, a
+// size limit): a PDF that does not end with its end-of-file mark was cut short.
+bool EndsLikeAPdf(const std::string& fileName) {
+    std::ifstream in(fileName, std::ios::binary | std::ios::ate);
+    const std::streamoff size = in.tellg();
+    if (!in || size < 8) return false;
+    in.seekg(std::max<std::streamoff>(0, size - 32));
+    std::string tail(size_t(std::min<std::streamoff>(size, 32)), '\0');
+    in.read(tail.data(), std::streamsize(tail.size()));
+    return tail.find("%%EOF") != std::string::npos;
+}
 
 } // namespace
 
@@ -40,6 +55,7 @@ void PrintSafely(const std::function<void()>& print) {
         device->setOutputFileName(Platform::FileNameFromNative(aside));
         try {
             print();
+            if (!EndsLikeAPdf(aside)) throw Platform::EWriteError("Cannot write file " + aside + ": it was cut short (is the disk full?)");
         } catch (const Platform::EWriteError& e) {
             throw Platform::EWriteError(Platform::NamingTarget(e.what(), aside, destination));
         }

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -172,6 +173,31 @@ TEST_F(MergeCommand, ReadOnlyOutputsAreRefusedAndKept) {
         EXPECT_EQ(r.err, std::string("Cannot create file ") + c.target + ": Permission denied\n");
         EXPECT_EQ(ReadFile(c.target), "previous");
     }
+}
+
+// Every failed page keeps the old one: nesting deeper than the converter takes, or
+// a full disk (a file-size limit), whose message names the page, not the temporary.
+TEST_F(MergeCommand, AFailedPageKeepsTheOldOne) {
+    WriteFile("page.html", "previous");
+    WriteFile("deep.rtf", "{\\rtf1 " + std::string(10001, '{') + "caf\xE9" + std::string(10001, '}') + "}");
+    CliRun r = Kelvora({"html", "deep.rtf", "page.html"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("nested more than"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadFile("page.html"), "previous");
+
+    std::string big = "{\\rtf1\\ansi ";
+    for (int i = 0; i < 2000; ++i) big += "Caf\xE9 \x80 paragraph " + std::to_string(i) + "\\par\n";
+    WriteFile("big.rtf", big + "}");
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    const int raw = std::system((std::string("ulimit -f 4; ") + KELVORA_EXE + " html big.rtf page.html 2>cli-err.txt").c_str());
+    std::signal(SIGXFSZ, previous);
+    EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 1);
+    EXPECT_EQ(ReadFile("cli-err.txt"), "Cannot write file page.html: File too large\n");
+    EXPECT_EQ(ReadFile("page.html"), "previous");
+    int hidden = 0; // no temporary is left behind
+    for (const auto& entry : std::filesystem::directory_iterator("."))
+        hidden += entry.path().filename().string()[0] == '.';
+    EXPECT_EQ(hidden, 0);
 }
 
 TEST_F(MergeCommand, InformationFileSavedAsRtfIsReadAsTheEditorShowsIt) {
@@ -569,6 +595,25 @@ TEST_F(PrintCommand, FailuresKeepTheOldFileAndSayWhy) {
 }
 
 using MergeToPdf = MergeCommand;
+
+// A full disk (here a file-size limit) while the PDF is written: the old file stays,
+// no temporary is left, and the message names the file and the cause.
+TEST_F(MergeToPdf, AFullDiskKeepsTheOldFileAndSaysWhy) {
+    WriteFile("letter.pdf", "previous");
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN); // inherited: the write fails instead of killing
+    const std::string cmd = std::string("ulimit -f 2; ") + KELVORA_EXE +
+                            " merge letter.tem letter.inf --pdf letter.pdf 2>cli-err.txt </dev/null";
+    const int raw = std::system(cmd.c_str());
+    std::signal(SIGXFSZ, previous);
+    EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 1);
+    const std::string err = ReadFile("cli-err.txt");
+    EXPECT_EQ(err.rfind("Cannot write file letter.pdf: ", 0), 0u) << err;
+    EXPECT_EQ(err.find("Not be able"), std::string::npos) << err;
+    EXPECT_EQ(ReadFile("letter.pdf"), "previous");
+    int names = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(".")) ++names;
+    EXPECT_EQ(names, 4); // letter.tem, letter.inf, letter.pdf, cli-err.txt
+}
 
 TEST_F(MergeToPdf, PrintsTheMergedDocumentAsCtrlPDoes) {
     CliRun r = Kelvora({"merge", "letter.tem", "letter.inf", "--pdf", "letter.pdf"});
