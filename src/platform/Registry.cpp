@@ -131,6 +131,7 @@ private:
         const TStamp stamp = StampOf(file);
         if (file == FFileName && stamp == FStamp) return FValues;
         QSettings settings(file, QSettings::IniFormat);
+        settings.sync(); // Qt keeps parsed files between objects: make it look at the file
         FValues.clear();
         for (const QString& key : settings.allKeys()) FValues.emplace(key, settings.value(key));
         FFileName = file;
