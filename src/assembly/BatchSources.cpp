@@ -2,6 +2,7 @@
 
 #include "assembly/InformationText.h"
 #include "platform/Cp1252.h"
+#include "platform/Errors.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -25,17 +26,22 @@ std::string PaddedRow(int64_t row, int64_t lastRow) {
 
 } // namespace
 
-std::string CellFileName(const std::string& cell) {
+std::string CellFileName(std::string_view utf8Cell) {
     std::string name;
-    for (const char c : cell) {
+    for (const char c : utf8Cell) {
         const auto u = static_cast<unsigned char>(c);
         name += u < 32 || u == 127 || std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos ? '_' : c;
     }
     const size_t first = name.find_first_not_of(" .");
     name = first == std::string::npos ? std::string() : name.substr(first);
+    // Measured in the bytes written to disk, cut between characters.
+    if (name.size() > kMaxCellNameBytes) {
+        size_t end = kMaxCellNameBytes;
+        while (end > 0 && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80) --end;
+        name.resize(end);
+    }
     while (!name.empty() && (name.back() == ' ' || name.back() == '.')) name.pop_back();
-    if (name.size() > 200) name.resize(200);
-    return Platform::Cp1252ToUtf8(name);
+    return name;
 }
 
 // Information files, read without the information editor where the editor's
@@ -75,6 +81,7 @@ TSpreadsheetSource::TSpreadsheetSource(const std::string& file, const TCsvFormat
     : FReader(file, format), FLastRow(format.rows), FNameColumn(nameColumn), FLineBreak(std::move(lineBreak)),
       FExtension(std::move(extension)) {
     FReader.Next(FHeadings);
+    if (!FReader.Error().empty()) throw Platform::Exception("row 1 (the headings): " + FReader.Error());
     FUtf8Headings = FReader.Utf8Cells();
 }
 
@@ -82,8 +89,16 @@ bool TSpreadsheetSource::operator()(TBatchItem& item) {
     if (!FReader.Next(FCells)) return false;
     const int64_t row = FReader.Row();
     item.label = "row " + std::to_string(row);
+    if (!FReader.Error().empty()) {
+        item.error = FReader.Error();
+        return true;
+    }
     std::string name;
-    if (FNameColumn > 0 && size_t(FNameColumn) <= FCells.size()) name = CellFileName(FCells[FNameColumn - 1]);
+    if (FNameColumn > 0 && size_t(FNameColumn) <= FCells.size()) {
+        // The cell as the file holds it: letters of any script stay.
+        const std::vector<std::string>& utf8 = FReader.Utf8Cells();
+        name = CellFileName(utf8.empty() ? Platform::Cp1252ToUtf8(FCells[FNameColumn - 1]) : utf8[FNameColumn - 1]);
+    }
     item.outputName = (name.empty() ? PaddedRow(row, FLastRow) : name) + FExtension;
     item.lines = CsvRowLines(FHeadings, FCells, FLineBreak);
     // Names beyond the code page go in as RTF escapes, as from a UTF-8 information file.

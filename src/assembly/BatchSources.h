@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Reads an information file's lines as the information editor holds them.
@@ -34,6 +35,8 @@ private:
     std::vector<std::string> FHeadings, FCells, FUtf8Headings;
 };
 
-// A cell's text as a file name: no folder separators or control characters, no
-// leading dots; empty when nothing usable is left. File names are UTF-8 here.
-std::string CellFileName(const std::string& cell);
+// A cell's text (UTF-8) as a file name, UTF-8 on disk like every name here: no
+// folder separators or control characters, no leading dots, at most
+// kMaxCellNameBytes bytes (cut between characters); empty when nothing usable is left.
+constexpr size_t kMaxCellNameBytes = 200;
+std::string CellFileName(std::string_view utf8Cell);

@@ -288,10 +288,11 @@ std::string StopReason(TMergeOutcome outcome, const std::string& marker, const s
 
 class CheckRun {
 public:
-    CheckRun(std::string_view text, const TMergeLines& lines, TMergeMode mode)
+    CheckRun(std::string_view text, const TMergeLines& lines, TMergeMode mode, size_t maxLength)
         : FText(text), FLines(lines), FMode(mode), FCount(lines.Count()), FVisible(VisibleTemplateText(text)),
           FRtf(LooksLikeRtf(text)), FUsed(size_t(std::max<int64_t>(FCount / 2, 0)) + 1, false),
-          FState(size_t(std::max<int64_t>(FCount, 0)), 0) {}
+          FState(size_t(std::max<int64_t>(FCount, 0)), 0), FMaxLength(maxLength),
+          FExpanded(size_t(std::max<int64_t>(FCount, 0)), kUnknown), FMergedLength(text.size()) {}
 
     TCheckReport Run() {
         for (size_t p = FText.find('@'); p != std::string_view::npos; p = FText.find('@', p + 1)) SourceMarker(p);
@@ -476,6 +477,7 @@ private:
                                       : FMode == TMergeMode::Insert ? WorkingTextFrom(end)
                                                                     : Following(end, value.size(), marker.size());
         if (index >= 1) ValueOf(index, replaced, 0, following, CharBefore(p));
+        Grow(replaced, index); // after the value's own stops, which the merge meets first
     }
 
     // The few characters that follow an inserted value in the working text: a
@@ -555,6 +557,74 @@ private:
         state = 2;
     }
 
+    // The merge's growth limit: the merged text grows at each replaced marker by
+    // its value fully expanded (markers inside values replaced in turn) less the
+    // marker; past the limit the merge stops with "too large", and so does the check.
+    // The marker named is the one whose expansion passes the limit, taken one
+    // occurrence at a time (the merge replaces all of them at once in insert mode,
+    // so it may name a marker one level up).
+    void Grow(const TCheckFinding& replaced, int64_t index) {
+        if (FTooLargeFound) return;
+        const std::string at = GrowBy(replaced.marker, index, 0);
+        if (at.empty()) return;
+        FTooLargeFound = true;
+        TCheckFinding f = replaced;
+        f.kind = TFindingKind::Refused;
+        f.outcome = TMergeOutcome::TooLarge;
+        f.stopsMerge = true;
+        f.marker = at;
+        if (at != replaced.marker) f.via = replaced.marker;
+        f.reason = StopReason(TMergeOutcome::TooLarge, at);
+        Push(std::move(f));
+    }
+
+    // Adds the expansion of `marker` (line `index`) to the merged length; the marker
+    // at which the length passes the limit, or empty. Only the way to that marker is
+    // walked: every other value is taken whole, as ExpandedLength knows it.
+    std::string GrowBy(const std::string& marker, int64_t index, int depth) {
+        const uint64_t whole = index >= 1 ? ExpandedLength(index, 0) : 0;
+        const uint64_t after = Shrunk(std::min(kSaturated, FMergedLength + whole), marker.size());
+        if (after <= FMaxLength) {
+            FMergedLength = after;
+            return {};
+        }
+        const std::string value = MergeValue(FLines.Get(index));
+        FMergedLength = Shrunk(FMergedLength + value.size(), marker.size());
+        if (FMergedLength > FMaxLength || depth > 1000) return marker;
+        for (size_t i = value.find('@'); i != std::string::npos; i = value.find('@', i + 1)) {
+            const std::string inner = ExtractMarker(std::string_view(value).substr(i));
+            const int64_t innerIndex = LineIndexOfMarker(inner);
+            if (innerIndex < 1 || innerIndex >= FCount) continue;
+            std::string at = GrowBy(inner, innerIndex, depth + 1);
+            if (!at.empty()) return at;
+        }
+        return marker;
+    }
+
+    static uint64_t Shrunk(uint64_t length, size_t by) { return length - std::min(length, uint64_t(by)); }
+
+    // The length of line `index`'s value with every marker in it expanded, once per
+    // line; a value that brings itself back counts as written (the merge stops there
+    // for that reason).
+    uint64_t ExpandedLength(int64_t index, int depth) {
+        uint64_t& known = FExpanded[size_t(index)];
+        if (known == kOpen || depth > 1000) return 0;
+        if (known != kUnknown) return known;
+        known = kOpen;
+        const std::string value = MergeValue(FLines.Get(index));
+        uint64_t length = value.size();
+        for (size_t i = value.find('@'); i != std::string::npos; i = value.find('@', i + 1)) {
+            const std::string marker = ExtractMarker(std::string_view(value).substr(i));
+            const int64_t inner = LineIndexOfMarker(marker);
+            if (inner < 1 || inner >= FCount) continue;
+            length = Shrunk(std::min(kSaturated, length + ExpandedLength(inner, depth + 1)), marker.size());
+        }
+        known = length;
+        return length;
+    }
+
+    static constexpr uint64_t kUnknown = ~uint64_t(0), kOpen = kUnknown - 1, kSaturated = uint64_t(1) << 62;
+
     std::string_view FText;
     const TMergeLines& FLines;
     const TMergeMode FMode;
@@ -568,13 +638,18 @@ private:
     int FLastChar = -1;                  // the working text's character there after the replacement
     std::unordered_map<std::string, Replaced> FReplacedAll; // insert mode: markers replaced everywhere
     std::vector<size_t> FReplacedLengths;                  // the lengths among them
+    const size_t FMaxLength;
+    std::vector<uint64_t> FExpanded; // by line index: the value's expanded length, kUnknown or kOpen
+    uint64_t FMergedLength;          // the merged text's length so far
+    bool FTooLargeFound = false;
     TCheckReport FReport;
 };
 
 } // namespace
 
-TCheckReport CheckTemplate(std::string_view templateText, const TMergeLines& lines, TMergeMode mode) {
-    return CheckRun(templateText, lines, mode).Run();
+TCheckReport CheckTemplate(std::string_view templateText, const TMergeLines& lines, TMergeMode mode,
+                           size_t maxLength) {
+    return CheckRun(templateText, lines, mode, maxLength).Run();
 }
 
 // --- reports ----------------------------------------------------------------------------

@@ -54,7 +54,9 @@ struct TCheckReport {
 // How many visible characters of context each finding carries on either side.
 constexpr size_t kCheckContext = 30;
 
-TCheckReport CheckTemplate(std::string_view templateText, const TMergeLines& lines, TMergeMode mode);
+// `maxLength`: the merge's growth limit (MergeTemplate's), past which it stops.
+TCheckReport CheckTemplate(std::string_view templateText, const TMergeLines& lines, TMergeMode mode,
+                           size_t maxLength = kMaxMergedLength);
 
 // The template's text as a reader sees it (RTF rendered to plain characters, a
 // paragraph as "¶"), with the source offset of each character; plain text when the

@@ -41,7 +41,7 @@ TCsvFormat ScanCsvFile(const std::string& fileName) {
     if (!in) throw Platform::EFOpenError(fileName);
     TCsvFormat format;
     TUtf8Check utf8;
-    bool quoted = false, recordHasText = false, firstRecord = true, bom = false, first = true;
+    bool quoted = false, firstRecord = true, bom = false, first = true;
     char previous = 0;
     int64_t commas = 0, tabs = 0;
     std::string block(1 << 16, '\0');
@@ -56,13 +56,8 @@ TCsvFormat ScanCsvFile(const std::string& fileName) {
         for (const char c : bytes) {
             if (c == '"') quoted = !quoted;
             if (!quoted && (c == '\r' || c == '\n')) {
-                if (!(c == '\n' && previous == '\r')) {
-                    ++format.rows; // an empty line is a row of the spreadsheet too
-                    firstRecord = false;
-                }
-                recordHasText = false;
+                if (!(c == '\n' && previous == '\r')) firstRecord = false;
             } else {
-                recordHasText = true;
                 if (firstRecord && !quoted) {
                     if (c == ',') ++commas;
                     else if (c == '\t') ++tabs;
@@ -72,53 +67,72 @@ TCsvFormat ScanCsvFile(const std::string& fileName) {
         }
     }
     if (in.bad()) throw Platform::EFOpenError(fileName);
-    if (recordHasText) ++format.rows;
     format.delimiter = tabs > commas ? '\t' : ',';
     format.utf8 = bom || utf8.IsUtf8();
+    // Counted by the reader itself, so progress and name padding agree with the rows given.
+    TCsvReader counter(fileName, format);
+    std::vector<std::string> cells;
+    while (counter.ReadRecord(cells)) {
+    }
+    format.rows = counter.Row(); // an empty line is a row of the spreadsheet too
     return format;
 }
 
 TCsvReader::TCsvReader(const std::string& fileName, const TCsvFormat& format)
-    : FIn(fileName, std::ios::binary), FFormat(format) {
+    : FFileName(fileName), FIn(fileName, std::ios::binary), FFormat(format) {
     if (!FIn) throw Platform::EFOpenError(fileName);
     char bom[3];
-    if (!(FIn.read(bom, 3) && std::string_view(bom, 3) == kBom)) {
+    if (FIn.read(bom, 3) && std::string_view(bom, 3) == kBom) {
+        FBomLength = 3;
+    } else {
         FIn.clear();
         FIn.seekg(0);
     }
 }
 
+int TCsvReader::Take() {
+    const auto c = FIn.rdbuf()->sbumpc();
+    if (c == '\n' || (c == '\r' && FIn.rdbuf()->sgetc() != '\n')) ++FLine;
+    ++FOffset;
+    return c;
+}
+
 bool TCsvReader::ReadRecord(std::vector<std::string>& cells) {
     cells.clear();
     FUtf8Cells.clear();
+    FError.clear();
     std::streambuf& in = *FIn.rdbuf();
     using Traits = std::streambuf::traits_type;
     if (Traits::eq_int_type(in.sgetc(), Traits::eof())) return false;
     ++FRow;
+    const int64_t startLine = FLine + 1, startOffset = FOffset;
+    int64_t quoteLine = 0;
     std::string cell;
     bool quoted = false, wasQuoted = false;
     for (;;) {
-        const auto ic = in.sbumpc();
+        const auto ic = Take();
         if (Traits::eq_int_type(ic, Traits::eof())) break;
         const char c = Traits::to_char_type(ic);
         if (quoted) {
             if (c != '"') cell += c;
-            else if (Traits::eq_int_type(in.sgetc(), Traits::to_int_type('"'))) cell += char(in.sbumpc());
+            else if (Traits::eq_int_type(in.sgetc(), Traits::to_int_type('"'))) cell += char(Take());
             else quoted = false;
         } else if (c == '"' && cell.empty() && !wasQuoted) {
             quoted = wasQuoted = true;
+            quoteLine = FLine + 1;
         } else if (c == FFormat.delimiter) {
             if (FFormat.utf8) FUtf8Cells.push_back(cell);
             cells.push_back(CsvCellText(cell, FFormat.utf8));
             cell.clear();
             wasQuoted = false;
         } else if (c == '\r' || c == '\n') {
-            if (c == '\r' && Traits::eq_int_type(in.sgetc(), Traits::to_int_type('\n'))) in.sbumpc();
+            if (c == '\r' && Traits::eq_int_type(in.sgetc(), Traits::to_int_type('\n'))) Take();
             break;
         } else {
             cell += c; // text after a closing quote is kept, as spreadsheets do
         }
     }
+    if (quoted) return Unterminated(cells, quoteLine, startLine, startOffset);
     if (!cells.empty() || !cell.empty() || wasQuoted) {
         if (FFormat.utf8) FUtf8Cells.push_back(cell);
         cells.push_back(CsvCellText(cell, FFormat.utf8));
@@ -126,9 +140,29 @@ bool TCsvReader::ReadRecord(std::vector<std::string>& cells) {
     return true;
 }
 
+// A quote that never closes would swallow every later row into one cell: the row
+// is an error instead, and reading goes on after the line it starts on.
+bool TCsvReader::Unterminated(std::vector<std::string>& cells, int64_t quoteLine, int64_t startLine,
+                              int64_t startOffset) {
+    cells.clear();
+    FUtf8Cells.clear();
+    FError = "a quoted cell opened on line " + std::to_string(quoteLine) + " is never closed";
+    FIn.clear();
+    FIn.seekg(startOffset + FBomLength);
+    if (!FIn) throw Platform::EFOpenError(FFileName);
+    FLine = startLine - 1;
+    FOffset = startOffset;
+    using Traits = std::streambuf::traits_type;
+    for (auto c = Take(); !Traits::eq_int_type(c, Traits::eof()); c = Take()) {
+        if (c == '\r' && FIn.rdbuf()->sgetc() == '\n') Take();
+        if (c == '\r' || c == '\n') break;
+    }
+    return true;
+}
+
 bool TCsvReader::Next(std::vector<std::string>& cells) {
     while (ReadRecord(cells))
-        if (!cells.empty()) return true;
+        if (!cells.empty() || !FError.empty()) return true;
     return false;
 }
 

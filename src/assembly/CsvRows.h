@@ -23,18 +23,30 @@ class TCsvReader {
 public:
     TCsvReader(const std::string& fileName, const TCsvFormat& format); // raises EFOpenError
     // The next row's cells as 8-bit text; false at the end. Empty rows are skipped.
+    // A row that cannot be read (a quote never closed) comes without cells and
+    // with Error() set; the rows after it follow.
     bool Next(std::vector<std::string>& cells);
+    // Any record, empty rows included; false at the end.
+    bool ReadRecord(std::vector<std::string>& cells);
     // The spreadsheet row number of the row Next gave last (the headings are row 1).
     int64_t Row() const { return FRow; }
     // That row's cells as the file holds them (UTF-8 files only; empty otherwise).
     const std::vector<std::string>& Utf8Cells() const { return FUtf8Cells; }
+    // Why that row could not be read; empty when it was.
+    const std::string& Error() const { return FError; }
 
 private:
-    bool ReadRecord(std::vector<std::string>& cells);
+    int Take();
+    bool Unterminated(std::vector<std::string>& cells, int64_t quoteLine, int64_t startLine, int64_t startOffset);
+    std::string FFileName;
     std::ifstream FIn;
     TCsvFormat FFormat;
     int64_t FRow = 0;
+    int64_t FLine = 0;   // line breaks read so far
+    int64_t FOffset = 0; // bytes read after the byte-order mark
+    int64_t FBomLength = 0;
     std::vector<std::string> FUtf8Cells;
+    std::string FError;
 };
 
 // A row's information lines: heading and value for each column, as the

@@ -5,6 +5,7 @@
 #include "cli/InformationFile.h"
 #include "cli/MergedPdf.h"
 #include "cli/TextCommands.h"
+#include "platform/Errors.h"
 
 #include <QApplication>
 
@@ -98,13 +99,13 @@ void PrintHelp() {
 
 int main(int argc, char** argv) {
     setlocale(LC_CTYPE, ""); // the terminal's encoding, for messages and `text` output
-    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
-        PrintHelp();
-        return 0;
-    }
-    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-        std::cout << "kelvora " KELVORA_VERSION "\n";
-        return 0;
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "--version") == 0)) {
+        if (argv[1][2] == 'h') PrintHelp();
+        else std::cout << "kelvora " KELVORA_VERSION "\n";
+        // An answer that never arrived (a full disk behind standard output) is a failure.
+        if (std::cout.flush()) return 0;
+        std::cerr << Platform::EWriteError().what() << '\n';
+        return 1;
     }
     if (argc >= 2) {
         const auto core = CoreCommands().find(argv[1]);

@@ -1,5 +1,6 @@
 #include "cli/Commands.h"
 #include "assembly/BatchMerge.h"
+#include "assembly/BatchOutput.h"
 #include "assembly/BatchSources.h"
 #include "window/HtmlExport.h"
 
@@ -34,6 +35,7 @@ struct MergeArgs {
     std::vector<std::string> infoFiles;
     std::string dataFile, outDir;
     int nameColumn = 0; // 1-based; 0: name by row number
+    bool replaceExisting = false; // documents already in the folder are kept unless this is given
     bool batch = false;
     // The merged document printed into a PDF: the file of a single merge, or one
     // PDF per document instead of RTF with -d.
@@ -59,6 +61,7 @@ std::optional<MergeArgs> ParseMergeArgs(const TArgs& args) {
         const std::string& a = args[i];
         const bool hasValue = i + 1 < args.size();
         if (a == "--overwrite") m.overwrite = true;
+        else if (a == "--replace-existing") m.replaceExisting = true;
         else if (a == "--pdf" && toFolder) m.pdf = true;
         else if (a == "--pdf" && hasValue) {
             m.pdf = true;
@@ -84,7 +87,7 @@ std::optional<MergeArgs> ParseMergeArgs(const TArgs& args) {
         m.infoFiles.assign(files.begin() + 1, files.end());
         return m;
     }
-    if (files.size() != 2 || m.nameColumn) return std::nullopt;
+    if (files.size() != 2 || m.nameColumn || m.replaceExisting) return std::nullopt;
     m.templateFile = files[0];
     m.infoFile = files[1];
     return m;
@@ -161,14 +164,22 @@ int RunBatch(const MergeArgs& m, const TInformationReader& readInformation, cons
     const std::string templateText = package ? std::string() : LoadTextFile(m.templateFile);
     std::error_code ec;
     std::filesystem::create_directory(m.outDir, ec);
-    if (!std::filesystem::is_directory(m.outDir)) throw Platform::EFCreateError(m.outDir);
+    if (!std::filesystem::is_directory(m.outDir))
+        throw Platform::EFCreateError(m.outDir, std::filesystem::exists(m.outDir) ? "it is not a folder" : ec.message());
+    std::vector<std::string> inputs = m.infoFiles;
+    inputs.push_back(m.templateFile);
+    if (!m.dataFile.empty()) inputs.push_back(m.dataFile);
+    const TBatchOutput output(inputs, m.replaceExisting);
     TBatchOptions options;
     options.mode = m.overwrite ? TMergeMode::Overwrite : TMergeMode::Insert;
     options.outDir = m.outDir;
     options.progress = isatty(STDERR_FILENO);
-    options.write = [](const std::string& fileName, const std::string& merged) { SaveTextFileSafely(fileName, merged); };
+    options.write = [&output](const std::string& fileName, const std::string& merged) { output.Write(fileName, merged); };
     if (m.pdf) {
-        options.write = writePdf;
+        options.write = [&output, &writePdf](const std::string& fileName, const std::string& merged) {
+            output.CheckTarget(fileName);
+            writePdf(fileName, merged);
+        };
         options.writeOnCaller = true; // the printer lives on this thread
     }
     std::string extension = m.pdf ? ".pdf" : ".rtf";
@@ -191,8 +202,16 @@ int RunBatch(const MergeArgs& m, const TInformationReader& readInformation, cons
                                 extension);
         summary = RunBatchMerge(templateText, std::ref(rows), options, std::cerr);
     }
+    // Success is claimed only for documents that would survive a power cut.
+    bool synced = true;
+    try {
+        if (summary.merged > 0) TBatchOutput::Sync(m.outDir);
+    } catch (const std::exception& e) {
+        std::cerr << e.what() << '\n';
+        synced = false;
+    }
     std::cerr << BatchSummaryLine(summary) << '\n';
-    return summary.failed > 0 ? 1 : 0;
+    return summary.failed > 0 || !synced ? 1 : 0;
 }
 
 } // namespace
@@ -204,8 +223,9 @@ int RunMergeCommand(const TArgs& args, const TInformationReader& readInformation
     if (m && m->pdf && !writePdf) m.reset();
     if (!m) {
         std::cerr << "usage: kelvora merge TEMPLATE INFO [--overwrite] [-o OUT.rtf] [--html OUT.html] [--pdf OUT.pdf]\n"
-                     "       kelvora merge TEMPLATE INFO... -d OUTDIR [--overwrite] [--pdf]\n"
-                     "       kelvora merge TEMPLATE --data ROWS.csv -d OUTDIR [--name-column N] [--overwrite] [--pdf]\n";
+                     "       kelvora merge TEMPLATE INFO... -d OUTDIR [--overwrite] [--replace-existing] [--pdf]\n"
+                     "       kelvora merge TEMPLATE --data ROWS.csv -d OUTDIR [--name-column N] [--overwrite]\n"
+                     "                                                 [--replace-existing] [--pdf]\n";
         return 1;
     }
     if (IsPackageTemplate(m->templateFile)) {

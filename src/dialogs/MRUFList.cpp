@@ -377,6 +377,7 @@ bool TMRUFileList::LoadFromStorage() {
                 if (registry.GetDataType(name) != Platform::RegDataType::String) continue;
                 const QString value = registry.ReadString(name);
                 if (!value.isEmpty()) lines << name + '=' + value;
+                if (FAddToTop && lines.size() >= FMaximum) break; // the rest would be cut anyway
             }
     } else {
         lines = Platform::TIniFile(IniFileName()).ReadSectionValues(FAutoSaveKey);
@@ -385,6 +386,7 @@ bool TMRUFileList::LoadFromStorage() {
         const QString name = line.mid(line.indexOf('=') + 1);
         if (!name.isEmpty()) FItems << name; // an empty entry names no file
     }
+    TrimTo(FMaximum); // a longer list (edited by hand) is cut as AddItem would
     PopulateMenu();
     return true;
 }

@@ -26,9 +26,15 @@ public:
     EFCreateError(const std::string& fileName, const std::string& reason)
         : Exception("Cannot create file " + fileName + ": " + reason) {}
 };
+// An existing file a write was told to keep (Platform::TWriteOptions::replaceExisting).
+class EFileExistsError : public EFCreateError {
+public:
+    explicit EFileExistsError(const std::string& fileName) : EFCreateError(fileName, "it exists already") {}
+};
 class EWriteError : public Exception {
 public:
     EWriteError() : Exception("Stream write error") {}
+    explicit EWriteError(const std::string& message) : Exception(message) {}
 };
 
 // Floating-point errors (invalid operation, division by zero, overflow).

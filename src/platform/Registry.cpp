@@ -9,6 +9,9 @@
 #include <QStandardPaths>
 #include <algorithm>
 #include <cstring>
+#include <map>
+#include <mutex>
+#include <sys/stat.h>
 
 namespace Platform {
 namespace {
@@ -71,8 +74,85 @@ struct StoreSession {
     QSettings settings{RegistryFileName(), QSettings::IniFormat};
 };
 
+// Every read is served from one parsed copy of the file, read again only when the
+// file has changed (another name, inode, size or time stamp): a start-up that reads
+// a thousand values parses the file once, not a thousand times. Writes still go
+// through a fresh view under the lock and drop the copy.
+class TFileCache {
+public:
+    // A value of the file, invalid when missing.
+    QVariant Value(const QString& key) {
+        std::lock_guard lock(FMutex);
+        const auto found = Fresh().find(key);
+        return found == FValues.end() ? QVariant() : found->second;
+    }
+    // The names directly inside `group`: its values, or its subgroups.
+    QStringList Children(const QString& group, bool groups) {
+        std::lock_guard lock(FMutex);
+        const QString prefix = group + '/';
+        QStringList names;
+        const auto& values = Fresh();
+        for (auto it = values.lower_bound(prefix); it != values.end() && it->first.startsWith(prefix); ++it) {
+            const QString rest = it->first.mid(prefix.size());
+            const qsizetype slash = rest.indexOf('/');
+            if (groups && slash > 0 && (names.isEmpty() || names.back() != rest.left(slash))) names << rest.left(slash);
+            else if (!groups && slash < 0) names << rest;
+        }
+        return names;
+    }
+    void Invalidate() {
+        std::lock_guard lock(FMutex);
+        FFileName.clear();
+    }
+
+private:
+    struct TStamp {
+        dev_t device = 0;
+        ino_t inode = 0;
+        off_t size = -1;
+        timespec modified{}, changed{};
+        bool operator==(const TStamp& o) const {
+            return device == o.device && inode == o.inode && size == o.size && modified.tv_sec == o.modified.tv_sec &&
+                   modified.tv_nsec == o.modified.tv_nsec && changed.tv_sec == o.changed.tv_sec &&
+                   changed.tv_nsec == o.changed.tv_nsec;
+        }
+    };
+
+    static TStamp StampOf(const QString& file) {
+        TStamp stamp;
+        struct stat st;
+        if (::stat(QFile::encodeName(file).constData(), &st) == 0)
+            stamp = {st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
+        return stamp;
+    }
+
+    const std::map<QString, QVariant>& Fresh() {
+        const QString file = RegistryFileName();
+        const TStamp stamp = StampOf(file);
+        if (file == FFileName && stamp == FStamp) return FValues;
+        QSettings settings(file, QSettings::IniFormat);
+        settings.sync(); // Qt keeps parsed files between objects: make it look at the file
+        FValues.clear();
+        for (const QString& key : settings.allKeys()) FValues.emplace(key, settings.value(key));
+        FFileName = file;
+        FStamp = stamp;
+        return FValues;
+    }
+
+    std::mutex FMutex;
+    QString FFileName; // empty: nothing read yet
+    TStamp FStamp;
+    std::map<QString, QVariant> FValues;
+};
+
+TFileCache& Cache() {
+    static TFileCache cache;
+    return cache;
+}
+
 void Flush(QSettings& s) {
     s.sync();
+    Cache().Invalidate();
     if (s.status() == QSettings::AccessError)
         throw Exception("Failed to write registry file " + RegistryFileName().toStdString());
 }
@@ -158,10 +238,7 @@ void Registry::CloseKey() {
 bool Registry::KeyExists(const QString& path) const {
     const QString resolved = ResolvePath(path);
     if (resolved.isEmpty()) return true;
-    StoreSession session;
-    QSettings& s = session.settings;
-    s.sync();
-    return s.contains(GroupOf(resolved) + '/' + KeyMarker);
+    return Cache().Value(GroupOf(resolved) + '/' + KeyMarker).isValid();
 }
 
 bool Registry::DeleteKey(const QString& path) {
@@ -175,13 +252,8 @@ bool Registry::DeleteKey(const QString& path) {
 }
 
 QStringList Registry::GetKeyNames() const {
-    StoreSession session;
-    QSettings& s = session.settings;
-    s.sync();
-    s.beginGroup(GroupOf(FCurrentPath));
     QStringList names;
-    for (const QString& g : s.childGroups()) names << UnescapeName(g);
-    s.endGroup();
+    for (const QString& g : Cache().Children(GroupOf(FCurrentPath), true)) names << UnescapeName(g);
     std::sort(names.begin(), names.end(), NaturalLess);
     return names;
 }
@@ -189,32 +261,19 @@ QStringList Registry::GetKeyNames() const {
 bool Registry::HasSubKeys() const { return !GetKeyNames().isEmpty(); }
 
 QStringList Registry::GetValueNames() const {
-    StoreSession session;
-    QSettings& s = session.settings;
-    s.sync();
-    s.beginGroup(GroupOf(FCurrentPath));
     QStringList names;
-    for (const QString& k : s.childKeys()) {
+    for (const QString& k : Cache().Children(GroupOf(FCurrentPath), false)) {
         if (k == KeyMarker) continue;
         names << (k == "@" ? QString() : UnescapeName(k));
     }
-    s.endGroup();
     std::sort(names.begin(), names.end(), NaturalLess);
     return names;
 }
 
-bool Registry::ValueExists(const QString& name) const {
-    StoreSession session;
-    QSettings& s = session.settings;
-    s.sync();
-    return s.contains(ValueKey(name));
-}
+bool Registry::ValueExists(const QString& name) const { return Cache().Value(ValueKey(name)).isValid(); }
 
 RegDataType Registry::GetDataType(const QString& name) const {
-    StoreSession session;
-    QSettings& s = session.settings;
-    s.sync();
-    const QVariant v = s.value(ValueKey(name));
+    const QVariant v = Cache().Value(ValueKey(name));
     if (!v.isValid()) return RegDataType::None;
     return v.typeId() == QMetaType::QByteArray ? RegDataType::Binary : RegDataType::String;
 }
@@ -239,7 +298,7 @@ void Registry::WriteString(const QString& name, const QString& value) {
 QString Registry::ReadString(const QString& name) const {
     if (GetDataType(name) != RegDataType::String)
         throw Exception("Invalid data type for '" + name.toStdString() + "'");
-    return StoreSession().settings.value(ValueKey(name)).toString();
+    return Cache().Value(ValueKey(name)).toString();
 }
 
 void Registry::WriteBinaryData(const QString& name, const QByteArray& data) {
@@ -253,7 +312,7 @@ void Registry::WriteBinaryData(const QString& name, const QByteArray& data) {
 QByteArray Registry::ReadBinaryData(const QString& name) const {
     if (GetDataType(name) != RegDataType::Binary)
         throw Exception("Invalid data type for '" + name.toStdString() + "'");
-    return StoreSession().settings.value(ValueKey(name)).toByteArray();
+    return Cache().Value(ValueKey(name)).toByteArray();
 }
 
 void Registry::WriteFloat(const QString& name, double value) {

@@ -7,7 +7,12 @@
 #include "preview/Compress.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
+
+#include <map>
+#include <sys/stat.h>
+#include <unistd.h>
 
 // The resolution Qt takes a picture's units to be in; played on a device of another
 // resolution, a picture is scaled by the ratio. Exported by QtGui, not declared in
@@ -76,6 +81,76 @@ QByteArray Converted(const QByteArray& bytes, const QString& name, bool compress
 
 } // namespace
 
+namespace {
+
+// The preview's own page files: those this run created (by path and identity),
+// and pages an earlier run of ours left behind (a plain file of ours that loads
+// as a page). The preview replaces and deletes only these: a link or a file
+// another user placed under a page's name stays as it is.
+struct TFileId {
+    dev_t device;
+    ino_t inode;
+};
+
+std::map<std::string, TFileId>& CreatedPages()
+{
+    static std::map<std::string, TFileId> pages;
+    return pages;
+}
+
+QString PageName(int index, bool compress) { return compress ? CompressedFileName(index) : PreviewFileName(index); }
+
+std::string PagePath(int index, bool compress)
+{
+    return Platform::NativeFileName(QDir::current().absoluteFilePath(PageName(index, compress)));
+}
+
+bool IsOwnPage(int index, bool compress)
+{
+    const std::string path = PagePath(index, compress);
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    const auto created = CreatedPages().find(path);
+    if (created != CreatedPages().end())
+        return st.st_dev == created->second.device && st.st_ino == created->second.inode;
+    if (st.st_uid != ::geteuid() || st.st_nlink != 1) return false;
+    try {
+        QPicture leftover;
+        return LoadPageFile(leftover, index, compress);
+    } catch (const std::exception&) {
+        return false; // does not inflate: not a page of ours
+    }
+}
+
+// Removes the page file when it is one of ours; true when it was removed.
+bool RemoveOwnPage(int index, bool compress)
+{
+    const std::string path = PagePath(index, compress);
+    const bool own = IsOwnPage(index, compress) && ::unlink(path.c_str()) == 0;
+    CreatedPages().erase(path);
+    return own;
+}
+
+// Writes a page file where no file is, or in place of our own page file.
+bool CreatePage(int index, bool compress, const QByteArray& bytes)
+{
+    const std::string path = PagePath(index, compress);
+    const std::string_view content(bytes.data(), size_t(bytes.size()));
+    try {
+        // Ours is replaced safely; any other name is only ever created.
+        Platform::SaveFileSafely(path, content, {.replaceExisting = IsOwnPage(index, compress)});
+    } catch (const Platform::EFCreateError&) {
+        return false;
+    } catch (const Platform::EWriteError&) {
+        return false;
+    }
+    struct stat st;
+    if (::lstat(path.c_str(), &st) == 0) CreatedPages()[path] = {st.st_dev, st.st_ino};
+    return true;
+}
+
+} // namespace
+
 bool SavePageFile(QPicture& page, int index, bool compress)
 {
     // The page is recorded in memory and its one file written safely: a full disk or
@@ -83,16 +158,7 @@ bool SavePageFile(QPicture& page, int index, bool compress)
     QBuffer recorded;
     recorded.open(QIODevice::WriteOnly);
     if (!page.save(&recorded)) return false;
-    const QString name = compress ? CompressedFileName(index) : PreviewFileName(index);
-    const QByteArray bytes = compress ? Converted(recorded.data(), PreviewFileName(index), true) : recorded.data();
-    try {
-        Platform::SaveFileSafely(Platform::NativeFileName(name), std::string_view(bytes.data(), size_t(bytes.size())));
-    } catch (const Platform::EFCreateError&) {
-        return false;
-    } catch (const Platform::EWriteError&) {
-        return false;
-    }
-    return true;
+    return CreatePage(index, compress, compress ? Converted(recorded.data(), PreviewFileName(index), true) : recorded.data());
 }
 
 bool PageFileExists(int index, bool compress)
@@ -116,15 +182,15 @@ bool LoadPageFile(QPicture& page, int index, bool compress)
 void DeletePageFiles()
 {
     for (int index = 0; index <= 10000; ++index) {
-        const bool plain = QFile::remove(PreviewFileName(index));
-        const bool packed = QFile::remove(CompressedFileName(index));
+        const bool plain = RemoveOwnPage(index, false);
+        const bool packed = RemoveOwnPage(index, true);
         if (!plain && !packed) break;
     }
 }
 
 void DeleteUncompressedPageFiles()
 {
-    for (int index = 0; index <= 10000 && QFile::remove(PreviewFileName(index)); ++index) {
+    for (int index = 0; index <= 10000 && RemoveOwnPage(index, false); ++index) {
     }
 }
 

@@ -49,9 +49,11 @@ TPreviewPage StartPreviewPage(int widthPx, int heightPx, int dpiX, int dpiY, con
 void PlayPage(QPainter& painter, const QPicture& page);
 
 // Saves a finished page as page `index`: the metafile file, or with `compress`
-// the ".CPR" file instead, written through the safe-write helper. False when the
-// page file cannot be created or written (the old file, if any, stays as it was);
-// compression failures raise.
+// the ".CPR" file instead, written through the safe-write helper. Only a page
+// file of the preview's own (made by this run, or a page an earlier run of ours
+// left) is replaced; any other file or link of that name is kept and the page
+// not saved. False when the page file cannot be created or
+// written (the old file, if any, stays as it was); compression failures raise.
 bool SavePageFile(QPicture& page, int index, bool compress);
 
 // Loads page `index` into `page`, inflating the ".CPR" in memory when `compress`.
@@ -61,10 +63,10 @@ bool LoadPageFile(QPicture& page, int index, bool compress);
 // Whether the file that holds page `index` exists.
 bool PageFileExists(int index, bool compress);
 
-// Deletes the page files from index 0 upward, stopping at the first index that
-// has none, or after index 10000. Both names of an index go.
+// Deletes the preview's own page files (as above) from index 0 upward, stopping at the
+// first index that has none, or after index 10000. Both names of an index go.
 void DeletePageFiles();
-// Deletes the uncompressed page files only, from index 0 up to the first missing one.
+// Deletes the preview's own uncompressed page files only, from index 0 up to the first missing one.
 void DeleteUncompressedPageFiles();
 
 // The registry value "CompressPreview" (key "RichPrint.Settings", subkey

@@ -2,11 +2,15 @@
 // the merge's --pdf output.
 #include "print/RichPrint.h"
 
+#include "platform/Errors.h"
 #include "platform/FileNames.h"
 #include "richedit/RichEdit98.h"
 #include "text/TextFiles.h"
 
 #include <QPrinter>
+
+#include <algorithm>
+#include <fstream>
 
 namespace {
 
@@ -19,6 +23,18 @@ public:
 private:
     QPrinter* FPrevious;
 };
+
+// Qt's PDF writer does not report a write that failed part way (a full disk, a
+// size limit): a PDF that does not end with its end-of-file mark was cut short.
+bool EndsLikeAPdf(const std::string& fileName) {
+    std::ifstream in(fileName, std::ios::binary | std::ios::ate);
+    const std::streamoff size = in.tellg();
+    if (!in || size < 8) return false;
+    in.seekg(std::max<std::streamoff>(0, size - 32));
+    std::string tail(size_t(std::min<std::streamoff>(size, 32)), '\0');
+    in.read(tail.data(), std::streamsize(tail.size()));
+    return tail.find("%%EOF") != std::string::npos;
+}
 
 } // namespace
 
@@ -34,9 +50,15 @@ void PrintSafely(const std::function<void()>& print) {
         QString name;
         ~TKeepName() { device->setOutputFileName(name); }
     } keep{device, target};
-    WriteFileSafely(Platform::NativeFileName(target), [&](const std::string& aside) {
+    const std::string destination = Platform::NativeFileName(target);
+    WriteFileSafely(destination, [&](const std::string& aside) {
         device->setOutputFileName(Platform::FileNameFromNative(aside));
-        print();
+        try {
+            print();
+            if (!EndsLikeAPdf(aside)) throw Platform::EWriteError("Cannot write file " + aside + ": it was cut short (is the disk full?)");
+        } catch (const Platform::EWriteError& e) {
+            throw Platform::EWriteError(Platform::NamingTarget(e.what(), aside, destination));
+        }
     });
 }
 

@@ -1,5 +1,7 @@
 #include "print/Printers.h"
 
+#include "platform/Errors.h"
+#include "platform/FileNames.h"
 #include "richedit/RichEditStrings98.h"
 
 #include <QFileInfo>
@@ -8,6 +10,9 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
+
+#include <cerrno>
+#include <cstring>
 
 TPrinter::TPrinter() {
     FFont.Font = QFont("Courier New");
@@ -98,19 +103,31 @@ void TPrinter::BeginDoc() {
     FPainter = std::move(painter);
 }
 
+namespace {
+
+// A failed page or end of a print into a file: the file's write failed, and the
+// system's reason (a full disk) says why.
+[[noreturn]] void OutputFailed(const QPrinter& device, int error) {
+    const QString file = device.outputFileName();
+    if (file.isEmpty()) throw EPrinter("Printer is not currently printing");
+    std::string message = "Cannot write file " + Platform::NativeFileName(file);
+    if (error) message += std::string(": ") + std::strerror(error);
+    throw Platform::EWriteError(message);
+}
+
+} // namespace
+
 void TPrinter::NewPage() {
     if (!Printing()) throw EPrinter("Printer is not currently printing");
-    if (!FDevice->newPage()) throw EPrinter("Printer is not currently printing");
+    errno = 0;
+    if (!FDevice->newPage()) OutputFailed(*FDevice, errno);
 }
 
 void TPrinter::EndDoc() {
     if (!Printing()) throw EPrinter("Printer is not currently printing");
     std::unique_ptr<QPainter> painter = std::move(FPainter);
-    if (!painter->end()) {
-        const QString file = FDevice->outputFileName();
-        if (!file.isEmpty()) throw Platform::EWriteError();
-        throw EPrinter("Printer is not currently printing");
-    }
+    errno = 0;
+    if (!painter->end()) OutputFailed(*FDevice, errno);
 }
 
 void TPrinter::Abort() {

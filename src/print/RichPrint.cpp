@@ -526,6 +526,8 @@ int TRichPrinter::NewPage() {
     if (!FPreviewMode) {
         try {
             Printer().NewPage();
+        } catch (const Platform::EWriteError&) {
+            throw; // the file's own reason (a full disk) says more
         } catch (const Platform::Exception&) {
             throw ELinePrinter("Not be able to print a new page.");
         }
@@ -551,7 +553,7 @@ void TRichPrinter::EndDoc() {
             Printer().EndDoc();
         } catch (const Platform::EWriteError&) {
             finish();
-            throw ELinePrinter("Not be able to print to a file.");
+            throw; // the file's own reason (a full disk) says more
         } catch (const Platform::Exception&) {
             finish();
             throw ELinePrinter("Not be able to end the printing.");

@@ -3,20 +3,14 @@
 #include "platform/SafeWrite.h"
 #include "rtf2html/RtfToHtml.h"
 
-#include <exception>
-
 void WriteHtmlPage(const std::string& destination, const std::function<void(const std::string& temp)>& convert) {
-    std::exception_ptr bodyError;
     Platform::WriteFileSafely(destination, [&](const std::string& temp) {
         try {
             convert(temp);
-        } catch (const rtf2html::EInOutError&) {
-            throw;
-        } catch (const rtf2html::Error&) {
-            bodyError = std::current_exception(); // the page was closed all the same
+        } catch (const rtf2html::EInOutError& e) {
+            throw rtf2html::EInOutError(Platform::NamingTarget(e.what(), temp, destination));
         }
     });
-    if (bodyError) std::rethrow_exception(bodyError);
 }
 
 void ConvertToHtml(const std::string& source, const std::string& destination) {

@@ -4,10 +4,9 @@
 #include <string>
 
 // Lets `convert` write a page into a temporary and puts it in place of
-// `destination` (platform/SafeWrite.h). A conversion error after which the
-// converter still closed the page (a bad escape, nesting too deep) places that
-// page, holding the body written so far, and then raises; an input/output error
-// leaves the old file as it was.
+// `destination` (platform/SafeWrite.h). Every conversion error (a bad escape,
+// nesting too deep, a full disk) leaves the old file as it was and raises; an
+// input/output error names `destination`, not the temporary.
 void WriteHtmlPage(const std::string& destination, const std::function<void(const std::string& temp)>& convert);
 
 // Converts the RTF file `source` into the page `destination` with no option,

@@ -130,6 +130,46 @@ TEST(CheckTemplate, AgreesWithTheMergeWhereValuesReshapeTheText) {
     }
 }
 
+// Values that multiply markers: the check says "too large" where the merge's
+// growth limit stops the merge, and lets through what stays under it.
+TEST(CheckTemplate, AppliesTheMergesGrowthLimit) {
+    const V doubling = {"a", "@2 @2", "b", "@3 @3", "c", "@4 @4", "d", "caf\xE9 \x80\xB6"};
+    const struct {
+        std::string text;
+        size_t limit;
+    } cases[] = {
+        {"@1", 200}, {"@1", 40}, {"@1", 10}, {"x @1 y @1", 70}, {"@2 @1", 60}, {"@1 @4 @9", 200}, {"@3 @3 @3", 30},
+    };
+    for (const TMergeMode mode : {TMergeMode::Insert, TMergeMode::Overwrite}) {
+        for (const auto& c : cases) {
+            const std::string label = c.text + " limit " + std::to_string(c.limit) +
+                                      (mode == TMergeMode::Insert ? " insert" : " overwrite");
+            const TVectorLines lines(doubling);
+            const TMergeResult merged = MergeTemplate(c.text, lines, mode, {}, c.limit);
+            const TCheckFinding* stop = CheckTemplate(c.text, lines, mode, c.limit).FirstStop();
+            if (merged.outcome == TMergeOutcome::Done) {
+                EXPECT_EQ(stop, nullptr) << label << ": " << stop->marker;
+                continue;
+            }
+            ASSERT_NE(stop, nullptr) << label;
+            EXPECT_EQ(stop->outcome, merged.outcome) << label;
+        }
+    }
+    // At the real limit: ten levels of ten copies.
+    V tenfold;
+    for (int n = 1; n <= 10; ++n) {
+        tenfold.push_back("h");
+        std::string value;
+        for (int k = 0; k < 10; ++k) value += "@" + std::to_string(n + 1) + " ";
+        tenfold.push_back(value);
+    }
+    tenfold.insert(tenfold.end(), {"h", "twelve bytes"});
+    const TCheckReport report = Check("@1", tenfold);
+    ASSERT_NE(report.FirstStop(), nullptr);
+    EXPECT_EQ(report.FirstStop()->outcome, TMergeOutcome::TooLarge);
+    EXPECT_FALSE(report.MergeWouldSucceed());
+}
+
 TEST(CheckTemplate, FindingsCarryPlaceValueAndVisibleText) {
     const std::string text = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\pard Caf\\'e9 \\b @1\\b0  pays @2.\\par Time @{\\i 3}\\par}";
     const TCheckReport r = Check(text, kLines);

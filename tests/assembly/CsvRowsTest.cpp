@@ -27,6 +27,7 @@ Rows ReadAll(const std::string& bytes, TCsvFormat* formatOut = nullptr) {
     Rows rows;
     std::vector<std::string> cells;
     while (reader.Next(cells)) {
+        if (!reader.Error().empty()) cells = {"error: " + reader.Error()};
         cells.insert(cells.begin(), std::to_string(reader.Row()));
         rows.push_back(cells);
     }
@@ -53,6 +54,36 @@ TEST(CsvReader, QuotingAndRows) {
          {{"1", "Name, full", "Town, region"}, {"2", "Smith, J.", "Exeter"}}},
     };
     for (const Case& c : cases) EXPECT_EQ(ReadAll(c.bytes), c.rows) << c.name;
+}
+
+// A quote that never closes is an error of its row; the rows after its line are
+// still read, and the row count is the reader's own.
+TEST(CsvReader, AnUnterminatedQuoteIsAnErrorOfItsRow) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        Rows rows;
+    };
+    const Case cases[] = {
+        {"later rows survive", "h,v\r\n1,\"open \xE9\r\n2,b\r\n\r\n3,\x80\r\n",
+         {{"1", "h", "v"}, {"2", "error: a quoted cell opened on line 2 is never closed"}, {"3", "2", "b"},
+          {"5", "3", "\x80"}}},
+        {"after a cell with a quoted break", "h\n\"a\nb\"\n\"never\nx,y\n",
+         {{"1", "h"}, {"2", "a\nb"}, {"3", "error: a quoted cell opened on line 4 is never closed"}, {"4", "x", "y"}}},
+        {"at the very end", "h\n\"", {{"1", "h"}, {"2", "error: a quoted cell opened on line 2 is never closed"}}},
+        {"with a byte-order mark", "\xEF\xBB\xBF\"h\r\nb\xC3\xA9\r\n",
+         {{"1", "error: a quoted cell opened on line 1 is never closed"}, {"2", "b\xE9"}}},
+    };
+    for (const Case& c : cases) {
+        TCsvFormat format;
+        const Rows rows = ReadAll(c.bytes, &format);
+        EXPECT_EQ(rows, c.rows) << c.name;
+        EXPECT_EQ(format.rows, std::stoll(c.rows.back()[0])) << c.name;
+    }
+    // A quote inside an unquoted cell opens nothing: every line is a row.
+    TCsvFormat format;
+    EXPECT_EQ(ReadAll("h\r\n5\"\r\n6\"\n7\r\n", &format).size(), 4u);
+    EXPECT_EQ(format.rows, 4);
 }
 
 TEST(CsvReader, EncodingDelimiterAndRowCount) {

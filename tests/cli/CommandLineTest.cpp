@@ -10,9 +10,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <filesystem>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
@@ -140,6 +142,8 @@ TEST_F(MergeCommand, WriteErrorsOnStandardOutputAreErrors) {
         {"merge", "letter.tem", "letter.inf"},
         {"eval", "150*2"},
         {"text", "letter.inf"},
+        {"--help"},
+        {"--version"},
     };
     for (const auto& args : cases) {
         const CliRun r = Kelvora(args, "/dev/full");
@@ -170,6 +174,31 @@ TEST_F(MergeCommand, ReadOnlyOutputsAreRefusedAndKept) {
         EXPECT_EQ(r.err, std::string("Cannot create file ") + c.target + ": Permission denied\n");
         EXPECT_EQ(ReadFile(c.target), "previous");
     }
+}
+
+// Every failed page keeps the old one: nesting deeper than the converter takes, or
+// a full disk (a file-size limit), whose message names the page, not the temporary.
+TEST_F(MergeCommand, AFailedPageKeepsTheOldOne) {
+    WriteFile("page.html", "previous");
+    WriteFile("deep.rtf", "{\\rtf1 " + std::string(10001, '{') + "caf\xE9" + std::string(10001, '}') + "}");
+    CliRun r = Kelvora({"html", "deep.rtf", "page.html"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("nested more than"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadFile("page.html"), "previous");
+
+    std::string big = "{\\rtf1\\ansi ";
+    for (int i = 0; i < 2000; ++i) big += "Caf\xE9 \x80 paragraph " + std::to_string(i) + "\\par\n";
+    WriteFile("big.rtf", big + "}");
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    const int raw = std::system((std::string("ulimit -f 4; ") + KELVORA_EXE + " html big.rtf page.html 2>cli-err.txt").c_str());
+    std::signal(SIGXFSZ, previous);
+    EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 1);
+    EXPECT_EQ(ReadFile("cli-err.txt"), "Cannot write file page.html: File too large\n");
+    EXPECT_EQ(ReadFile("page.html"), "previous");
+    int hidden = 0; // no temporary is left behind
+    for (const auto& entry : std::filesystem::directory_iterator("."))
+        hidden += entry.path().filename().string()[0] == '.';
+    EXPECT_EQ(hidden, 0);
 }
 
 TEST_F(MergeCommand, InformationFileSavedAsRtfIsReadAsTheEditorShowsIt) {
@@ -437,6 +466,27 @@ TEST_F(BatchMerge, NamesFromAColumnAndEncodings) {
     EXPECT_EQ(ReadFile("b/0003.rtf"), ReadFile("a/0003.rtf"));
 }
 
+// Names from a column keep letters of any script, and are measured in the UTF-8
+// bytes they are written in: 150 «€» are cut to fit, not refused as too long.
+TEST_F(BatchMerge, NamesFromAColumnKeepEveryScript) {
+    std::string euros;
+    for (int i = 0; i < 150; ++i) euros += "\xE2\x82\xAC";
+    WriteFile("utf8.csv", "Client,Fee,Time\n\xE5\xBC\xA0\xE4\xBC\x9F,5,now\n\xE6\x9D\x8E\xE5\xA8\x9C,6,later\n" + euros +
+                              ",7,soon\n");
+    WriteFile("cp1252.csv", "Client,Fee,Time\n" + std::string(150, '\x80') + ",7,soon\n");
+    CliRun r = Kelvora({"merge", "letter.tem", "--data", "utf8.csv", "-d", "a", "--name-column", "1"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "3 merged, 0 failed\n");
+    std::string cut;
+    for (int i = 0; i < 66; ++i) cut += "\xE2\x82\xAC"; // 198 bytes: a 67th would pass 200
+    for (const std::string name : {"\xE5\xBC\xA0\xE4\xBC\x9F", "\xE6\x9D\x8E\xE5\xA8\x9C", cut.c_str()})
+        EXPECT_TRUE(Exists("a/" + name + ".rtf")) << name;
+    EXPECT_NE(ReadFile("a/\xE5\xBC\xA0\xE4\xBC\x9F.rtf").find("Dear \\u24352?\\u20255?,"), std::string::npos);
+    r = Kelvora({"merge", "letter.tem", "--data", "cp1252.csv", "-d", "b", "--name-column", "1"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(Exists("b/" + cut + ".rtf"));
+}
+
 TEST_F(BatchMerge, Utf8SpreadsheetNamesBeyondTheCodePageArriveIntact) {
     // «Łukasz Wójcik»: «Ł» has no Windows-1252 byte, «ó» has one.
     const std::string name = "\xC5\x81ukasz W\xC3\xB3jcik";
@@ -467,8 +517,66 @@ TEST_F(BatchMerge, UsageAndFolderErrors) {
         EXPECT_NE(r.err.find("usage:"), std::string::npos) << args[2];
     }
     WriteFile("file", "");
-    EXPECT_EQ(Kelvora({"merge", "letter.tem", "letter.inf", "-d", "file"}).err, "Cannot create file file\n");
+    EXPECT_EQ(Kelvora({"merge", "letter.tem", "letter.inf", "-d", "file"}).err,
+              "Cannot create file file: it is not a folder\n");
+    EXPECT_EQ(Kelvora({"merge", "letter.tem", "letter.inf", "-d", "missing/out"}).err,
+              "Cannot create file missing/out: No such file or directory\n");
+    EXPECT_EQ(Kelvora({"merge", "letter.tem", "letter.inf", "-o", "x.rtf", "--replace-existing"}).status, 1);
     EXPECT_EQ(Kelvora({"merge", "letter.tem", "--data", "none.csv", "-d", "out"}).err, "Cannot open file none.csv\n");
+}
+
+// A batch never writes over one of its inputs, whatever name or link leads there,
+// nor over a document already in the folder unless told to.
+TEST_F(BatchMerge, InputsAndExistingDocumentsAreKept) {
+    const std::string templateText = ReadFile("letter.tem");
+    WriteFile("letter.rtf", templateText);
+    std::filesystem::create_directory("out");
+    WriteFile("out/rich.rtf", "{\\rtf1\\ansi Client\\par Mr {\\b J.} Brown\\par Fee\\par 5\\par Time\\par now\\par}");
+    std::filesystem::create_symlink("../letter.tem", "out/letter.rtf");
+    WriteFile("out/0002.rtf", "caf\xE9 \x80 \xB6 the user's own");
+    WriteFile("clients.csv", "Client,Fee,Time\r\nBrown,5,now\r\nGreen,6,later\r\n");
+    for (const bool replace : {false, true}) {
+        SCOPED_TRACE(replace ? "replacing" : "keeping");
+        std::vector<std::string> args{"merge", "letter.rtf", "letter.inf", "-d", "."};
+        if (replace) args.push_back("--replace-existing");
+        CliRun r = Kelvora(args);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find("./letter.rtf is an input of this batch; it is kept\n"), std::string::npos) << r.err;
+        EXPECT_EQ(ReadFile("letter.rtf"), templateText);
+
+        args = {"merge", "letter.tem", "out/rich.rtf", "letter.inf", "-d", "out"};
+        if (replace) args.push_back("--replace-existing");
+        r = Kelvora(args);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find("out/rich.rtf is an input of this batch; it is kept\n"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("out/letter.rtf is an input of this batch; it is kept\n"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("0 merged, 2 failed\n"), std::string::npos) << r.err;
+        EXPECT_EQ(ReadFile("letter.tem"), templateText);
+        EXPECT_NE(ReadFile("out/rich.rtf").find("{\\b J.}"), std::string::npos);
+    }
+
+    CliRun r = Kelvora({"merge", "letter.tem", "--data", "clients.csv", "-d", "out"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("row 2: out/0002.rtf exists already; it is kept (--replace-existing replaces it)\n"),
+              std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("1 merged, 1 failed\n"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadFile("out/0002.rtf"), "caf\xE9 \x80 \xB6 the user's own");
+    EXPECT_NE(ReadFile("out/0003.rtf").find("Dear Green,"), std::string::npos);
+
+    chmod("out/0003.rtf", 0640);
+    r = Kelvora({"merge", "letter.tem", "--data", "clients.csv", "-d", "out", "--replace-existing"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "2 merged, 0 failed\n");
+    EXPECT_NE(ReadFile("out/0002.rtf").find("Dear Brown,"), std::string::npos);
+    struct stat st{};
+    ASSERT_EQ(stat("out/0003.rtf", &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u); // a replaced document keeps its mode
+
+    WriteFile("out/0002.pdf", "the user's own");
+    r = Kelvora({"merge", "letter.tem", "--data", "clients.csv", "-d", "out", "--pdf"});
+    EXPECT_NE(r.err.find("row 2: out/0002.pdf exists already; it is kept"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadFile("out/0002.pdf"), "the user's own");
+    EXPECT_TRUE(Exists("out/0003.pdf"));
 }
 
 using PrintCommand = InScratchFolder;
@@ -515,6 +623,25 @@ TEST_F(PrintCommand, FailuresKeepTheOldFileAndSayWhy) {
 }
 
 using MergeToPdf = MergeCommand;
+
+// A full disk (here a file-size limit) while the PDF is written: the old file stays,
+// no temporary is left, and the message names the file and the cause.
+TEST_F(MergeToPdf, AFullDiskKeepsTheOldFileAndSaysWhy) {
+    WriteFile("letter.pdf", "previous");
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN); // inherited: the write fails instead of killing
+    const std::string cmd = std::string("ulimit -f 2; ") + KELVORA_EXE +
+                            " merge letter.tem letter.inf --pdf letter.pdf 2>cli-err.txt </dev/null";
+    const int raw = std::system(cmd.c_str());
+    std::signal(SIGXFSZ, previous);
+    EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 1);
+    const std::string err = ReadFile("cli-err.txt");
+    EXPECT_EQ(err.rfind("Cannot write file letter.pdf: ", 0), 0u) << err;
+    EXPECT_EQ(err.find("Not be able"), std::string::npos) << err;
+    EXPECT_EQ(ReadFile("letter.pdf"), "previous");
+    int names = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(".")) ++names;
+    EXPECT_EQ(names, 4); // letter.tem, letter.inf, letter.pdf, cli-err.txt
+}
 
 TEST_F(MergeToPdf, PrintsTheMergedDocumentAsCtrlPDoes) {
     CliRun r = Kelvora({"merge", "letter.tem", "letter.inf", "--pdf", "letter.pdf"});

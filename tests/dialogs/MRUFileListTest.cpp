@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFontMetrics>
 #include <QMenu>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -335,6 +336,31 @@ TEST(MRUFileList, RegistryKeepsTheOrderAndLeavesNoStaleValues) {
     loaded.SetAutoSaveKey("");
     EXPECT_FALSE(loaded.LoadFromStorage());
     EXPECT_FALSE(loaded.SaveToStorage());
+}
+
+// A settings file holding a list far longer than the Maximum (grown by another
+// program, or edited by hand): read once and cut, so the start is not held up.
+TEST(MRUFileList, AStoredListLongerThanTheMaximumIsCutOnReading) {
+    ClearStoredLists();
+    {
+        Platform::Registry registry;
+        ASSERT_TRUE(registry.OpenKey("\\Software\\My Application\\MRU Items", true));
+        QSettings settings(Platform::RegistryFileName(), QSettings::IniFormat);
+        for (int i = 0; i < 10000; ++i)
+            settings.setValue(QString("HKEY_CURRENT_USER/Software/My Application/MRU Items/F%1").arg(i),
+                              QString("/docs/file%1 «Łukasz» €.tem").arg(i));
+    }
+    for (const bool addToTop : {true, false}) {
+        TMRUFileList list;
+        list.SetAutoSave(false);
+        list.SetAddToTop(addToTop);
+        ASSERT_TRUE(list.LoadFromStorage());
+        const int first = addToTop ? 0 : 9995;
+        QStringList expected;
+        for (int i = first; i < first + 5; ++i) expected << QString("/docs/file%1 «Łukasz» €.tem").arg(i);
+        EXPECT_EQ(list.Items(), expected);
+    }
+    ClearStoredLists();
 }
 
 TEST(MRUFileList, LoadedAndDestructionUseStorageWhenAutoSave) {

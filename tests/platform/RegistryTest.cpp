@@ -123,4 +123,27 @@ TEST_F(RegistryTest, TwoProcessesWritingKeepEachOthersValues) {
     EXPECT_TRUE(names.contains("parent39"));
 }
 
+// Reads come from one parsed copy of the file; a change made by another copy of
+// the program (even one of the same length) is seen at the next read.
+TEST_F(RegistryTest, AChangeByAnotherCopyIsSeenAtOnce) {
+    Registry reg;
+    ASSERT_TRUE(reg.OpenKey("\\Software\\Seen", true));
+    reg.WriteString("Name", "caf\u00e9 one");
+    EXPECT_EQ(reg.ReadString("Name"), "caf\u00e9 one");
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        Registry other;
+        other.OpenKey("\\Software\\Seen", false);
+        other.WriteString("Name", "caf\u00e9 two");
+        other.OpenKey("Sub", true);
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_EQ(reg.ReadString("Name"), "caf\u00e9 two");
+    EXPECT_EQ(reg.GetKeyNames(), QStringList{"Sub"});
+    EXPECT_EQ(reg.GetValueNames(), QStringList{"Name"});
+}
+
 } // namespace

@@ -10,6 +10,8 @@
 #include <set>
 #include <stdexcept>
 #include <sys/resource.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -150,6 +152,70 @@ TEST_F(SafeWrite, AFolderWithoutWriteAccessIsRefused) {
     chmod(Path("ro").c_str(), 0555);
     EXPECT_THROW(Platform::SaveFileSafely(Path("ro/doc.rtf"), "new"), Platform::EFCreateError);
     EXPECT_EQ(Read(Path("ro/doc.rtf")), "old");
+}
+
+// A link another user planted in a shared sticky folder (as in /tmp) is not
+// followed; our own link there still is.
+TEST_F(SafeWrite, ALinkOfAnotherUserInASharedFolderIsRefused) {
+    if (geteuid() != 0) GTEST_SKIP() << "giving a link to another user needs root";
+    mkdir(Path("shared").c_str(), 0755);
+    chmod(Path("shared").c_str(), 01777);
+    chown(Path("shared").c_str(), 4321, 4321); // the folder's owner is neither us nor the planter
+    Write(Path("victim.conf"), "precious");
+    ASSERT_EQ(symlink(Path("victim.conf").c_str(), Path("shared/report.html").c_str()), 0);
+    ASSERT_EQ(lchown(Path("shared/report.html").c_str(), 1234, 1234), 0);
+    try {
+        Platform::SaveFileSafely(Path("shared/report.html"), "caf\xE9 \x80");
+        ADD_FAILURE() << "the planted link was followed";
+    } catch (const Platform::EFCreateError& e) {
+        EXPECT_NE(std::string(e.what()).find(Path("shared/report.html")), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(Read(Path("victim.conf")), "precious");
+    EXPECT_EQ(Names("/shared"), std::set<std::string>{"report.html"});
+
+    ASSERT_EQ(symlink(Path("victim.conf").c_str(), Path("shared/mine.html").c_str()), 0);
+    Platform::SaveFileSafely(Path("shared/mine.html"), "mine");
+    EXPECT_EQ(Read(Path("victim.conf")), "mine");
+}
+
+// Told to keep existing files, a write never replaces one, nor writes through a
+// link (dangling or not), and a new file still gets the usual mode.
+TEST_F(SafeWrite, AWriteThatKeepsExistingFilesRefusesEveryExistingName) {
+    Write(Path("0006.rtf"), "the user's own");
+    ASSERT_EQ(symlink(Path("elsewhere.rtf").c_str(), Path("0007.rtf").c_str()), 0);
+    const Platform::TWriteOptions keep{.replaceExisting = false, .syncNow = false};
+    for (const std::string name : {"0006.rtf", "0007.rtf"}) {
+        try {
+            Platform::SaveFileSafely(Path(name), "merged \x80", keep);
+            ADD_FAILURE() << name;
+        } catch (const Platform::EFileExistsError& e) {
+            EXPECT_EQ(std::string(e.what()), "Cannot create file " + Path(name) + ": it exists already");
+        }
+    }
+    EXPECT_EQ(Read(Path("0006.rtf")), "the user's own");
+    const mode_t mask = umask(027);
+    Platform::SaveFileSafely(Path("0008.rtf"), "merged \x80", keep);
+    umask(mask);
+    EXPECT_EQ(Read(Path("0008.rtf")), "merged \x80");
+    EXPECT_EQ(Mode(Path("0008.rtf")), 0640u);
+    EXPECT_EQ(Names(), (std::set<std::string>{"0006.rtf", "0007.rtf", "0008.rtf"}));
+    EXPECT_NO_THROW(Platform::SyncFileSystem(FDir));
+    EXPECT_THROW(Platform::SyncFileSystem(Path("missing")), Platform::EWriteError);
+}
+
+// A killed write's temporary goes at the next write into its folder; a live
+// writer's temporary and files that only look alike stay.
+TEST_F(SafeWrite, TemporariesOfKilledWritesAreRemovedByTheNextWrite) {
+    const timespec old[2] = {{1000000000, 0}, {1000000000, 0}};
+    for (const char* name : {".big.pdf.kdJnV9~", ".live.html.Ab12Cd~", ".notes~", ".a.b~"}) {
+        Write(Path(name), std::string(100, 'x'));
+        utimensat(AT_FDCWD, Path(name).c_str(), old, 0);
+    }
+    const int live = open(Path(".live.html.Ab12Cd~").c_str(), O_RDONLY);
+    ASSERT_EQ(flock(live, LOCK_EX), 0);
+    Platform::SaveFileSafely(Path("letter.rtf"), "new");
+    close(live);
+    EXPECT_EQ(Names(), (std::set<std::string>{".a.b~", ".live.html.Ab12Cd~", ".notes~", "letter.rtf"}));
 }
 
 } // namespace

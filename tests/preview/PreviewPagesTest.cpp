@@ -6,6 +6,7 @@
 #include "platform/Registry.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QPainter>
 
@@ -61,13 +62,46 @@ TEST_F(PreviewPagesTest, EachModeKeepsOneFilePerPageThatLoadsBackTheSamePage)
 
 TEST_F(PreviewPagesTest, DeletingGoesUpToTheFirstMissingIndex)
 {
-    for (const QString& name : {"PreviewMetafile0.CPR", "PreviewMetafile1.CPR", "PreviewMetafile2",
-                                "PreviewMetafile2.CPR", "PreviewMetafile4.CPR"}) {
-        QFile f(name);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    }
+    TPreviewPage recorded = MakePage(0);
+    QPicture page = Finished(recorded);
+    for (const auto& [index, compress] : {std::pair{0, true}, {1, true}, {2, false}, {2, true}, {4, true}})
+        ASSERT_TRUE(SavePageFile(page, index, compress));
     DeletePageFiles();
     EXPECT_EQ(PageFilesOnDisk(), QStringList{"PreviewMetafile4.CPR"});
+}
+
+// Page names in a shared folder: a link or a file the preview did not make is
+// neither written through, replaced nor deleted.
+TEST_F(PreviewPagesTest, FilesThePreviewDidNotMakeAreKept)
+{
+    TPreviewPage recorded = MakePage(0);
+    QPicture page = Finished(recorded);
+    {
+        QFile victim("victim.txt");
+        ASSERT_TRUE(victim.open(QIODevice::WriteOnly));
+        victim.write("caf\xC3\xA9 \xE2\x82\xAC");
+    }
+    ASSERT_TRUE(QFile::link("victim.txt", CompressedFileName(1)));
+    ASSERT_TRUE(QFile::link("missing.txt", PreviewFileName(1)));
+    {
+        QFile foreign(CompressedFileName(0));
+        ASSERT_TRUE(foreign.open(QIODevice::WriteOnly));
+        foreign.write("not a page");
+    }
+    for (const bool compress : {true, false}) {
+        SCOPED_TRACE(compress ? "compressed" : "plain");
+        EXPECT_FALSE(SavePageFile(page, 1, compress));
+    }
+    EXPECT_FALSE(SavePageFile(page, 0, true));
+    EXPECT_FALSE(QFile::exists("missing.txt"));
+    DeletePageFiles();
+    DeleteUncompressedPageFiles();
+    EXPECT_EQ(QFileInfo(CompressedFileName(1)).symLinkTarget(), QFileInfo("victim.txt").absoluteFilePath());
+    QFile victim("victim.txt"), foreign(CompressedFileName(0));
+    ASSERT_TRUE(victim.open(QIODevice::ReadOnly));
+    EXPECT_EQ(victim.readAll(), "caf\xC3\xA9 \xE2\x82\xAC");
+    ASSERT_TRUE(foreign.open(QIODevice::ReadOnly));
+    EXPECT_EQ(foreign.readAll(), "not a page");
 }
 
 TEST_F(PreviewPagesTest, APageThatCannotBeCreatedIsNotSaved)
@@ -93,10 +127,14 @@ TEST_F(PreviewPagesTest, AFailedWriteKeepsTheOldPageAndLeavesNoTemporary)
     for (const bool compress : {true, false}) {
         SCOPED_TRACE(compress ? "compressed" : "plain");
         const QString name = compress ? CompressedFileName(0) : PreviewFileName(0);
+        TPreviewPage oldRecorded = MakePage(1);
+        QPicture oldPage = Finished(oldRecorded);
+        ASSERT_TRUE(SavePageFile(oldPage, 0, compress));
+        QByteArray oldBytes;
         {
             QFile old(name);
-            ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-            old.write("old page");
+            ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+            oldBytes = old.readAll();
         }
         {
             const TFileSizeLimit limit(64);
@@ -104,7 +142,7 @@ TEST_F(PreviewPagesTest, AFailedWriteKeepsTheOldPageAndLeavesNoTemporary)
         }
         QFile kept(name);
         ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
-        EXPECT_EQ(kept.readAll(), "old page");
+        EXPECT_EQ(kept.readAll(), oldBytes);
         EXPECT_EQ(QDir().entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{name});
         // Without the limit the page replaces the old file and loads back.
         ASSERT_TRUE(SavePageFile(page, 0, compress));

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 namespace rtf2html::test {
 namespace {
@@ -48,12 +49,13 @@ TEST(HtmlCommand, FailuresGiveTheMessageAndStatusOne) {
     EXPECT_EQ(RunHtmlCommand({in, scratch.Path("nodir/out.html")}), 1);
     EXPECT_NE(testing::internal::GetCapturedStderr().find("Cannot create file"), std::string::npos);
 
+    // A conversion that fails part way keeps the old page, as every failed write does.
+    const std::string old = scratch.Write("out.html", "previous caf\xE9");
     testing::internal::CaptureStderr();
-    EXPECT_EQ(RunHtmlCommand({in, scratch.Path("out.html")}), 1);
+    EXPECT_EQ(RunHtmlCommand({in, old}), 1);
     EXPECT_NE(testing::internal::GetCapturedStderr().find("'q' is not a valid integer value"), std::string::npos);
-    const TPage page = ReadPage(scratch.Path("out.html"));
-    EXPECT_EQ(page.Body(), "ok<BR>bad ");
-    EXPECT_EQ(page.Lines.back(), "</HTML>");
+    std::ifstream kept(old, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "previous caf\xE9");
 }
 
 } // namespace
