@@ -185,7 +185,6 @@ int RunBatch(const MergeArgs& m, const TInformationReader& readInformation, cons
     std::string extension = m.pdf ? ".pdf" : ".rtf";
     if (package) {
         options.merge = [&package](const TMergeLines& lines) { return package->Merge(lines); };
-        options.write = Platform::SaveFileSafely;
         extension = package->Extension();
     }
     TBatchSummary summary;
