@@ -96,6 +96,11 @@ TEST(InformationLines, TheCommandLineReadsAsTheEditorAndNeedsItOnlyForRtfAndUtf8
     int needed = 0; // a missing file: the editor's own error
     EXPECT_ANY_THROW(ReadInformationLines(dir.filePath("none.inf").toStdString(), [&] { ++needed; }));
     EXPECT_EQ(needed, 1);
+    try { // a folder opens, but is no information: the editor says what it makes of it
+        ReadInformationLines(dir.path().toStdString(), [&] { ++needed; });
+    } catch (const std::exception&) {
+    }
+    EXPECT_EQ(needed, 2);
 }
 
 } // namespace
