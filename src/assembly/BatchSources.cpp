@@ -6,9 +6,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <optional>
 #include <string_view>
 
 namespace {
@@ -54,13 +51,7 @@ TBatchSource InformationFileSource(const std::vector<std::string>& files, const 
         item.label = file;
         item.outputName = DocumentName(file, extension);
         try {
-            std::optional<std::vector<std::string>> lines;
-            std::ifstream in(file, std::ios::binary);
-            if (in) {
-                const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-                if (!in.bad()) lines = InformationLinesFromText(bytes);
-            }
-            if (lines) {
+            if (auto lines = InformationLinesFromFile(file)) {
                 item.lines = std::move(*lines);
             } else {
                 const TVectorLines read = readInformation(file);

@@ -3,6 +3,10 @@
 #include "platform/Cp1252.h"
 #include "text/TextFiles.h"
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
 namespace {
 
 // The longest text the editor gives back for one line.
@@ -46,4 +50,14 @@ std::optional<std::vector<std::string>> InformationLinesFromText(std::string_vie
     std::vector<std::string> lines;
     ForEachLine(bytes, [&](std::string_view line) { lines.push_back(InformationLine(line)); });
     return lines;
+}
+
+std::optional<std::vector<std::string>> InformationLinesFromFile(const std::string& fileName) {
+    // A folder opens but reads as nothing: the editor's error is the one to give.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(fileName, ec)) return std::nullopt;
+    std::ifstream in(fileName, std::ios::binary);
+    if (!in) return std::nullopt;
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return in.bad() ? std::nullopt : InformationLinesFromText(bytes);
 }

@@ -14,6 +14,10 @@
 // the editor.
 std::optional<std::vector<std::string>> InformationLinesFromText(std::string_view bytes);
 
+// The same for a file; nothing also when it is no file that can be read (the editor
+// reports that).
+std::optional<std::vector<std::string>> InformationLinesFromFile(const std::string& fileName);
+
 // One value as the information editor would hold it on a line of its own (the
 // text holds no line break).
 std::string InformationLine(std::string_view text);

@@ -1,5 +1,6 @@
 #include "cli/InformationFile.h"
 
+#include "assembly/InformationText.h"
 #include "richedit/RichEdit98.h"
 
 TVectorLines LoadInformationLines(const std::string& fileName) {
@@ -15,4 +16,11 @@ TVectorLines LoadInformationLines(const std::string& fileName) {
         rtfLines.push_back(editor.Lines().GetRtf(i));
     }
     return TVectorLines(std::move(lines), std::move(rtfLines));
+}
+
+TVectorLines ReadInformationLines(const std::string& fileName, const std::function<void()>& needEditor) {
+    if (auto lines = InformationLinesFromFile(fileName)) return TVectorLines(std::move(*lines));
+    // RTF, UTF-8 or an unreadable file: the editor's own reading, errors included.
+    needEditor();
+    return LoadInformationLines(fileName);
 }

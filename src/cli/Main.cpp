@@ -14,6 +14,7 @@
 #include <cstring>
 #include <iostream>
 #include <map>
+#include <optional>
 
 namespace {
 
@@ -32,8 +33,6 @@ const std::map<std::string, TCommand>& CoreCommands() {
 // QApplication, but no display.
 const std::map<std::string, TCommand>& EditorCommands() {
     static const std::map<std::string, TCommand> commands = {
-        {"merge", [](const TArgs& args) { return RunMergeCommand(args, LoadInformationLines, PrintMergedToPdf); }},
-        {"check", [](const TArgs& args) { return RunCheckCommand(args, LoadInformationLines); }},
         {"text", RunTextCommand},
         {"convert", RunConvertCommand},
         {"print", RunPrintCommand},
@@ -47,11 +46,45 @@ void KeepToolkitNotesQuiet(QtMsgType type, const QMessageLogContext&, const QStr
     if (type == QtCriticalMsg || type == QtFatalMsg) std::cerr << message.toStdString() << '\n';
 }
 
+// The toolkit without a display, brought up on first need: a merge of plain-text
+// information never pays for it.
+class TOffscreenToolkit {
+public:
+    TOffscreenToolkit(int& argc, char** argv) : FArgc(argc), FArgv(argv) {}
+    void Need() {
+        if (FApp) return;
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        qInstallMessageHandler(KeepToolkitNotesQuiet);
+        FApp.emplace(FArgc, FArgv);
+        // Numbers are read and written in the C form, as before the toolkit took the
+        // user's locale: a merge gives the same values with or without it.
+        setlocale(LC_NUMERIC, "C");
+    }
+
+private:
+    int& FArgc;
+    char** FArgv;
+    std::optional<QApplication> FApp;
+};
+
 int RunWithoutDisplay(TCommand command, int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    qInstallMessageHandler(KeepToolkitNotesQuiet);
-    QApplication app(argc, argv);
+    TOffscreenToolkit toolkit(argc, argv);
+    toolkit.Need();
     return command(TArgs(argv + 2, argv + argc));
+}
+
+// Merging needs the toolkit only for RTF or UTF-8 information and for PDF output.
+int RunMergeOrCheck(const std::string& name, int argc, char** argv) {
+    TOffscreenToolkit toolkit(argc, argv);
+    const TInformationReader readInformation = [&](const std::string& file) {
+        return ReadInformationLines(file, [&] { toolkit.Need(); });
+    };
+    const TArgs args(argv + 2, argv + argc);
+    if (name == "check") return RunCheckCommand(args, readInformation);
+    return RunMergeCommand(args, readInformation, [&](const std::string& pdfFile, const std::string& merged) {
+        toolkit.Need();
+        PrintMergedToPdf(pdfFile, merged);
+    });
 }
 
 bool LooksLikeOption(const char* arg) { return arg[0] == '-' && arg[1] != '\0'; }
@@ -110,6 +143,8 @@ int main(int argc, char** argv) {
     if (argc >= 2) {
         const auto core = CoreCommands().find(argv[1]);
         if (core != CoreCommands().end()) return core->second(TArgs(argv + 2, argv + argc));
+        if (std::strcmp(argv[1], "merge") == 0 || std::strcmp(argv[1], "check") == 0)
+            return RunMergeOrCheck(argv[1], argc, argv);
         const auto editor = EditorCommands().find(argv[1]);
         if (editor != EditorCommands().end()) return RunWithoutDisplay(editor->second, argc, argv);
         if (argc > 2 || LooksLikeOption(argv[1])) {

@@ -1,5 +1,7 @@
 #include "rtf2html/Formatting.h"
 
+#include "rtf2html/ControlWords.h"
+#include "rtf2html/HtmlWriter.h"
 #include "rtf2html/RtfToHtml.h"
 
 #include <algorithm>
@@ -124,10 +126,6 @@ void SetColor(TRun& run, format& fmt, int32_t index) {
     }
 }
 
-bool IsUnderlineWord(std::string_view w) {
-    return w == "ul" || w == "uld" || w == "uldash" || w == "uldashd" || w == "uldashdd" || w == "uldb" ||
-           w == "ulth" || w == "ulwave";
-}
 
 } // namespace
 
@@ -256,45 +254,72 @@ std::string FormatText(TRun& run, std::string_view text, const format& fmt) {
     return out;
 }
 
+bool TextGoesStraightOut(const TRun& run) {
+    return (run.PendingClean || run.PendingCleanedKnown) && !run.ReopenTags && !run.ParagraphStart &&
+           !(run.TocParagraph && run.TocLinkPending) && !run.HeadingAnchorPending;
+}
+
+void AppendPlainCharacters(TRun& run, std::string_view chars, const format& fmt) {
+    if (fmt.Hidden) return;
+    // An escaped character holds no "<" or ">", so no clean-up pattern or line cut can
+    // end in it: appended at once, it gives what it gives one by one.
+    if (run.PendingClean) {
+        for (const char c : chars) AppendCharacter(run.PendingOutput, c, fmt);
+        return;
+    }
+    std::string text;
+    text.reserve(chars.size());
+    for (const char c : chars) AppendCharacter(text, c, fmt);
+    EmitHtml(run, text);
+}
+
 std::string ControlWordAction(TRun& run, std::string_view w, format& fmt) {
     const int32_t p = NumberOr(w.size() > 2 ? w.substr(2) : std::string_view(), 0);
     auto guarded = [&](std::string_view token) { return fmt.Hidden ? std::string() : FormatText(run, token, fmt); };
 
-    if (w == "plain") {
+    switch (ClassifyWord(w)) {
+    case TWord::Plain: {
         std::string out = run.TagStack.empty() ? std::string() : CloseAllTags(run);
         ResetFormat(fmt, TResetScope::Text);
         run.ReopenTags = true;
         return out;
     }
-    if (w == "pard" || w == "sectd") return ParagraphDefaults(run, fmt);
-    if (w == "v" || w == "v0") fmt.Hidden = w == "v";
-    else if (w == "caps" || w == "caps0") fmt.Caps = w == "caps";
-    else if (w == "tab") return guarded("&tab;");
-    else if (w == "qc") fmt.AlignCenter = true;
-    else if (w == "qr") fmt.AlignRight = true;
-    else if (w == "par" || w == "sect") return ParagraphEnd(run, fmt);
-    else if (w == "line") return "<BR>";
-    else if (w == "page") return "<BR><HR><BR>";
-    else if (w == "emdash" || w == "endash" || w == "emspace" || w == "enspace")
-        return guarded("&" + std::string(w) + ";");
-    else if (w == "lquote" || w == "rquote") return guarded("&quote;");
-    else if (w == "ldblquote" || w == "rdblquote") return guarded("&dblquote;");
-    else if (w == "b" || w == "b0") SetAttribute(run, fmt.Bold, w == "b");
-    else if (w == "i" || w == "i0") SetAttribute(run, fmt.Italic, w == "i");
-    else if (IsUnderlineWord(w)) SetAttribute(run, fmt.Underline, true);
-    else if (w == "ulnone" || w == "ul0") SetAttribute(run, fmt.Underline, false);
-    else if (w == "super" || w.substr(0, 2) == "up") SetAttribute(run, fmt.Superscript, true);
-    else if (w == "sub" || w.substr(0, 2) == "dn") SetAttribute(run, fmt.Subscript, true);
-    else if (w == "nosupersub") {
+    case TWord::ParagraphDefaults: return ParagraphDefaults(run, fmt);
+    case TWord::Hidden: fmt.Hidden = true; break;
+    case TWord::HiddenOff: fmt.Hidden = false; break;
+    case TWord::Caps: fmt.Caps = true; break;
+    case TWord::CapsOff: fmt.Caps = false; break;
+    case TWord::Tab: return guarded("&tab;");
+    case TWord::Center: fmt.AlignCenter = true; break;
+    case TWord::Right: fmt.AlignRight = true; break;
+    case TWord::ParagraphEnd: return ParagraphEnd(run, fmt);
+    case TWord::Line: return "<BR>";
+    case TWord::Page: return "<BR><HR><BR>";
+    case TWord::Dash:
+    case TWord::Space: return guarded("&" + std::string(w) + ";");
+    case TWord::Quote: return guarded("&quote;");
+    case TWord::DoubleQuote: return guarded("&dblquote;");
+    case TWord::Bold: SetAttribute(run, fmt.Bold, true); break;
+    case TWord::BoldOff: SetAttribute(run, fmt.Bold, false); break;
+    case TWord::Italic: SetAttribute(run, fmt.Italic, true); break;
+    case TWord::ItalicOff: SetAttribute(run, fmt.Italic, false); break;
+    case TWord::Underline: SetAttribute(run, fmt.Underline, true); break;
+    case TWord::UnderlineOff: SetAttribute(run, fmt.Underline, false); break;
+    case TWord::Superscript: SetAttribute(run, fmt.Superscript, true); break;
+    case TWord::Subscript: SetAttribute(run, fmt.Subscript, true); break;
+    case TWord::NoSuperSub:
         SetAttribute(run, fmt.Superscript, false);
         SetAttribute(run, fmt.Subscript, false);
-    } else if (w == "strike" || w == "strikedl") SetAttribute(run, fmt.Strike, true);
-    else if (w == "strike0" || w == "strikedl0") SetAttribute(run, fmt.Strike, false);
-    else if (w.size() > 2 && w.substr(0, 2) == "li" && IsDigit(w[2])) {
+        break;
+    case TWord::Strike: SetAttribute(run, fmt.Strike, true); break;
+    case TWord::StrikeOff: SetAttribute(run, fmt.Strike, false); break;
+    case TWord::LeftIndent:
         if (fmt.TableState == OutsideTable) return LeftIndent(run, p);
-    } else if (w.size() > 2 && w.substr(0, 2) == "fi" && (w[2] == '-' || IsDigit(w[2]))) {
+        break;
+    case TWord::FirstIndent:
         if (run.FirstIndentPending) run.IndentTotal = SaturatingAdd(run.IndentTotal, p);
-    } else if (w.size() > 1 && w[0] == 'f' && IsDigit(w[1])) {
+        break;
+    case TWord::Font:
         if (!run.noFonts) {
             const int32_t number = NumberOr(w.substr(1), 0);
             if (number != fmt.FontNumber) {
@@ -302,13 +327,16 @@ std::string ControlWordAction(TRun& run, std::string_view w, format& fmt) {
                 run.ReopenTags = true;
             }
         }
-    } else if (w.substr(0, 2) == "fs") {
-        const int32_t points = p / 2;
-        if (points != fmt.FontSize) {
+        break;
+    case TWord::FontSize:
+        if (const int32_t points = p / 2; points != fmt.FontSize) {
             fmt.FontSize = points;
             run.ReopenTags = true;
         }
-    } else if (w.substr(0, 2) == "cf") SetColor(run, fmt, p);
+        break;
+    case TWord::Color: SetColor(run, fmt, p); break;
+    default: break; // the scanner's own words, and words without an action here
+    }
     return {};
 }
 

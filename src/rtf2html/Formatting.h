@@ -28,6 +28,14 @@ int HexValue(std::string_view pair);
 // `text` is one character, a hexadecimal pair of an "\'" escape or a token
 // such as "&tab;" or "&&" followed by text written unchanged.
 std::string FormatText(TRun& run, std::string_view text, const format& fmt);
+
+// Whether characters of text now go to the pending output as they are: no tag,
+// link or anchor to open before them, and the pending output's cleaned form known.
+bool TextGoesStraightOut(const TRun& run);
+// Appends single characters of text (not escapes or tokens) where TextGoesStraightOut:
+// what FormatText and EmitHtml would make of them one by one.
+void AppendPlainCharacters(TRun& run, std::string_view chars, const format& fmt);
+
 // `word` is a control word without its backslash, its parameter attached.
 std::string ControlWordAction(TRun& run, std::string_view word, format& fmt);
 

@@ -1,5 +1,6 @@
 #include "rtf2html/GroupScanner.h"
 
+#include "rtf2html/ControlWords.h"
 #include "rtf2html/DocumentTables.h"
 #include "rtf2html/Formatting.h"
 #include "rtf2html/HtmlWriter.h"
@@ -15,11 +16,6 @@ namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsLower(char c) { return c >= 'a' && c <= 'z'; }
-
-constexpr std::array<std::string_view, 21> kSkippedDestinations = {
-    "bkmkstart", "bkmkend", "filetbl", "footer", "footerf", "footnote", "header",
-    "headerf", "info", "levelnumbers", "leveltext", "list", "listlevel", "listname",
-    "listoverridetable", "listtable", "pict", "pntext", "revtbl", "sp", "template"};
 
 constexpr std::array<std::string_view, 8> kNumberTypes = {"pndec", "pncard", "pnucltr", "pnucrm",
                                                          "pnlcltr", "pnlcrm", "pnord", "pnordt"};
@@ -83,7 +79,7 @@ public:
                 i = Backslash(i);
             } else {
                 Text(c);
-                ++i;
+                i = MoreText(i + 1);
             }
         }
         return true;
@@ -135,6 +131,16 @@ private:
         EmitText(std::string_view(&c, 1));
     }
 
+    // The characters after one of text, up to the next brace or backslash, where
+    // they go straight to the output; where scanning goes on.
+    size_t MoreText(size_t from) {
+        if (R.PendingListItem || !TextGoesStraightOut(R)) return from;
+        const std::string_view rest = B.View(from);
+        const size_t end = std::min(rest.find_first_of("{}\\"), rest.size());
+        AppendPlainCharacters(R, rest.substr(0, end), F);
+        return from + end;
+    }
+
     size_t Backslash(size_t at) {
         const size_t i = at + 1;
         if (i >= B.size()) return i; // a line-end backslash: a symbol without action
@@ -182,37 +188,39 @@ private:
     }
 
     size_t Dispatch(const std::string& word, size_t next) {
-        if (word == "fonttbl" || word == "colortbl" || word == "stylesheet") {
-            if (word == "fonttbl") ParseFontTable(R, B, next);
-            else if (word == "colortbl") ParseColorTable(R, B, next);
-            else ParseStyleSheet(R, B, next);
-            R.EndOfInput = B.InputAtEnd();
+        switch (ClassifyWord(word)) {
+        case TWord::FontTable:
+        case TWord::ColorTable:
+        case TWord::StyleSheet:
+            DocumentTable(word, next);
             return 0;
-        }
-        if (word.size() > 1 && word[0] == 's' && IsDigit(word[1])) return ApplyStyle(word, next);
-        if (word == "trowd") {
+        case TWord::Style: return ApplyStyle(word, next);
+        case TWord::TableRow:
             Emit(CloseAllTags(R));
             CloseOpenLists(R);
             B.CutAt(next);
             ParseTable(R, B);
             R.EndOfInput = B.InputAtEnd();
             return 0;
-        }
-        if (IsUnicodeWord(word)) return UnicodeCharacter(word, next);
-        if (IsOneOf(word, kSkippedDestinations)) {
+        case TWord::Unicode: return UnicodeCharacter(word, next);
+        case TWord::SkippedDestination:
             Skip(next);
             if (word == "pict") EmitText("&pict;");
             return 0;
+        default:
+            CloseTocLink();
+            Emit(ControlWordAction(R, word, F));
+            // A link opened by the word's own output (a tab first in a contents line) ends with it.
+            CloseTocLink();
+            return next;
         }
-        CloseTocLink();
-        Emit(ControlWordAction(R, word, F));
-        // A link opened by the word's own output (a tab first in a contents line) ends with it.
-        CloseTocLink();
-        return next;
     }
 
-    static bool IsUnicodeWord(std::string_view w) {
-        return w.size() > 1 && w[0] == 'u' && (IsDigit(w[1]) || (w[1] == '-' && w.size() > 2 && IsDigit(w[2])));
+    void DocumentTable(const std::string& word, size_t next) {
+        if (word == "fonttbl") ParseFontTable(R, B, next);
+        else if (word == "colortbl") ParseColorTable(R, B, next);
+        else ParseStyleSheet(R, B, next);
+        R.EndOfInput = B.InputAtEnd();
     }
 
     // "\uN" (N the signed UTF-16 unit) becomes a character reference, a surrogate

@@ -125,12 +125,26 @@ size_t LongestPattern(TRun& run) {
     return longest;
 }
 
+// Whether a pattern (each holds "><", none is longer than `longest`) may occur in
+// clean + text other than inside clean, which holds none.
+bool MayMatchAcross(std::string_view clean, std::string_view text, size_t longest) {
+    const size_t from = clean.size() + 1 > longest ? clean.size() + 1 - longest : 0;
+    return clean.find("><", from) != npos || (!clean.empty() && clean.back() == '>' && text.front() == '<') ||
+           text.find("><") != npos;
+}
+
 // Clean-up of clean + text without rescanning all of clean: only a window at its
 // end takes part, widened until no removal reaches the window's start.
 // `firstChange` is the first index of the result that may differ from `clean`.
 std::string CleanAppended(TRun& run, std::string& clean, std::string_view text, size_t& firstChange,
                           bool& changed) {
     const size_t longest = LongestPattern(run);
+    if (!MayMatchAcross(clean, text, longest)) {
+        changed = false;
+        firstChange = clean.size();
+        clean.append(text);
+        return std::move(clean);
+    }
     size_t window = std::max<size_t>(128, 2 * longest);
     for (;;) {
         const size_t keep = clean.size() > window ? clean.size() - window : 0;
@@ -176,6 +190,24 @@ bool EndsWritable(std::string_view rest) {
            rest[rest.size() - 2] != 'A';
 }
 
+// Text without "<" or ">" takes no part in a clean-up pattern or a cut (each begins
+// with "<" and ends with ">"), so the pending text kept as it came, cleaned with such
+// text after it, is its cleaned form with the text after it. What EmitHtml would do,
+// without cleaning again; false where it does not apply.
+bool AppendToUncleaned(TRun& run, std::string_view text) {
+    if (run.PendingClean || !run.PendingCleanedKnown || text.find_first_of("<>") != npos) return false;
+    std::string& cleaned = run.PendingCleaned;
+    cleaned.append(text);
+    if (cleaned.size() <= kLineLimit && run.PendingOutput.size() + text.size() <= kRawLimit) {
+        run.PendingOutput.append(text);
+        return true;
+    }
+    run.PendingOutput = std::move(cleaned);
+    run.PendingClean = true;
+    run.PendingCleanedKnown = false;
+    return true;
+}
+
 } // namespace
 
 std::string ReplaceAllText(std::string_view pattern, std::string_view replacement, std::string_view text) {
@@ -201,6 +233,7 @@ void AddOptimizePattern(TRun& run, std::string pattern) {
     run.OptimizePatterns.push_back(std::move(pattern));
     run.PatternIndexStale = true;
     run.PendingClean = false; // a new pattern may occur in what is pending
+    run.PendingCleanedKnown = false;
 }
 
 std::string CleanupMarkup(TRun& run, std::string text) {
@@ -225,7 +258,7 @@ std::string LinkifyUrls(std::string_view line) {
 }
 
 void EmitHtml(TRun& run, std::string_view text) {
-    if (text.empty()) return;
+    if (text.empty() || AppendToUncleaned(run, text)) return;
     std::string& pending = run.PendingOutput;
     const bool wasClean = run.PendingClean;
     std::string work;
@@ -258,6 +291,8 @@ void EmitHtml(TRun& run, std::string_view text) {
             if (raw.size() <= kRawLimit) {
                 pending = std::move(raw);
                 run.PendingClean = false;
+                run.PendingCleaned = std::move(work);
+                run.PendingCleanedKnown = true;
                 return;
             }
         }

@@ -78,6 +78,9 @@ struct TRun {
     // pattern, no "<P>" and no "<BR>", so only its tail needs looking at.
     std::string PendingOutput;
     bool PendingClean = true;
+    // While PendingOutput is kept as it came: its cleaned form, when known.
+    std::string PendingCleaned;
+    bool PendingCleanedKnown = false;
     std::vector<std::string> OptimizePatterns; // oldest first; the head is back()
     std::unordered_map<std::string_view, size_t> PatternRank; // pattern -> head-first rank
     std::vector<size_t> PatternLengths;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -145,7 +146,8 @@ private:
     }
 
     size_t Dispatch(const std::string& w, size_t wordStart, size_t next) {
-        if (std::find(kSkippedInTables.begin(), kSkippedInTables.end(), w) != kSkippedInTables.end()) {
+        static const std::unordered_set<std::string_view> skipped(kSkippedInTables.begin(), kSkippedInTables.end());
+        if (skipped.count(w)) {
             const size_t at = Skip(next, wordStart);
             if (w == "pict") Out(FormatText(R, "&pict;", F));
             return at;

@@ -2,6 +2,7 @@
 // from the GUI thread) are the lines the information editor holds for that file.
 #include "cli/InformationFile.h"
 #include "assembly/InformationText.h"
+#include "assembly/MergeEngine.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -44,6 +45,62 @@ TEST(InformationLines, FromTheBytesAsTheInformationEditorHoldsThem) {
     }
     EXPECT_FALSE(InformationLinesFromText("\r\n {\\rtf1 Client\\par Smith\\par}").has_value()); // the editor's own
     EXPECT_FALSE(InformationLinesFromText("Client\r\n\xC5\x81ukasz\r\n").has_value()); // UTF-8: the editor's too
+}
+
+std::vector<std::string> RtfLinesOf(const TMergeLines& lines) {
+    std::vector<std::string> out;
+    for (int64_t i = 0; i < lines.Count(); ++i) out.push_back(lines.GetRtf(i));
+    return out;
+}
+
+// `kelvora merge` reads plain text from the bytes and brings up the editor (and the
+// GUI library) only for RTF and UTF-8; a merge gives the same bytes either way.
+TEST(InformationLines, TheCommandLineReadsAsTheEditorAndNeedsItOnlyForRtfAndUtf8) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string path = dir.filePath("info.inf").toStdString();
+    std::string high;
+    for (int b = 128; b < 256; ++b) high += char(b);
+    const std::string templates[] = {
+        "{\\rtf1\\ansi Dear @1,\\par fee @2\\par @3 @4\\par}",
+        "Dear @1,\r\nfee @2\r\n@3 @4\r\n",
+    };
+    const std::string nul("Client\0\r\nBrown\0\r\nFee\n1/2\nx\ry\v\r\nlast\r\nz\r\n", 40);
+    const struct {
+        std::string bytes;
+        bool needsEditor;
+    } cases[] = {
+        {"Client\r\nMr J. Brown\r\nFee\r\n150*2\r\nName\r\ncaf\xE9 \x80 \xB6 \xABLukasz\xBB\r\nAll\r\n" + high + "\r\n",
+         false},
+        {nul, false},
+        {"{\\rtf1\\ansi Client\\par Mr {\\b J.} Brown\\par Fee\\par 150*2\\par Name\\par caf\\'e9 \\'80\\par All\\par "
+         "\\u321?ukasz\\par}",
+         true},
+        {"Client\r\nMr J. Brown\r\nFee\r\n150*2\r\nName\r\ncaf\xC3\xA9 \xE2\x82\xAC\r\nAll\r\n\xC5\x81ukasz\r\n", true},
+    };
+    for (const auto& c : cases) {
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << c.bytes;
+        int needed = 0;
+        const TVectorLines read = ReadInformationLines(path, [&] { ++needed; });
+        const TVectorLines editor = LoadInformationLines(path);
+        EXPECT_EQ(needed, c.needsEditor ? 1 : 0) << c.bytes.substr(0, 40);
+        EXPECT_EQ(LinesOf(read), LinesOf(editor));
+        EXPECT_EQ(RtfLinesOf(read), RtfLinesOf(editor));
+        for (const std::string& templ : templates) {
+            const TMergeResult viaRead = MergeTemplate(templ, read, TMergeMode::Insert);
+            const TMergeResult viaEditor = MergeTemplate(templ, editor, TMergeMode::Insert);
+            EXPECT_EQ(viaRead.outcome, TMergeOutcome::Done);
+            EXPECT_EQ(viaRead.text, viaEditor.text) << templ;
+        }
+    }
+    int needed = 0; // a missing file: the editor's own error
+    EXPECT_ANY_THROW(ReadInformationLines(dir.filePath("none.inf").toStdString(), [&] { ++needed; }));
+    EXPECT_EQ(needed, 1);
+    try { // a folder opens, but is no information: the editor says what it makes of it
+        ReadInformationLines(dir.path().toStdString(), [&] { ++needed; });
+    } catch (const std::exception&) {
+    }
+    EXPECT_EQ(needed, 2);
 }
 
 } // namespace
