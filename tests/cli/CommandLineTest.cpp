@@ -389,6 +389,27 @@ TEST_F(BatchMerge, SpreadsheetRowsGiveWhatSingleMergesGive) {
     }
 }
 
+// A row without the cell a marker needs fails as an information file without that
+// value does; an empty cell is an empty value.
+TEST_F(BatchMerge, ShortSpreadsheetRowFailsWithTheMergesMessage) {
+    WriteFile("clients.csv", "Client,Fee,Time\r\n"
+                             "Harrow & Fenwick LLP,150\r\n"
+                             "\xC5\x81ukasz \xC2\xAB\xE2\x82\xAC\xC2\xBB,,\r\n"
+                             "Brown\r\n");
+    const CliRun r = Kelvora({"merge", "letter.tem", "--data", "clients.csv", "-d", "out"});
+    EXPECT_EQ(r.status, 1);
+    for (const char* row : {"row 2", "row 4"})
+        EXPECT_NE(r.err.find(std::string(row) + ": Your TEMPLATE file contains a value that is not in the "
+                                                 "INFORMATION file the value is @"),
+                  std::string::npos)
+            << r.err;
+    EXPECT_NE(r.err.find("1 merged, 2 failed\n"), std::string::npos) << r.err;
+    EXPECT_FALSE(Exists("out/0002.rtf"));
+    EXPECT_FALSE(Exists("out/0004.rtf"));
+    const std::string merged = ReadFile("out/0003.rtf");
+    EXPECT_NE(merged.find("Fee: \\par"), std::string::npos) << merged;
+}
+
 TEST_F(BatchMerge, NamesFromAColumnAndEncodings) {
     // The same clients in UTF-8 and in Windows-1252, tab-separated, named by column 1.
     WriteFile("utf8.tsv", "Client\tFee\tTime\nM\xC3\xBCller/G\xC3\xB6rg\t5\tnow\n\t6\tlater\nBrown\t7\tsoon\nBrown\t8\tnever\n");
