@@ -57,9 +57,9 @@ bool LooksLikeOption(const char* arg) { return arg[0] == '-' && arg[1] != '\0'; 
 
 void PrintUsage(std::ostream& out) {
     out << "usage: kelvora [FILE]\n"
-           "       kelvora merge TEMPLATE INFO [--overwrite] [-o OUT.rtf] [--html OUT.html]\n"
-           "       kelvora merge TEMPLATE INFO... -d OUTDIR [--overwrite]\n"
-           "       kelvora merge TEMPLATE --data ROWS.csv -d OUTDIR [--name-column N] [--overwrite]\n"
+           "       kelvora merge TEMPLATE INFO [--overwrite] [-o OUT.rtf] [--html OUT.html] [--pdf OUT.pdf]\n"
+           "       kelvora merge TEMPLATE INFO... -d OUTDIR [--overwrite] [--pdf]\n"
+           "       kelvora merge TEMPLATE --data ROWS.csv -d OUTDIR [--name-column N] [--overwrite] [--pdf]\n"
            "       kelvora check TEMPLATE INFO [--overwrite] [--json]\n"
            "       kelvora html IN.rtf OUT.html [--option noFonts|optimize|onlyDefiniteOpt]...\n"
            "       kelvora eval EXPRESSION\n"
@@ -77,7 +77,8 @@ void PrintHelp() {
                  "  (no command)   open the editor, with FILE loaded when given\n"
                  "  merge          merge as \"Do It\" does; the RTF goes to OUT (standard output\n"
                  "                 without -o); exit 2 for a missing value, 3 for a refused overwrite;\n"
-                 "                 with -d, one document per information file or spreadsheet row\n"
+                 "                 with -d, one document per information file or spreadsheet row;\n"
+                 "                 --pdf prints the result into OUT.pdf (with -d: PDF files, not RTF)\n"
                  "  check          list every problem a merge would meet, in one run\n"
                  "  html           convert an RTF file into an HTML page\n"
                  "  eval           print an expression's value as the merge inserts it\n"

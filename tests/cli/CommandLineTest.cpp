@@ -227,6 +227,22 @@ TEST_F(InScratchFolder, HelpAndVersionSucceedOnStandardOutput) {
                                 "kelvora text", "kelvora convert", "--version", "kelvorahelp.htm"})
         EXPECT_NE(r.out.find(command), std::string::npos) << command;
 
+    // Every form a command's own usage message gives, with all its options.
+    const std::string help = r.out;
+    for (const char* command : {"merge", "check", "html", "eval", "text", "convert", "print"}) {
+        const CliRun usage = Kelvora({command});
+        ASSERT_EQ(usage.status, 1) << command;
+        std::istringstream lines(usage.err);
+        int forms = 0;
+        for (std::string line; std::getline(lines, line);) {
+            const size_t at = line.find("kelvora ");
+            if (at == std::string::npos) continue;
+            ++forms;
+            EXPECT_NE(help.find(line.substr(at)), std::string::npos) << line;
+        }
+        EXPECT_GT(forms, 0) << command << ": " << usage.err;
+    }
+
     r = Kelvora({"--version"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "");
