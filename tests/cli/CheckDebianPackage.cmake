@@ -3,12 +3,7 @@
 # under /usr, with dependencies read from the program, and a valid AppStream entry.
 # cmake -DBUILD_DIR=... -DWORK=... -DVERSION=... -DCPACK=... -P CheckDebianPackage.cmake
 file(REMOVE_RECURSE "${WORK}")
-set(failures "")
-macro(expect what)
-  if(NOT (${ARGN}))
-    list(APPEND failures "${what}")
-  endif()
-endmacro()
+include(${CMAKE_CURRENT_LIST_DIR}/Expectations.cmake)
 function(run out)
   execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE text ERROR_VARIABLE errors)
   if(NOT rc EQUAL 0)
@@ -78,7 +73,4 @@ if(APPSTREAMCLI)
   expect("appstreamcli validate: ${out}" rc EQUAL 0)
 endif()
 
-if(failures)
-  string(REPLACE ";" "\n  " failures "${failures}")
-  message(FATAL_ERROR "The Debian package lacks:\n  ${failures}")
-endif()
+report_expectations("The Debian package lacks")
