@@ -501,15 +501,15 @@ private:
         state = 1; // open: meeting this line again inside it would never end
         const std::string raw = FLines.Get(index);
         if (raw.find_first_of(kOperatorChars) != std::string::npos) {
-            Evaluate(raw);
-            if (!LastErrorText().empty()) {
+            const TEvaluationResult evaluated = EvaluateExpression(raw);
+            if (!evaluated.Ok()) {
                 TCheckFinding f = where;
                 f.kind = TFindingKind::NotEvaluated;
                 f.meant.clear();
                 f.line = -1;
                 Describe(f, index);
                 f.marker = "@" + std::to_string((index + 1) / 2);
-                f.reason = "does not evaluate (" + LastErrorText() + "); inserted as written";
+                f.reason = "does not evaluate (" + evaluated.error + "); inserted as written";
                 Push(std::move(f));
             }
         }

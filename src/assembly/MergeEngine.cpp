@@ -63,8 +63,8 @@ bool OverwriteMarker(std::string& text, std::string_view marker, std::string_vie
 
 std::string MergeValue(const std::string& value) {
     if (value.find_first_of(kOperatorChars) == std::string::npos) return value;
-    const long double number = Evaluate(value);
-    return LastErrorText().empty() ? Platform::FormatValue12(number) : value;
+    const TEvaluationResult r = EvaluateExpression(value);
+    return r.Ok() ? Platform::FormatValue12(r.value) : value;
 }
 
 std::string InsertedValue(const TMergeLines& lines, int64_t index, size_t* columns) {

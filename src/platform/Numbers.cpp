@@ -2,6 +2,7 @@
 
 #include "platform/Errors.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -17,7 +18,8 @@ int HexDigit(char c) {
     return -1;
 }
 
-char gDecimalSeparator = '.';
+// Read by every evaluation, on whichever thread merges; set once at start-up (or by tests).
+std::atomic<char> gDecimalSeparator{'.'};
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -45,8 +47,8 @@ std::optional<int32_t> StrToInt32(std::string_view s) {
     return static_cast<int32_t>(negative ? -value : value);
 }
 
-char DecimalSeparator() { return gDecimalSeparator; }
-void SetDecimalSeparator(char separator) { gDecimalSeparator = separator; }
+char DecimalSeparator() { return gDecimalSeparator.load(std::memory_order_relaxed); }
+void SetDecimalSeparator(char separator) { gDecimalSeparator.store(separator, std::memory_order_relaxed); }
 
 long double StrToFloat(std::string_view text) {
     auto fail = [&]() -> long double {
@@ -60,7 +62,7 @@ long double StrToFloat(std::string_view text) {
     if (i < n && (text[i] == '+' || text[i] == '-')) c += text[i++];
     size_t digits = 0;
     for (; i < n && IsDigit(text[i]); ++i, ++digits) c += text[i];
-    if (i < n && text[i] == gDecimalSeparator) {
+    if (i < n && text[i] == DecimalSeparator()) {
         c += '.';
         for (++i; i < n && IsDigit(text[i]); ++i, ++digits) c += text[i];
     }

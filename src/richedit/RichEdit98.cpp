@@ -1,3 +1,5 @@
+// Over 900 lines on purpose: the control is one class whose members share most of its
+// private state, and splitting it across files would not make it easier to read.
 #include "richedit/RichEdit98.h"
 
 #include "richedit/ClipboardMime.h"

@@ -7,7 +7,8 @@
 
 namespace {
 
-// Per thread, so that merges running side by side each see their own last error.
+// Evaluate's answer to LastErrorText; per thread, as the floating-point flags are.
+// Code that may run on several threads at once uses EvaluateExpression instead.
 thread_local std::string gLastErrorText;
 
 constexpr std::string_view kOperators = "+-*/^";
@@ -29,8 +30,6 @@ long double Checked(Fn fn) {
     if (raised & FE_OVERFLOW) throw Platform::EOverflow();
     return r;
 }
-
-long double EvalExpr(std::string_view s);
 
 // Position (0-based) of the ")" closing the "(" at p.
 size_t MatchParen(std::string_view s, size_t p) {
@@ -57,10 +56,8 @@ size_t FindOperator(std::string_view s, size_t limit) {
     return r <= limit ? r : 0;
 }
 
-long double EvalBinary(std::string_view s, size_t k) {
-    const long double left = EvalExpr(s.substr(0, k - 1));
-    const long double right = EvalExpr(s.substr(k));
-    switch (s[k - 1]) {
+long double ApplyOperator(char op, long double left, long double right, std::string_view s) {
+    switch (op) {
     case '*': return Checked([&] { return left * right; });
     case '+': return Checked([&] { return left + right; });
     case '-': return Checked([&] { return left - right; });
@@ -70,10 +67,7 @@ long double EvalBinary(std::string_view s, size_t k) {
     }
 }
 
-// s ends with the ")" that closes the "(" at 0-based position p.
-long double EvalFunction(std::string_view s, size_t p) {
-    const std::string_view name = s.substr(0, p);
-    const long double a = EvalExpr(s.substr(p + 1, s.size() - p - 2));
+long double ApplyFunction(std::string_view name, long double a, std::string_view s) {
     if (name == "sin") return Checked([&] { return sinl(a); });
     if (name == "cos") return Checked([&] { return cosl(a); });
     if (name == "tan") return Checked([&] { return sinl(a) / cosl(a); });
@@ -94,36 +88,59 @@ long double EvalAtom(std::string_view s) {
 // Splitting recurses once per operator and parenthesis; a bound keeps absurd
 // input (an information value of thousands of nested groups) off the stack's end.
 constexpr int kMaxDepth = 2000;
-int gDepth = 0;
 
-struct DepthGuard {
-    DepthGuard() {
-        if (gDepth >= kMaxDepth) throw EparserError("expression too complex");
-        ++gDepth;
+// One evaluation. The recursion depth belongs to it alone, so evaluations on
+// other threads (a batch merges on every core) never see it.
+class TEvaluation {
+public:
+    long double Expr(std::string_view s) {
+        const TDepthGuard guard(FDepth);
+        const size_t n = s.size();
+        const size_t open = s.find('(');
+        if (open == std::string_view::npos) {
+            const size_t k = FindOperator(s, n);
+            return k == 0 ? EvalAtom(s) : Binary(s, k);
+        }
+        const size_t close = MatchParen(s, open); // 0-based
+        if (open == 0) {
+            if (close == n - 1) return Expr(s.substr(1, n - 2));
+            return Binary(s, close + 2);
+        }
+        const size_t k = FindOperator(s, open + 1);
+        if (k > 0) return Binary(s, k);
+        if (close < n - 1) return Binary(s, close + 2);
+        return Function(s, open);
     }
-    ~DepthGuard() { --gDepth; }
-    DepthGuard(const DepthGuard&) = delete;
-    DepthGuard& operator=(const DepthGuard&) = delete;
+
+private:
+    class TDepthGuard {
+    public:
+        explicit TDepthGuard(int& depth) : FDepth(depth) {
+            if (FDepth >= kMaxDepth) throw EparserError("expression too complex");
+            ++FDepth;
+        }
+        ~TDepthGuard() { --FDepth; }
+        TDepthGuard(const TDepthGuard&) = delete;
+        TDepthGuard& operator=(const TDepthGuard&) = delete;
+
+    private:
+        int& FDepth;
+    };
+
+    long double Binary(std::string_view s, size_t k) {
+        const long double left = Expr(s.substr(0, k - 1));
+        const long double right = Expr(s.substr(k));
+        return ApplyOperator(s[k - 1], left, right, s);
+    }
+
+    // s ends with the ")" that closes the "(" at 0-based position p.
+    long double Function(std::string_view s, size_t p) {
+        const long double a = Expr(s.substr(p + 1, s.size() - p - 2));
+        return ApplyFunction(s.substr(0, p), a, s);
+    }
+
+    int FDepth = 0;
 };
-
-long double EvalExpr(std::string_view s) {
-    const DepthGuard guard;
-    const size_t n = s.size();
-    const size_t open = s.find('(');
-    if (open == std::string_view::npos) {
-        const size_t k = FindOperator(s, n);
-        return k == 0 ? EvalAtom(s) : EvalBinary(s, k);
-    }
-    const size_t close = MatchParen(s, open); // 0-based
-    if (open == 0) {
-        if (close == n - 1) return EvalExpr(s.substr(1, n - 2));
-        return EvalBinary(s, close + 2);
-    }
-    const size_t k = FindOperator(s, open + 1);
-    if (k > 0) return EvalBinary(s, k);
-    if (close < n - 1) return EvalBinary(s, close + 2);
-    return EvalFunction(s, open);
-}
 
 std::string Normalise(std::string_view text) {
     std::string s;
@@ -137,14 +154,18 @@ std::string Normalise(std::string_view text) {
 
 } // namespace
 
-long double Evaluate(std::string_view expression) {
-    gLastErrorText.clear();
+TEvaluationResult EvaluateExpression(std::string_view expression) {
     try {
-        return EvalExpr(Normalise(expression));
+        return {TEvaluation().Expr(Normalise(expression)), {}};
     } catch (const std::exception& e) {
-        gLastErrorText = e.what();
-        return 0;
+        return {0, e.what()};
     }
+}
+
+long double Evaluate(std::string_view expression) {
+    TEvaluationResult r = EvaluateExpression(expression);
+    gLastErrorText = std::move(r.error);
+    return r.value;
 }
 
 const std::string& LastErrorText() { return gLastErrorText; }

@@ -12,8 +12,18 @@
 
 class EparserError : public Platform::Exception { using Exception::Exception; };
 
+struct TEvaluationResult {
+    long double value = 0; // 0 when the evaluation failed
+    std::string error;     // the message of the error that ended it; empty after a success
+    bool Ok() const { return error.empty(); }
+};
+
+// Evaluates with every bit of state inside the call: any number of threads may
+// evaluate at once. Never raises.
+TEvaluationResult EvaluateExpression(std::string_view expression);
+
 // Returns the value of the expression, or 0 when it fails; never raises.
 long double Evaluate(std::string_view expression);
 
-// The message of the error that ended the last Evaluate, empty after a success.
+// The message of the error that ended this thread's last Evaluate, empty after a success.
 const std::string& LastErrorText();

@@ -116,7 +116,8 @@ TEST(CheckTemplate, AgreesWithTheMergeWhereValuesReshapeTheText) {
         for (const TMergeMode mode : {TMergeMode::Insert, TMergeMode::Overwrite}) {
             const TVectorLines lines(c.lines);
             const TMergeResult merged = MergeTemplate(c.text, lines, mode);
-            const TCheckFinding* stop = CheckTemplate(c.text, lines, mode).FirstStop();
+            const TCheckReport report = CheckTemplate(c.text, lines, mode);
+            const TCheckFinding* stop = report.FirstStop();
             const std::string label = c.text + (mode == TMergeMode::Insert ? " insert" : " overwrite");
             if (merged.outcome == TMergeOutcome::Done) {
                 EXPECT_EQ(stop, nullptr) << label;

@@ -49,6 +49,8 @@ TEST(CsvReader, QuotingAndRows) {
         {"quote inside an unquoted cell stays", "5\" disk,\"a\"b\r\n", {{"1", "5\" disk", "ab"}}},
         {"byte-order mark", "\xEF\xBB\xBFh,\xC3\xA9\r\n", {{"1", "h", "\xE9"}}},
         {"tab-separated", "a\tb\tc,d\r\n1\t2\t3,4\r\n", {{"1", "a", "b", "c,d"}, {"2", "1", "2", "3,4"}}},
+        {"tab-separated, commas in quoted headings", "\"Name, full\"\t\"Town, region\"\nSmith, J.\tExeter\n",
+         {{"1", "Name, full", "Town, region"}, {"2", "Smith, J.", "Exeter"}}},
     };
     for (const Case& c : cases) EXPECT_EQ(ReadAll(c.bytes), c.rows) << c.name;
 }
@@ -66,6 +68,7 @@ TEST(CsvReader, EncodingDelimiterAndRowCount) {
         {"Name\nplain\n", ',', false, 2},                       // nothing multi-byte: either reads the same
         {"a\tb\tc,d\n\"x\ny\"\t2\n\n3", '\t', false, 4},       // a quoted break is not a row
         {"Name\nM\xC3\xBC\xFC\n", ',', false, 2},               // not valid UTF-8 as a whole
+        {"\"Name, full\"\t\"Town, region\"\nSmith, J.\tExeter\n", '\t', false, 2}, // commas in quotes don't count
     };
     for (const Case& c : cases) {
         TCsvFormat format;

@@ -377,6 +377,33 @@ TEST_F(BatchMerge, EachInformationFileGivesWhatASingleMergeGives) {
     EXPECT_FALSE(Exists("out/short.rtf"));
 }
 
+TEST_F(BatchMerge, DeepSumsOnEveryCoreGiveWhatTheSingleMergeGives) {
+    // Hundreds of files whose fee is a long sum, merged on every core at once.
+    std::string sum = "1";
+    for (int i = 1; i < 1200; ++i) sum += "+1";
+    const std::string fees[] = {sum, "(" + sum + ")*2", "sqrt(" + sum + "+96)"};
+    ASSERT_EQ(mkdir("infs", 0755), 0);
+    std::vector<std::string> args = {"merge", "letter.tem"};
+    constexpr int kFiles = 240;
+    for (int i = 0; i < kFiles; ++i) {
+        args.push_back("infs/" + std::to_string(i) + ".inf");
+        WriteFile(args.back(), "Client\nClient " + std::to_string(i % 3) + "\nFee\n" + fees[i % 3] + "\nTime\nnow\n");
+    }
+    args.insert(args.end(), {"-d", "out"});
+    const CliRun r = Kelvora(args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, std::to_string(kFiles) + " merged, 0 failed\n");
+    const char* expectedFee[] = {"Fee:      1200.00\\par", "Fee:      2400.00\\par", "Fee:        36.00\\par"};
+    for (int k = 0; k < 3; ++k) {
+        const CliRun single = Kelvora({"merge", "letter.tem", "infs/" + std::to_string(k) + ".inf"});
+        ASSERT_EQ(single.status, 0) << single.err;
+        ASSERT_NE(single.out.find(expectedFee[k]), std::string::npos) << single.out.substr(0, 200);
+        int differing = 0;
+        for (int i = k; i < kFiles; i += 3) differing += ReadFile("out/" + std::to_string(i) + ".rtf") != single.out;
+        EXPECT_EQ(differing, 0) << "of the documents like " << k << ".inf";
+    }
+}
+
 TEST_F(BatchMerge, SpreadsheetRowsGiveWhatSingleMergesGive) {
     WriteFile("clients.csv",
               "Client,Fee,Time\r\n"

@@ -1,10 +1,14 @@
 // Whole documents printed into PDF files and read back: footers, headers, columns,
 // macros, the body text complete and in order, and the printer's failures.
 #include "PrintPdfSupport.h"
+#include "print/RichPreview.h"
 #include "print/RichPrint.h"
 #include "richedit/RichEdit98.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QPainter>
+#include <QPicture>
 #include <algorithm>
 #include <QFile>
 #include <QImage>
@@ -266,35 +270,60 @@ TEST_F(PrintedPdf, FootnoteMarksArePrintedWhereTheyStandInOrder) {
     EXPECT_EQ(text.find("Plus VAT"), std::string::npos) << text;
 }
 
-TEST_F(PrintedPdf, ListsStartingElsewherePrintTheirNumbersBeforeTheirItems) {
+// The preview's first page, as recorded in its page file, played into a PDF file.
+static void PreviewFirstPageToPdf(TRichEdit98& edit, const QString& pdfFile) {
+    TRichPrinter printer;
+    printer.ShowProgress = false;
+    printer.PreviewRichEdit(&edit);
+    QPicture page;
+    const bool loaded = Print::LoadPageFile(page, 0, printer.CompressPreview);
+    if (printer.PreviewWindow()) printer.PreviewWindow()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_TRUE(loaded);
+    const std::unique_ptr<QPrinter> out = TPrinter::NewPdfPrinter(pdfFile);
+    out->setResolution(Printer().Device()->resolution());
+    QPainter painter(out.get());
+    Print::PlayPage(painter, page);
+}
+
+TEST_F(PrintedPdf, ListsStartingElsewherePrintAndPreviewTheirNumbersBeforeTheirItems) {
     // The toolkit counts every list from 1; these numbers are drawn by the editor's code.
-    struct Case { const char* list; std::vector<std::string> numbers; };
+    struct Case { int nfc, start; const char* text; std::vector<std::string> numbers; };
     const Case cases[] = {
-        {"{\\*\\listtable{\\list{\\listlevel\\levelnfc0\\levelstartat5{\\leveltext \\'02\\'00.;}}\\listid3}}"
-         "{\\*\\listoverridetable{\\listoverride\\listid3\\ls1}}", {"5.", "6."}},
-        {"{\\*\\listtable{\\list{\\listlevel\\levelnfc2\\levelstartat4{\\leveltext \\'02\\'00);}}\\listid3}}"
-         "{\\*\\listoverridetable{\\listoverride\\listid3\\ls1}}", {"iv)", "v)"}},
+        {0, 5, "\\'02\\'00.", {"5.", "6."}},
+        {2, 4, "\\'02\\'00)", {"iv)", "v)"}},
+        {4, 26, "\\'02\\'00)", {"z)", "aa)"}}, // letters past z
+        {4, 52, "\\'02\\'00)", {"az)", "ba)"}},
     };
     int run = 0;
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.list);
-        const QString file = QString("list%1.pdf").arg(run++);
-        SelectPdfPrinter(file);
-        auto edit = EditorWith(std::string("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 DejaVu Sans;}}\\f0\\fs24 ") + c.list +
-                               "\\pard Heading\\par\\pard\\ls1 Alpha\\par\\pard\\ls1 Beta\\par}");
-        TRichPrinter printer;
-        printer.ShowProgress = false;
-        printer.PrintRichEdit(edit.get(), 1);
-        const auto words = PdfWords(Path(file), 1);
-        const std::string items[] = {"Alpha", "Beta"};
-        for (std::size_t i = 0; i < 2; ++i) {
-            const auto item = std::find_if(words.begin(), words.end(), [&](const TPdfWord& w) { return w.text == items[i]; });
-            const auto number = std::find_if(words.begin(), words.end(),
-                                             [&](const TPdfWord& w) { return w.text == c.numbers[i]; });
-            ASSERT_NE(item, words.end()) << items[i];
-            ASSERT_NE(number, words.end()) << c.numbers[i];
-            EXPECT_NEAR(number->yMax, item->yMax, 1.0) << "on the item's line";
-            EXPECT_LT(number->xMax, item->xMin) << "before the item";
+        for (const bool preview : {false, true}) {
+            SCOPED_TRACE(c.numbers[0] + (preview ? " previewed" : " printed"));
+            const QString file = QString("list%1.pdf").arg(run++);
+            SelectPdfPrinter(file);
+            auto edit = EditorWith("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 DejaVu Sans;}}\\f0\\fs24 "
+                                   "{\\*\\listtable{\\list{\\listlevel\\levelnfc" + std::to_string(c.nfc) +
+                                   "\\levelstartat" + std::to_string(c.start) + "{\\leveltext " + c.text +
+                                   ";}}\\listid3}}{\\*\\listoverridetable{\\listoverride\\listid3\\ls1}}"
+                                   "\\pard Heading\\par\\pard\\ls1 Alpha\\par\\pard\\ls1 Beta\\par}");
+            if (preview) {
+                PreviewFirstPageToPdf(*edit, Path(file));
+            } else {
+                TRichPrinter printer;
+                printer.ShowProgress = false;
+                printer.PrintRichEdit(edit.get(), 1);
+            }
+            const auto words = PdfWords(Path(file), 1);
+            const std::string items[] = {"Alpha", "Beta"};
+            for (std::size_t i = 0; i < 2; ++i) {
+                const auto item = std::find_if(words.begin(), words.end(), [&](const TPdfWord& w) { return w.text == items[i]; });
+                const auto number = std::find_if(words.begin(), words.end(),
+                                                 [&](const TPdfWord& w) { return w.text == c.numbers[i]; });
+                ASSERT_NE(item, words.end()) << items[i];
+                ASSERT_NE(number, words.end()) << c.numbers[i];
+                EXPECT_NEAR(number->yMax, item->yMax, 1.0) << "on the item's line";
+                EXPECT_LT(number->xMax, item->xMin) << "before the item";
+            }
         }
     }
 }

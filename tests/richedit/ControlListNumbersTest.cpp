@@ -30,7 +30,7 @@ QByteArray ListDocument(int nfc, int start, const char* levelText, const QList<Q
 QImage NumberArea(const QByteArray& rtf, const QString& text)
 {
     TRichEdit98 edit;
-    edit.resize(400, 300);
+    edit.resize(400, 1200); // room for 52 items
     QTextCursor cursor(edit.document());
     RtfEngine::ReadRtf(rtf, cursor);
     const QImage shot = edit.viewport()->grab().toImage();
@@ -59,6 +59,9 @@ TEST(ControlListNumbers, ANumberFromElsewhereLooksLikeTheToolkitsOwn)
         {"5.", 0, "\\'02\\'00.", 5},
         {"e)", 4, "\\'02\\'00)", 5},
         {"(III)", 1, "\\'03(\\'00)", 3},
+        {"z)", 4, "\\'02\\'00)", 26},
+        {"aa)", 4, "\\'02\\'00)", 27},
+        {"AZ.", 3, "\\'02\\'00.", 52},
     };
     for (const Case& c : cases) {
         QList<QByteArray> counted;

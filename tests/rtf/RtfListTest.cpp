@@ -165,6 +165,8 @@ TEST(RtfLists, ListsStartingElsewhereShowAndKeepTheirNumbers)
     const Case cases[] = {
         {"digits from 5", OneLevelList(0, 5, "\\'02\\'00."), "5.", "6.", {"\\levelstartat5", "\\pnstart5"}},
         {"letters from 5", OneLevelList(4, 5, "\\'02\\'00)"), "e)", "f)", {"\\pnlcltr\\pnstart5"}},
+        {"letters past z", OneLevelList(4, 26, "\\'02\\'00)"), "z)", "aa)", {"\\pnlcltr\\pnstart26"}},
+        {"capitals past AZ", OneLevelList(3, 52, "\\'02\\'00."), "AZ.", "BA.", {"\\pnucltr\\pnstart52"}},
         {"roman from 4", OneLevelList(1, 4, "\\'03(\\'00)"), "(IV)", "(V)", {"\\pnucrm\\pnstart4"}},
         {"digits from 0", OneLevelList(0, 0, "\\'02\\'00."), "0.", "1.", {"\\levelstartat0"}},
         {"digits from 1", OneLevelList(0, 1, "\\'02\\'00."), "1.", "2.", {"\\pnstart1"}},

@@ -1,4 +1,4 @@
-// gtest main for the RTF tests: text documents need a QGuiApplication.
+// gtest main for the RTF engine tests: text documents and images need a QGuiApplication.
 #include <QGuiApplication>
 #include <gtest/gtest.h>
 #include <cstdlib>

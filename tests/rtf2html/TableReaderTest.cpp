@@ -67,6 +67,9 @@ TEST(TableReader, CellContents) {
          "<BR><TABLE BORDER=2><TR><TD><P>[*** picture ***]<P>z</TD></TR></TABLE><BR>"},
         {"indents open no lists in tables", "\\trowd\\pard\\intbl\\li720 A\\cell\\row\\pard\\pard",
          "<BR><TABLE BORDER=2><TR><TD>A</TD></TR></TABLE><BR>"},
+        {"formatting left open at a cell ends with it",
+         "\\trowd\\pard\\intbl\\b bold one\\cell plain \\i two\\cell\\row\\pard\\pard",
+         "<BR><TABLE BORDER=2><TR><TD><B>bold one</B></TD><TD>plain <I>two</I></TD></TR></TABLE><BR>"},
     };
     for (const TCase& c : cases) EXPECT_EQ(BodyOf(c.rtf), c.body) << c.name;
 }

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -80,6 +83,52 @@ TEST(Evaluate, DeepNestingFailsCleanly) {
     Evaluate(chain);
     EXPECT_EQ(LastErrorText(), "expression too complex");
     EXPECT_EQ(Evaluate("((((2))))*3"), 6.0L); // the depth count starts afresh
+}
+
+std::string SumOfOnes(int terms) {
+    std::string sum = "1";
+    for (int i = 1; i < terms; ++i) sum += "+1";
+    return sum;
+}
+
+// Threads evaluating at once each get their own answer: one thread's depth, error or
+// floating-point state never shows in another's. Values go close to the depth bound.
+TEST(EvaluateExpression, ThreadsEvaluatingAtOnceSeeOnlyTheirOwnState) {
+    const std::string nested = std::string(900, '(') + "2*3" + std::string(900, ')');
+    struct Case { std::string text; long double value; std::string error; };
+    const std::vector<Case> cases = {
+        {"150*2", 300, ""},
+        {SumOfOnes(1200), 1200, ""},
+        {SumOfOnes(1999), 1999, ""},
+        {SumOfOnes(2001), 0, "expression too complex"},
+        {nested, 6, ""},
+        {"sqrt(" + SumOfOnes(1000) + ")", sqrtl(1000), ""},
+        {"1/0", 0, "Floating point division by zero"},
+        {"exp(100000)", 0, "Floating point overflow"},
+        {"(1/1e4000)/1e4000", 0, ""},
+        {"foo(3)", 0, "unknown function foo(3)"},
+    };
+    for (const Case& c : cases) { // each case alone first: the table itself holds
+        const TEvaluationResult r = EvaluateExpression(c.text);
+        ASSERT_EQ(r.error, c.error) << c.text.substr(0, 40);
+        ASSERT_EQ(r.value, c.value) << c.text.substr(0, 40);
+    }
+    constexpr int kThreads = 4, kRounds = 150;
+    std::vector<int> wrong(kThreads, 0);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([&, t] {
+            for (int round = 0; round < kRounds; ++round) {
+                // Threads walk the table from different places, so unlike cases overlap.
+                const Case& c = cases[size_t(t * 3 + round) % cases.size()];
+                const TEvaluationResult r = EvaluateExpression(c.text);
+                const long double plain = Evaluate(c.text);
+                if (r.value != c.value || r.error != c.error || plain != c.value || LastErrorText() != c.error)
+                    ++wrong[size_t(t)];
+            }
+        });
+    for (std::thread& t : threads) t.join();
+    EXPECT_EQ(wrong, std::vector<int>(kThreads, 0));
 }
 
 TEST(Evaluate, FollowsTheDecimalSeparator) {
