@@ -1,7 +1,7 @@
 // Whole documents printed into PDF files and read back: footers, headers, columns,
 // macros, the body text complete and in order, and the printer's failures.
 #include "PrintPdfSupport.h"
-#include "print/RichPreview.h"
+#include "preview/RichPreview.h"
 #include "print/RichPrint.h"
 #include "richedit/RichEdit98.h"
 
