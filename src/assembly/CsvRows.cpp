@@ -172,7 +172,9 @@ std::string CsvCellText(std::string_view raw, bool utf8) {
 
 std::vector<std::string> CsvRowLines(const std::vector<std::string>& headings, const std::vector<std::string>& cells,
                                      std::string_view lineBreak) {
-    const size_t columns = std::max(headings.size(), cells.size());
+    // A row's information ends with its last cell: a marker of a column the row lacks
+    // has no value, as one beyond the end of an information file.
+    const size_t columns = cells.size();
     std::vector<std::string> lines;
     lines.reserve(2 * columns);
     auto line = [&](const std::vector<std::string>& row, size_t i) {
@@ -247,7 +249,7 @@ std::vector<std::string> CsvRowRtfLines(const std::vector<std::string>& utf8Head
         return std::all_of(row.begin(), row.end(), [](const std::string& cell) { return FitsCodePage(cell); });
     };
     if (fits(utf8Headings) && fits(utf8Cells)) return {};
-    const size_t columns = std::max(utf8Headings.size(), utf8Cells.size());
+    const size_t columns = utf8Cells.size(); // as CsvRowLines
     std::vector<std::string> lines;
     lines.reserve(2 * columns);
     for (size_t i = 0; i < columns; ++i) {

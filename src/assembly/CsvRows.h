@@ -51,7 +51,9 @@ private:
 
 // A row's information lines: heading and value for each column, as the
 // information editor would hold them. A line break inside a cell becomes
-// `lineBreak` (no information line can hold one). A short row has empty values.
+// `lineBreak` (no information line can hold one). A row shorter than the headings
+// ends with its last cell: the columns it lacks have no value (an empty cell is an
+// empty value).
 std::vector<std::string> CsvRowLines(const std::vector<std::string>& headings, const std::vector<std::string>& cells,
                                      std::string_view lineBreak);
 

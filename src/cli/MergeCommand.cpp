@@ -222,9 +222,9 @@ int RunMergeCommand(const TArgs& args, const TInformationReader& readInformation
     if (m && m->pdf && !writePdf) m.reset();
     if (!m) {
         std::cerr << "usage: kelvora merge TEMPLATE INFO [--overwrite] [-o OUT.rtf] [--html OUT.html] [--pdf OUT.pdf]\n"
+                     "       kelvora merge TEMPLATE.docx|TEMPLATE.odt INFO -o OUT.docx|OUT.odt\n"
                      "       kelvora merge TEMPLATE INFO... -d OUTDIR [--overwrite] [--replace-existing] [--pdf]\n"
-                     "       kelvora merge TEMPLATE --data ROWS.csv -d OUTDIR [--name-column N] [--overwrite]\n"
-                     "                                                 [--replace-existing] [--pdf]\n";
+                     "       kelvora merge TEMPLATE --data ROWS.csv -d OUTDIR [--name-column N] [--overwrite] [--replace-existing] [--pdf]\n";
         return 1;
     }
     if (IsPackageTemplate(m->templateFile)) {

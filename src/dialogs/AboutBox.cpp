@@ -1,6 +1,7 @@
 #include "dialogs/AboutBox.h"
 
 #include "dialogs/ProgramPictures.h"
+#include "dialogs/ScreenPlacement.h"
 
 #include <QFile>
 #include <QFrame>
@@ -132,6 +133,11 @@ void TAboutBox::FormCreate() {
     FreeRes->move(FreeRes->x() + shift, FreeRes->y());
     const int right = std::max({PhysMem->geometry().right(), FreeRes->geometry().right(), Label7->geometry().right()});
     setFixedSize(std::max(357, right + 12), 243);
+}
+
+void TAboutBox::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    CentreOnScreen(*this);
 }
 
 } // namespace Dialogs

@@ -12,6 +12,7 @@
 class QFrame;
 class QLabel;
 class QPushButton;
+class QShowEvent;
 
 namespace Dialogs {
 
@@ -50,6 +51,10 @@ public:
     QLabel* Label4 = nullptr;
     QLabel* FreeRes = nullptr;
     QPushButton* OKButton = nullptr;
+
+protected:
+    // Centred on the screen, not over its owner.
+    void showEvent(QShowEvent* event) override;
 
 private:
     void FormCreate();

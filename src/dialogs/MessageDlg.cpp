@@ -1,9 +1,9 @@
 #include "dialogs/MessageDlg.h"
 
-#include <QGuiApplication>
+#include "dialogs/ScreenPlacement.h"
+
 #include <QMessageBox>
 #include <QPushButton>
-#include <QScreen>
 #include <QShowEvent>
 #include <algorithm>
 #include <array>
@@ -57,11 +57,7 @@ protected:
     void showEvent(QShowEvent* event) override
     {
         QMessageBox::showEvent(event);
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(screen->geometry().center());
-            move(frame.topLeft());
-        }
+        CentreOnScreen(*this);
     }
 };
 

@@ -50,6 +50,16 @@ const QStringList kShowPreviewButtonHints{
 
 const QStringList kTextExtensions{"txt", "rtf", "ini", "inf", "tem", "bat", "log", "pas", "dpr", "dpk"};
 
+// The pane's share of the dialog template: 338 - 204 dialog units, a unit being a
+// quarter of the font's average character width.
+constexpr int kPaneDialogUnits = 338 - 204;
+
+int PaneWidth(const QFontMetrics& metrics) {
+    const QString alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    const int averageCharWidth = (metrics.horizontalAdvance(alphabet) / 26 + 1) / 2;
+    return kPaneDialogUnits * averageCharWidth / 4;
+}
+
 // --- wave files ------------------------------------------------------------------------
 
 // The default player: the system's command-line player, run without waiting. There
@@ -255,7 +265,10 @@ TOpenPreviewDialog::~TOpenPreviewDialog() { StopSound(); }
 void TOpenPreviewDialog::BuildPane() {
     FPane = new QWidget(this);
     FPane->setObjectName("PreviewPane");
-    FPane->setMinimumWidth(200);
+    // A fixed place and size: nothing the pane shows (a large picture, a long centred
+    // message) may take room from the file list or the "Look in" row.
+    FPane->setFixedWidth(PaneWidth(fontMetrics()));
+    FPane->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Ignored);
     auto* column = new QVBoxLayout(FPane);
     column->setContentsMargins(8, 0, 8, 8);
     column->setSpacing(1);
@@ -300,6 +313,7 @@ void TOpenPreviewDialog::BuildPane() {
     FPreviewBox->setBackgroundRole(QPalette::Button);
     FPreviewBox->setAlignment(Qt::AlignCenter);
     FPreviewBox->setWidgetResizable(true);
+    FPreviewBox->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
     column->addWidget(FPreviewBox, 1);
 
     FPreviewText = new TRichEdit98;

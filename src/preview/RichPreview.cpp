@@ -602,8 +602,8 @@ bool TRichPreviewForm::FormKeyDown(QKeyEvent* event)
 
 bool TRichPreviewForm::FormKeyPress(QKeyEvent* event)
 {
-    // Letters typed into an edit belong to the edit.
-    if (qobject_cast<QLineEdit*>(QApplication::focusWidget())) return false;
+    // The window previews the keys: the letters act wherever the focus is, also in the
+    // page-number box (which takes digits only).
     const QString text = event->text();
     if (text.size() != 1) return false;
     switch (text[0].toLatin1()) {

@@ -18,6 +18,8 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTextCharFormat>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -66,6 +68,24 @@ QIcon ParagraphIcon(int alignment, bool bullets = false) {
     return QIcon(pixmap);
 }
 
+// The text margins and the caret of a line edit, beside its frame.
+constexpr int kLineEditTextRoom = 2 * 2 + 1;
+
+// Wide enough to show `text` whole in the box's edit field at the box's font.
+int ComboWidthFor(const QComboBox* box, const QString& text) {
+    QStyleOptionComboBox option;
+    option.initFrom(box);
+    option.editable = true;
+    option.rect = QRect(0, 0, 200, box->sizeHint().height());
+    const QRect field = box->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, box);
+    return option.rect.width() - field.width() + box->fontMetrics().horizontalAdvance(text) + kLineEditTextRoom;
+}
+
+int LineEditWidthFor(const QLineEdit* edit, const QString& text) {
+    const int frame = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, edit);
+    return 2 * frame + edit->fontMetrics().horizontalAdvance(text) + kLineEditTextRoom;
+}
+
 int InsertionPointBeforeStretch(QHBoxLayout* bar) {
     for (int i = bar->count() - 1; i >= 0; --i)
         if (bar->itemAt(i)->spacerItem()) return i;
@@ -106,7 +126,10 @@ void TUpDown::SetPosition(int value) { FPosition = std::clamp(value, FMin, FMax)
 void TUpDown::Click(int step) {
     if (const auto shown = Platform::StrToInt32(FAssociate->text().toStdString())) SetPosition(*shown);
     SetPosition(FPosition + step);
-    FAssociate->setText(QString::number(FPosition));
+    const QString stepped = QString::number(FPosition);
+    if (stepped == FAssociate->text()) return; // at the end of the range
+    FAssociate->setText(stepped);
+    emit Stepped();
 }
 
 // --- construction ------------------------------------------------------------------------
@@ -139,19 +162,23 @@ void TFormatting::BuildToolbar(QHBoxLayout* bar, int at) {
     FontName->setObjectName("FontName");
     FontName->setEditable(true);
     FontName->setInsertPolicy(QComboBox::NoInsert);
-    FontName->setFixedWidth(131);
+    FontName->setFixedWidth(std::max(131, ComboWidthFor(FontName, "Times New Roman")));
     bar->insertWidget(at++, FontName);
     // A typed name counts once it is an entry of the list (chosen, or completed by Enter).
     connect(FontName, &QComboBox::activated, this, Command(this, &TFormatting::FontNameChange));
 
     FontSize = new QLineEdit("0", owner);
     FontSize->setObjectName("FontSize");
-    FontSize->setFixedWidth(31);
+    FontSize->setFixedWidth(std::max(31, LineEditWidthFor(FontSize, "100")));
     bar->insertWidget(at++, FontSize);
     UpDown1 = new TUpDown(owner, FontSize, 0, 100);
     UpDown1->setObjectName("UpDown1");
     bar->insertWidget(at++, UpDown1);
-    connect(FontSize, &QLineEdit::textChanged, this, Command(this, &TFormatting::FontSizeChange));
+    // A typed size counts on Enter or when the box is left, never keystroke by
+    // keystroke ("14" would first make the text 1 pt); a step counts at once.
+    connect(FontSize, &QLineEdit::returnPressed, this, Command(this, &TFormatting::FontSizeChange));
+    connect(UpDown1, &TUpDown::Stepped, this, Command(this, &TFormatting::FontSizeChange));
+    FontSize->installEventFilter(this);
 
     struct TStyleButton {
         QToolButton*& button;
@@ -364,6 +391,14 @@ void TFormatting::FontSizeChange() {
     const auto size = Platform::StrToInt32(text);
     if (!size) throw Platform::EConvertError("'" + text + "' is not a valid integer value");
     CurrentAttributes().SetSize(*size);
+    FontSize->setModified(false);
+}
+
+void TFormatting::FontSizeLeft() {
+    if (!FontSize->isModified()) return;
+    // Leaving the box is no place for an error box: a size that does not read goes back.
+    if (Platform::StrToInt32(FontSize->text().toStdString())) FontSizeChange();
+    else FontSize->setText(QString::number(CurrentAttributes().Size()));
 }
 
 void TFormatting::AlignButtonClick(int tag) {
@@ -469,6 +504,14 @@ bool TFormatting::MarkerMouseEvent(TRulerMarker* marker, QEvent* event) {
 }
 
 bool TFormatting::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == FontSize) {
+        // Another window or a menu taking the focus does not leave the box.
+        if (event->type() != QEvent::FocusOut) return false;
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            RunCommand([this] { FontSizeLeft(); });
+        return false;
+    }
     if (watched == Ruler) {
         if (event->type() == QEvent::Resize) RulerResize();
         return false;

@@ -35,6 +35,10 @@ public:
     // One click on the upper (step +1) or lower (step -1) button.
     void Click(int step);
 
+signals:
+    // After a click has written a new number into the box.
+    void Stepped();
+
 private:
     QLineEdit* FAssociate;
     int FMin;
@@ -102,6 +106,8 @@ public:
     void FontNameChange();
     // Throws Platform::EConvertError when the size box does not hold a whole number.
     void FontSizeChange();
+    // The box lost the focus: a typed size is applied, one that does not read is undone.
+    void FontSizeLeft();
     void AlignButtonClick(int tag);
     void BulletsButtonClick();
     void colorbuttonClick();

@@ -33,6 +33,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 constexpr const char* kApplicationTitle = "Kelvora";
@@ -41,6 +43,19 @@ constexpr int kHintInterval = 4000;
 // The long hint is the part after "|"; a hint without "|" is both tooltip and long hint.
 QString ShortHint(const QString& hint) { return hint.section('|', 0, 0); }
 QString LongHint(const QString& hint) { return hint.contains('|') ? hint.section('|', 1) : hint; }
+
+// A captioned button takes the room its longest caption needs at the current font
+// (never less than a picture button's).
+void FitToCaptions(QToolButton* button, const QStringList& captions) {
+    const QString shown = button->text();
+    QSize size = button->size();
+    for (const QString& caption : captions) {
+        button->setText(caption);
+        size = size.expandedTo(button->sizeHint());
+    }
+    button->setText(shown);
+    button->setFixedSize(size);
+}
 
 void SetPanelColour(QLabel* panel, const QColor& colour) {
     QPalette p = panel->palette();
@@ -224,7 +239,10 @@ QToolButton* TMainForm::AddButton(const char* name, const QString& hint, void (T
         button->setAutoRaise(true);
     }
     button->setText(caption);
-    if (!caption.isEmpty()) button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    if (!caption.isEmpty()) {
+        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        FitToCaptions(button, {caption});
+    }
     button->setToolTip(ShortHint(hint));
     button->setStatusTip(LongHint(hint));
     if (handler) connect(button, &QToolButton::clicked, this, [this, handler] { RunCommand([this, handler] { (this->*handler)(); }); });
@@ -353,9 +371,11 @@ void TMainForm::BuildSpeedBar() {
                            "Toggles visible line endings on and off.\r\nThis is a must have aid to debugging a \r\n"
                            "merge that is not working.",
                            &TMainForm::CRLFButtonClick, {}, "Show \u00B6");
-    CRLFButton->setFixedWidth(41);
+    FitToCaptions(CRLFButton, {"Show \u00B6", "Hide \u00B6"});
     static_cast<QHBoxLayout*>(SpeedBar->layout())->addStretch(1);
     Formatting = new TFormatting(SpeedBar, Ruler, RichEditEx1, this);
+    // A large font makes the controls taller than the bar was drawn for.
+    SpeedBar->setFixedHeight(std::max(SpeedBar->height(), SpeedBar->layout()->sizeHint().height()));
 }
 
 void TMainForm::BuildRecentFiles() {
@@ -446,17 +466,28 @@ bool TMainForm::event(QEvent* e) {
     return QMainWindow::event(e);
 }
 
+QAction* TMainForm::CommandOfKey(const QKeyEvent* event) const {
+    const QKeySequence pressed(event->keyCombination());
+    for (QAction* action : findChildren<QAction*>())
+        if (!action->shortcut().isEmpty() && action->shortcut() == pressed) return action;
+    return nullptr;
+}
+
 bool TMainForm::eventFilter(QObject* watched, QEvent* e) {
-    // The editors would take the menu's keys (Ctrl+A, Ctrl+X …) for themselves; the
-    // menu's rules decide which editor those commands work on.
-    if (e->type() == QEvent::ShortcutOverride) {
-        const auto* key = static_cast<QKeyEvent*>(e);
-        const QKeySequence pressed(key->keyCombination());
-        for (QAction* action : findChildren<QAction*>())
-            if (action->isEnabled() && !action->shortcut().isEmpty() && action->shortcut() == pressed) {
+    // No command's key reaches the editors, which would take some for their own
+    // bindings (X11: Ctrl+K deletes to the end of the line, Ctrl+D a character). The
+    // shortcut decides; a key whose shortcut did not fire (the window was not active
+    // yet, as after a modal dialog) runs its command here.
+    if (e->type() == QEvent::ShortcutOverride || e->type() == QEvent::KeyPress) {
+        if (QAction* command = CommandOfKey(static_cast<QKeyEvent*>(e))) {
+            if (e->type() == QEvent::ShortcutOverride) {
                 e->ignore();
-                return true;
+            } else {
+                e->accept();
+                if (command->isEnabled()) command->trigger();
             }
+            return true;
+        }
     }
     return QMainWindow::eventFilter(watched, e);
 }

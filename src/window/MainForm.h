@@ -187,6 +187,8 @@ private:
                      const QString& hint, void (TMainForm::*handler)());
     QToolButton* AddButton(const char* name, const QString& hint, void (TMainForm::*handler)(),
                            const QIcon& icon = QIcon(), const QString& caption = QString());
+    // The enabled or disabled command whose shortcut the pressed key is, if any.
+    QAction* CommandOfKey(const QKeyEvent* event) const;
     void ShowOnly(TRichEdit98* editor);
     // Loads a file into the template editor (caret at the start) and shows its formatting.
     void LoadTemplateEditor(const QString& fileName);

@@ -15,16 +15,18 @@ bool EndsWithDigit(const std::string& s) { return !s.empty() && s.back() >= '0' 
 
 void TMainForm::RichEditEx1MouseDown(Qt::MouseButton button) {
     if (button != Qt::LeftButton) return;
-    TRichEdit98* editor = RichEditEx1;
-    editor->SetSelectionLength(1);
-    std::string selected = editor->SelectedText();
+    // The characters are read, not selected: a selection left behind would be replaced
+    // by the next key the user types.
+    const TRichEdit98* editor = RichEditEx1;
+    const int start = editor->SelectionStart();
+    const int textLength = editor->GetTextLen();
+    std::string selected = editor->TextRange(start, start + 1);
     if (selected == "@") {
         // "@", its digits and the first character after them.
         int length = 1;
         do {
-            if (editor->SelectionStart() + length >= editor->GetTextLen()) break;
-            editor->SetSelectionLength(++length);
-            selected = editor->SelectedText();
+            if (start + length >= textLength) break;
+            selected = editor->TextRange(start, start + ++length);
         } while (EndsWithDigit(selected));
     }
     const auto number = Platform::StrToInt32(TrimBlanks(RightChars(selected, long(selected.size()) - 1)));

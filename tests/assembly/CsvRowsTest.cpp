@@ -115,8 +115,11 @@ TEST(CsvReader, EncodingDelimiterAndRowCount) {
 
 TEST(CsvRowLines, HeadingsAndValuesInPairs) {
     const std::vector<std::string> headings = {"Client", "Address", "Fee"};
-    EXPECT_EQ(CsvRowLines(headings, {"Smith", "22 Lane\r\nTopsham\nEX3"}, "\\line "),
+    EXPECT_EQ(CsvRowLines(headings, {"Smith", "22 Lane\r\nTopsham\nEX3", ""}, "\\line "),
               (std::vector<std::string>{"Client", "Smith", "Address", "22 Lane\\line Topsham\\line EX3", "Fee", ""}));
+    // A short row ends with its last cell: the column it lacks has no value at all.
+    EXPECT_EQ(CsvRowLines(headings, {"Smith", ""}, " "), (std::vector<std::string>{"Client", "Smith", "Address", ""}));
+    EXPECT_EQ(CsvRowRtfLines({"Client", "\xC5\x81ukasz", "Fee"}, {"Smith", ""}, " ").size(), 4u);
     // Extra cells keep their column; a cell is held as an information line would be.
     EXPECT_EQ(CsvRowLines({"A"}, {"1", std::string("x\0y", 3) + "\v", std::string(5000, 'z')}, " "),
               (std::vector<std::string>{"A", "1", "", "xy", "", std::string(4096, 'z')}));

@@ -257,6 +257,22 @@ TEST_F(InScratchFolder, HelpAndVersionSucceedOnStandardOutput) {
                                 "kelvora text", "kelvora convert", "--version", "kelvorahelp.htm"})
         EXPECT_NE(r.out.find(command), std::string::npos) << command;
 
+    // Every form a command's own usage message gives, with all its options.
+    const std::string help = r.out;
+    for (const char* command : {"merge", "check", "html", "eval", "text", "convert", "print"}) {
+        const CliRun usage = Kelvora({command});
+        ASSERT_EQ(usage.status, 1) << command;
+        std::istringstream lines(usage.err);
+        int forms = 0;
+        for (std::string line; std::getline(lines, line);) {
+            const size_t at = line.find("kelvora ");
+            if (at == std::string::npos) continue;
+            ++forms;
+            EXPECT_NE(help.find(line.substr(at)), std::string::npos) << line;
+        }
+        EXPECT_GT(forms, 0) << command << ": " << usage.err;
+    }
+
     r = Kelvora({"--version"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "");
@@ -444,6 +460,27 @@ TEST_F(BatchMerge, SpreadsheetRowsGiveWhatSingleMergesGive) {
         ASSERT_EQ(single.status, 0) << row;
         EXPECT_EQ(ReadFile(std::string("out/") + row + ".rtf"), single.out) << row;
     }
+}
+
+// A row without the cell a marker needs fails as an information file without that
+// value does; an empty cell is an empty value.
+TEST_F(BatchMerge, ShortSpreadsheetRowFailsWithTheMergesMessage) {
+    WriteFile("clients.csv", "Client,Fee,Time\r\n"
+                             "Harrow & Fenwick LLP,150\r\n"
+                             "\xC5\x81ukasz \xC2\xAB\xE2\x82\xAC\xC2\xBB,,\r\n"
+                             "Brown\r\n");
+    const CliRun r = Kelvora({"merge", "letter.tem", "--data", "clients.csv", "-d", "out"});
+    EXPECT_EQ(r.status, 1);
+    for (const char* row : {"row 2", "row 4"})
+        EXPECT_NE(r.err.find(std::string(row) + ": Your TEMPLATE file contains a value that is not in the "
+                                                 "INFORMATION file the value is @"),
+                  std::string::npos)
+            << r.err;
+    EXPECT_NE(r.err.find("1 merged, 2 failed\n"), std::string::npos) << r.err;
+    EXPECT_FALSE(Exists("out/0002.rtf"));
+    EXPECT_FALSE(Exists("out/0004.rtf"));
+    const std::string merged = ReadFile("out/0003.rtf");
+    EXPECT_NE(merged.find("Fee: \\par"), std::string::npos) << merged;
 }
 
 TEST_F(BatchMerge, NamesFromAColumnAndEncodings) {

@@ -6,6 +6,7 @@
 #include "dialogs/VertScrollText.h"
 
 #include <QLabel>
+#include <QScreen>
 #include <QTest>
 #include <QPushButton>
 #include <gtest/gtest.h>
@@ -55,6 +56,22 @@ TEST(AboutBox, ShowsTheMachinesFiguresAndClosesWithOk) {
     EXPECT_EQ(box.ProgramIcon->pixmap().deviceIndependentSize().toSize(), QSize(64, 64));
     WhenModalAppears([](QWidget* modal) { modal->findChild<QPushButton*>("OKButton")->click(); });
     EXPECT_EQ(box.exec(), QDialog::Rejected);
+}
+
+TEST(AboutBox, IsCentredOnTheScreenNotOverItsOwner) {
+    QWidget owner;
+    owner.setGeometry(10, 40, 200, 150);
+    owner.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
+    TAboutBox box(&owner);
+    QRect shown;
+    WhenModalAppears([&shown](QWidget* modal) {
+        shown = modal->frameGeometry();
+        modal->findChild<QPushButton*>("OKButton")->click();
+    });
+    box.exec();
+    const QPoint screenCentre = owner.screen()->availableGeometry().center();
+    EXPECT_LE((shown.center() - screenCentre).manhattanLength(), 2) << shown.x() << "," << shown.y();
 }
 
 TEST(VertScrollText, CentredLinesRoundHalvesToEven) {

@@ -148,6 +148,36 @@ TEST_F(OpenPreviewTest, LargePictureScaledWithItsProportionsOrShownWholeWithScro
     EXPECT_EQ(dialog->PreviewImage()->pixmap().size(), QSize(40, 60));
 }
 
+// Nothing the pane shows moves it or takes room from the file list or "Look in".
+TEST_F(OpenPreviewTest, PaneKeepsItsPlaceAndSizeWhateverItShows) {
+    QImage large(3000, 2400, QImage::Format_RGB32);
+    large.fill(Qt::green);
+    ASSERT_TRUE(large.save(Path("large.png")));
+    WriteFile(Path("empty.txt"), "");
+    WriteFile(Path("case.inf"), "Client\r\nMr J. Brown\r\n");
+    Preview(Path("case.inf"));
+    auto* list = dialog->findChild<QListView*>("listView");
+    auto* lookIn = dialog->findChild<QLabel*>("lookInLabel");
+    auto* pane = dialog->findChild<QWidget*>("PreviewPane");
+    ASSERT_TRUE(list && lookIn && pane);
+    auto placeOf = [this](const QWidget* w) { return QRect(w->mapTo(dialog.get(), QPoint(0, 0)), w->size()); };
+    QApplication::processEvents();
+    const QRect listPlace = placeOf(list), panePlace = placeOf(pane), lookInPlace = placeOf(lookIn);
+    EXPECT_GT(listPlace.width(), panePlace.width()) << "the list keeps the larger share";
+    for (const bool scale : {true, false}) {
+        for (const char* file : {"large.png", "empty.txt"}) {
+            SCOPED_TRACE(std::string(file) + (scale ? " scaled" : " unscaled"));
+            dialog->SetWordWrapAndScale(scale);
+            Preview(Path(file));
+            QApplication::processEvents();
+            EXPECT_EQ(placeOf(pane), panePlace);
+            EXPECT_EQ(placeOf(list), listPlace);
+            EXPECT_TRUE(lookIn->isVisible());
+            EXPECT_EQ(placeOf(lookIn), lookInPlace);
+        }
+    }
+}
+
 TEST_F(OpenPreviewTest, NoPreviewCases) {
     WriteFile(Path("notes.txt"), "some text\n");
     WriteFile(Path("blob.zzq"), QByteArray("\x00\x01\x02\x03\xff\xfe", 6));

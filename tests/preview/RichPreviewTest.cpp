@@ -289,6 +289,35 @@ TEST_F(RichPreviewTest, ZoomSteps)
     EXPECT_DOUBLE_EQ(form.ZoomStep(), 0.1);
 }
 
+// The window previews the keys: L, S and P act also while the page-number box has the
+// focus, and digits still go to the box.
+TEST_F(RichPreviewTest, LetterKeysActInThePageNumberBox)
+{
+    Preview preview(3);
+    TRichPreviewForm& form = *preview.Form;
+    form.activateWindow();
+    form.Edit1->setFocus();
+    const QString number = form.Edit1->text();
+    QTest::keyClick(form.Edit1, Qt::Key_L);
+    EXPECT_EQ(form.Label7->text(), "1.100");
+    QTest::keyClick(form.Edit1, Qt::Key_L);
+    EXPECT_EQ(form.Label7->text(), "1.200");
+    QTest::keyClick(form.Edit1, Qt::Key_S);
+    EXPECT_EQ(form.Label7->text(), "1.100");
+    EXPECT_EQ(form.Edit1->text(), number) << "the letters are not typed into the box";
+
+    bool printDialog = false;
+    WhenModalAppears([&printDialog](QWidget* modal) {
+        printDialog = qobject_cast<QPrintDialog*>(modal) != nullptr;
+        if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
+    });
+    QTest::keyClick(form.Edit1, Qt::Key_P);
+    EXPECT_TRUE(printDialog);
+
+    TypePageNumber(form, "3");
+    EXPECT_EQ(form.CurrentPage(), 2);
+}
+
 TEST_F(RichPreviewTest, ZoomingOnePageReusesThePageInMemory)
 {
     Preview preview(1);

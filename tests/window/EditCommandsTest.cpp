@@ -237,6 +237,17 @@ protected:
         editor->SetSelectionStart(position);
         form->RichEditEx1MouseDown(button);
     }
+    // The press leaves the caret where it was and nothing selected.
+    void ExpectCaretAlone(int position) const {
+        EXPECT_EQ(editor->SelectionStart(), position);
+        EXPECT_EQ(editor->SelectionLength(), 0);
+    }
+    // A real click just right of the caret place `position`.
+    void ClickAt(int position) {
+        QTextCursor at(editor->document());
+        at.setPosition(position);
+        QTest::mouseClick(editor->viewport(), Qt::LeftButton, {}, editor->cursorRect(at).center() + QPoint(1, 0));
+    }
     bool BalloonShown() const {
         Dialogs::TBaloonWindow* w = form->XBaloon1->CurrentBalloon();
         return w && w->Shown();
@@ -247,7 +258,7 @@ TEST_F(MarkerLookupTest, ShowsTheHeadingOfTheMarkerPressed) {
     form->RichEditEx2->SetText("Client\r\nMr J. Brown\r\nFee\r\n150*2\r\nTime\r\n1/2 day");
     editor->SetText("Time: @3 here");
     PressAt(6);
-    EXPECT_EQ(editor->SelectedText(), "@3 ");
+    ExpectCaretAlone(6);
     EXPECT_TRUE(BalloonShown());
     EXPECT_EQ(form->XBaloon1->Color, QColor(255, 255, 0));
 }
@@ -266,11 +277,11 @@ TEST_F(MarkerLookupTest, TheBalloonShowsHeadingsWithEveryCharacter) {
 TEST_F(MarkerLookupTest, UnreadableNumbersAndOtherTextShowNothing) {
     form->RichEditEx2->SetText("Client\r\nMr J. Brown");
     editor->SetText("Fee: @3, plain");
-    PressAt(5);
-    EXPECT_EQ(editor->SelectedText(), "@3,");
+    PressAt(5); // reads "@3,": no number
+    ExpectCaretAlone(5);
     EXPECT_FALSE(BalloonShown());
     PressAt(10);
-    EXPECT_EQ(editor->SelectedText(), "l");
+    ExpectCaretAlone(10);
     EXPECT_FALSE(BalloonShown());
     editor->SetText("Fee: @9 too far");
     PressAt(5);
@@ -288,12 +299,31 @@ TEST_F(MarkerLookupTest, WarnsWithoutAnInformationFile) {
 TEST_F(MarkerLookupTest, ARealClickOnTheAtSignLooksUp) {
     form->RichEditEx2->SetText("Client\r\nMr J. Brown");
     editor->SetText("Dear @1 x");
-    QTextCursor at(editor->document());
-    at.setPosition(5);
-    const QPoint where = editor->cursorRect(at).center() + QPoint(1, 0);
-    QTest::mouseClick(editor->viewport(), Qt::LeftButton, {}, where);
-    EXPECT_EQ(editor->SelectedText(), "@1 ");
+    ClickAt(5);
+    ExpectCaretAlone(5);
     EXPECT_TRUE(BalloonShown());
+}
+
+// The lookup reads the characters after the caret; typing after a click inserts and
+// never replaces one of them.
+TEST_F(MarkerLookupTest, AClickThenAKeyInsertsAtTheCaret) {
+    form->RichEditEx2->SetText("Client\r\nMr J. Brown");
+    struct Case { int position; QString typed; const char* bytes; bool balloon; } cases[] = {
+        {3, "X", "X", false},                 // inside «Thank»
+        {10, "\u00E9", "\xE9", true},         // on the marker's "@"
+        {11, "\u20AC", "\x80", false},        // on its digit
+    };
+    for (const Case& c : cases) {
+        editor->SetText("Thank you @1 now");
+        ClickAt(c.position);
+        ExpectCaretAlone(c.position);
+        EXPECT_EQ(BalloonShown(), c.balloon) << c.position;
+        QTest::sendKeyEvent(QTest::Click, editor, Qt::Key_unknown, c.typed, Qt::NoModifier);
+        std::string expected = "Thank you @1 now";
+        expected.insert(size_t(c.position), c.bytes);
+        EXPECT_EQ(editor->Text(), expected) << c.position;
+        form->XBaloon1->HideBalloon();
+    }
 }
 
 TEST_F(MarkerLookupTest, RightButtonChangesNothing) {

@@ -292,12 +292,47 @@ TEST_F(FormattingTest, ClearedSizeBoxShowsTheErrorBox) {
         if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->accept();
     });
     QTest::keyClick(f->FontSize, Qt::Key_Delete);
+    QTest::keyClick(f->FontSize, Qt::Key_Return);
     EXPECT_EQ(message, "'' is not a valid integer value");
     EXPECT_EQ(editor->SelectionAttributes().Size(), 12);
 
-    // Typing a number sets it on the selection.
+    // A number typed and entered sets it on the selection.
     QTest::keyClicks(f->FontSize, "20");
+    QTest::keyClick(f->FontSize, Qt::Key_Return);
     EXPECT_EQ(editor->SelectionAttributes().Size(), 20);
+}
+
+// A typed size counts once, on Enter or when the box is left: one Undo takes it back.
+TEST_F(FormattingTest, TypedSizeIsOneChangeOnEnterOrLeavingTheBox) {
+    Load("{\\rtf1\\ansi\\fs48 Heading\\par}");
+    struct Case {
+        const char* typed;
+        Qt::Key key;    // Qt::Key_unknown: the focus goes back to the editor
+        int size;       // after the key
+    } cases[] = {{"14", Qt::Key_Return, 14}, {"9", Qt::Key_unknown, 9}, {"x", Qt::Key_unknown, 24}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        PlaceCaret(0, 7);
+        f->SelectionChange();
+        ASSERT_EQ(editor->SelectionAttributes().Size(), 24);
+        const int steps = editor->document()->availableUndoSteps();
+        f->FontSize->setFocus();
+        f->FontSize->selectAll();
+        QTest::keyClicks(f->FontSize, c.typed);
+        EXPECT_EQ(editor->SelectionAttributes().Size(), 24) << "nothing yet while typing";
+        if (c.key == Qt::Key_unknown) editor->setFocus(Qt::MouseFocusReason);
+        else QTest::keyClick(f->FontSize, c.key);
+        EXPECT_EQ(editor->SelectionAttributes().Size(), c.size);
+        if (c.size == 24) {
+            EXPECT_EQ(f->FontSize->text(), "24") << "a size that does not read goes back";
+            EXPECT_EQ(editor->document()->availableUndoSteps(), steps);
+            continue;
+        }
+        EXPECT_EQ(editor->document()->availableUndoSteps(), steps + 1);
+        editor->undo();
+        PlaceCaret(0, 7);
+        EXPECT_EQ(editor->SelectionAttributes().Size(), 24);
+    }
 }
 
 TEST_F(FormattingTest, UpDownStepsTheBoxWithinItsRange) {

@@ -22,6 +22,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -203,6 +204,74 @@ TEST_F(MainFormTest, EditorChoiceFollowsTheShownEditor) {
     EXPECT_EQ(form->TemplateFirstEditor(), form->RichEditEx2);
     Trigger("T1");
     EXPECT_EQ(form->CurrentEditor(), form->RichEditEx1);
+}
+
+// The captioned controls of the toolbar show their whole text at the desktop's font
+// and at twice its size.
+TEST_F(MainFormTest, ToolbarCaptionsReadWholeAtScaleOneAndTwo) {
+    const QFont desktop = QApplication::font();
+    for (const int scale : {1, 2}) {
+        SCOPED_TRACE(scale);
+        QFont font = desktop;
+        if (desktop.pointSizeF() > 0) font.setPointSizeF(desktop.pointSizeF() * scale);
+        else font.setPixelSize(desktop.pixelSize() * scale);
+        QApplication::setFont(font);
+        TMainForm scaled;
+        scaled.resize(1200, 600);
+        scaled.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&scaled));
+        auto expectWhole = [](QWidget* control, const QString& caption) {
+            const QSize needed = control->sizeHint();
+            EXPECT_GE(control->width(), needed.width()) << caption.toStdString();
+            EXPECT_GE(control->height(), needed.height()) << caption.toStdString();
+            EXPECT_GE(control->width(), control->fontMetrics().horizontalAdvance(caption)) << caption.toStdString();
+        };
+        expectWhole(scaled.findChild<QToolButton*>("SpeedButton3"), "OLE");
+        expectWhole(scaled.CRLFButton, "Show \u00B6");
+        scaled.CRLFButton->click();
+        ASSERT_EQ(scaled.CRLFButton->text(), "Hide \u00B6");
+        expectWhole(scaled.CRLFButton, "Hide \u00B6");
+        QLineEdit* name = scaled.Formatting->FontName->lineEdit();
+        EXPECT_GE(name->width(), name->fontMetrics().horizontalAdvance("Times New Roman") + 4);
+        QLineEdit* size = scaled.Formatting->FontSize;
+        EXPECT_GE(size->width(), size->fontMetrics().horizontalAdvance("100") + 4);
+        for (QWidget* control : scaled.SpeedBar->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            EXPECT_LE(control->geometry().bottom(), scaled.SpeedBar->rect().bottom()) << control->objectName().toStdString();
+    }
+    QApplication::setFont(desktop);
+}
+
+// The commands' keys run their commands and never edit the text, also when the toolkit
+// does not fire the shortcut because another window is still the active one.
+TEST_F(MainFormTest, CommandKeysRunTheirCommandsAndNeverEditTheText) {
+    QWidget other;
+    for (const bool mainActive : {true, false}) {
+        SCOPED_TRACE(mainActive ? "main window active" : "another window active");
+        QWidget* active = mainActive ? static_cast<QWidget*>(form.get()) : &other;
+        for (TRichEdit98* editor : {form->RichEditEx1, form->RichEditEx2}) {
+            if (!editor->isVisible()) Trigger("T1");
+            editor->setFocus();
+            editor->SetText("Harrow & Fenwick LLP");
+            editor->SetSelectionStart(7);
+            auto press = [&](Qt::Key key) {
+                active->show();
+                active->activateWindow();
+                ASSERT_TRUE(QTest::qWaitForWindowActive(active));
+                QTest::keyClick(editor, key, Qt::ControlModifier);
+            };
+            for (const Qt::Key key : {Qt::Key_K, Qt::Key_D}) {
+                QString message = "no message";
+                PressInNextModal("button1", &message);
+                press(key);
+                EXPECT_TRUE(message.contains("You have not chosen a Template file")) << message.toStdString();
+            }
+            const bool overwrite = form->OverwriteMode;
+            press(Qt::Key_T);
+            EXPECT_NE(form->OverwriteMode, overwrite);
+            EXPECT_EQ(editor->Text(), "Harrow & Fenwick LLP");
+            EXPECT_EQ(editor->SelectionStart(), 7);
+        }
+    }
 }
 
 TEST_F(MainFormTest, SaveAsDispatchesOnTheExtension) {
