@@ -79,8 +79,8 @@ QImage Device600() {
     return device;
 }
 
-void BM_Paginate(benchmark::State& state) {
-    TRichEdit98& edit = Editor(int(state.range(0)));
+// Paginates the editor's document as often as the benchmark asks; the pages it made.
+std::size_t PaginateRepeatedly(benchmark::State& state, TRichEdit98& edit) {
     QImage device = Device600();
     std::size_t pages = 0;
     for (auto _ : state) {
@@ -88,6 +88,11 @@ void BM_Paginate(benchmark::State& state) {
         pages = formatter.Paginate(*edit.document(), QSizeF(4015, 5717), &device).size();
     }
     state.counters["pages"] = double(pages);
+    return pages;
+}
+
+void BM_Paginate(benchmark::State& state) {
+    const std::size_t pages = PaginateRepeatedly(state, Editor(int(state.range(0))));
     state.counters["pages/s"] = benchmark::Counter(double(pages) * state.iterations(), benchmark::Counter::kIsRate);
     state.counters["peak_MB"] = PeakMegabytes();
 }
@@ -121,14 +126,7 @@ TRichEdit98& TableEditor(int rows) {
 
 // Pagination of one long table: linear in its rows.
 void BM_PaginateTable(benchmark::State& state) {
-    TRichEdit98& edit = TableEditor(int(state.range(0)));
-    QImage device = Device600();
-    std::size_t pages = 0;
-    for (auto _ : state) {
-        TRangeFormatter formatter;
-        pages = formatter.Paginate(*edit.document(), QSizeF(4015, 5717), &device).size();
-    }
-    state.counters["pages"] = double(pages);
+    PaginateRepeatedly(state, TableEditor(int(state.range(0))));
     state.counters["rows/s"] = benchmark::Counter(double(state.range(0)) * state.iterations(), benchmark::Counter::kIsRate);
 }
 

@@ -364,6 +364,72 @@ void TRangeFormatter::ScaleToDevice(QPainter& painter, const QPaintDevice& devic
     painter.scale(qreal(device.logicalDpiX()) / kDocumentDpi, qreal(device.logicalDpiY()) / kDocumentDpi);
 }
 
+namespace {
+
+// A row's height as its definition gives it (\trrh, twips; negative: exactly), 0 when free.
+int RowHeightTwips(const QVariantList& rows, int row) {
+    if (row >= rows.size()) return 0;
+    const QByteArray words = rows[row].toByteArray();
+    RtfEngine::RtfTokenizer tokens(std::string_view(words.constData(), std::size_t(words.size())));
+    int height = 0;
+    for (RtfEngine::RtfToken token = tokens.Next(); token.kind != RtfEngine::RtfToken::End; token = tokens.Next())
+        if (token.kind == RtfEngine::RtfToken::Word && token.word == "trrh" && token.hasParam)
+            height = std::clamp(token.param, -31680, 31680);
+    return height;
+}
+
+// The laid-out bottom of a cell's content with its bottom padding, and the top of its
+// first line less its top padding.
+std::pair<qreal, qreal> CellExtent(const QTextTableCell& cell, QAbstractTextDocumentLayout* layout) {
+    const QTextDocument* document = cell.firstCursorPosition().document();
+    const QTextTableCellFormat format = cell.format().toTableCellFormat();
+    const QTextBlock first = document->findBlock(cell.firstPosition());
+    const QTextBlock last = document->findBlock(cell.lastPosition());
+    return {layout->blockBoundingRect(first).top() - format.topPadding(),
+            layout->blockBoundingRect(last).bottom() + format.bottomPadding()};
+}
+
+// Rows lower than their definition asks grow to it: their cells get the missing height as
+// bottom padding. True when a row grew (the copy must then be laid out again).
+bool GrowRows(QTextFrame* frame, QAbstractTextDocumentLayout* layout) {
+    bool grown = false;
+    for (QTextFrame* child : frame->childFrames()) {
+        grown = GrowRows(child, layout) || grown;
+        auto* table = qobject_cast<QTextTable*>(child);
+        if (!table) continue;
+        const QVariantList rows = table->format().property(RtfEngine::kTableRowsProperty).toList();
+        if (rows.isEmpty()) continue;
+        for (int r = 0; r < table->rows(); ++r) {
+            const int twips = RowHeightTwips(rows, r);
+            if (twips == 0) continue;
+            const qreal wanted = std::abs(twips) / RtfEngine::kTwipsPerUnit;
+            qreal top = 0, bottom = 0;
+            bool first = true;
+            for (int c = 0; c < table->columns(); ++c) {
+                const QTextTableCell cell = table->cellAt(r, c);
+                if (!cell.isValid() || cell.row() != r || cell.column() != c || cell.rowSpan() > 1) continue;
+                const auto [cellTop, cellBottom] = CellExtent(cell, layout);
+                top = first ? cellTop : std::min(top, cellTop);
+                bottom = first ? cellBottom : std::max(bottom, cellBottom);
+                first = false;
+            }
+            const qreal missing = wanted - (bottom - top);
+            if (first || missing <= 0.5) continue;
+            for (int c = 0; c < table->columns(); ++c) {
+                QTextTableCell cell = table->cellAt(r, c);
+                if (!cell.isValid() || cell.row() != r || cell.column() != c || cell.rowSpan() > 1) continue;
+                QTextTableCellFormat format = cell.format().toTableCellFormat();
+                format.setBottomPadding(format.bottomPadding() + missing);
+                cell.setFormat(format);
+            }
+            grown = true;
+        }
+    }
+    return grown;
+}
+
+} // namespace
+
 void TRangeFormatter::PrepareForPaper(QTextDocument& copy, const QSizeF& size) {
     copy.setUndoRedoEnabled(false);
     SplitAtFormFeeds(copy);
@@ -374,6 +440,7 @@ void TRangeFormatter::PrepareForPaper(QTextDocument& copy, const QSizeF& size) {
     RtfEngine::RegisterKeptObjects(&copy); // a clone's layout knows no footnote marks of its own
     copy.setTextWidth(size.width());
     copy.documentLayout()->documentSize(); // lays the whole document out once
+    if (GrowRows(copy.rootFrame(), copy.documentLayout())) copy.documentLayout()->documentSize();
 }
 
 const std::vector<TRangeFormatter::TPage>& TRangeFormatter::Paginate(const QTextDocument& document,

@@ -49,6 +49,20 @@ void ReadPadding(const QByteArray& words, bool cell, CellPadding& padding)
             padding.edge[i] = value[i];
 }
 
+// No picture is laid out larger than the largest paper (22 inches a side): a declared
+// size beyond it shrinks, keeping its shape, so absurd sizes cannot swamp the layout.
+QTextImageFormat BoundedPicture(QTextImageFormat image)
+{
+    constexpr qreal kLargest = 22 * 1440 / kTwipsPerUnit;
+    const qreal w = image.width(), h = image.height();
+    const qreal scale = std::min({1.0, w > 0 ? kLargest / w : 1.0, h > 0 ? kLargest / h : 1.0});
+    if (scale < 1.0) {
+        image.setWidth(w * scale);
+        image.setHeight(h * scale);
+    }
+    return image;
+}
+
 class Builder {
 public:
     Builder(QTextCursor& cursor, bool plain) : FCursor(cursor), FPlain(plain) {}
@@ -113,7 +127,7 @@ private:
             } else if (run.image.isNull()) {
                 FCursor.insertText(run.text, FPlain ? QTextCharFormat() : run.format);
             } else if (!FPlain) {
-                QTextImageFormat image = run.format.toImageFormat();
+                QTextImageFormat image = BoundedPicture(run.format.toImageFormat());
                 FCursor.document()->addResource(QTextDocument::ImageResource, QUrl(image.name()), run.image);
                 FCursor.insertImage(image);
             }

@@ -4,8 +4,12 @@
 #include "PrintPdfSupport.h"
 #include "print/DocumentPage.h"
 #include "print/RichPrint.h"
+#include "preview/PreviewPages.h"
+#include "preview/RichPreview.h"
 #include "richedit/RichEdit98.h"
 
+#include <QPainter>
+#include <QPicture>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTextDocument>
@@ -182,4 +186,45 @@ TEST(DocumentPageChoice, ChangedSetupIsWrittenIntoTheKeptSource) {
     EXPECT_EQ(back.MarginTwips[0], 2000);
     EXPECT_TRUE(back.Landscape);
     EXPECT_EQ(back.Header, "{\\header H}");
+}
+
+// The preview's pages are the printed pages: the same count, and each page begins with the
+// same words (its own header first), for a letter with its own page, header and footer.
+TEST_F(DocumentPage, PreviewShowsThePagesThePdfPrints) {
+    std::string body;
+    for (int i = 0; i < 90; ++i) body += "\\pard\\widctlpar Clause" + std::to_string(i) + " binds both parties alike.\\par ";
+    body += "\\pard\\keepn Heading\\par\\pard Last words.\\par";
+    const std::string rtf = Rtf(kLetterPage + "{\\header\\pard Kanzlei {\\field{\\*\\fldinst PAGE}{\\fldrslt 1}}\\par}", body);
+    auto edit = EditorWith(rtf);
+    PrintRichEditToPdf(*edit, Path("printed.pdf"));
+
+    QPrinter* printer = SelectPdfPrinter("preview.pdf");
+    TRichPrinter previewer;
+    TRichPrinter::ConfigureAsRichPrinter1(previewer);
+    previewer.ShowProgress = false;
+    previewer.CompressPreview = false;
+    previewer.PreviewRichEdit(edit.get());
+    ASSERT_NE(previewer.PreviewWindow(), nullptr);
+    {
+        // The page files played onto a PDF, one preview page to one PDF page.
+        QPainter painter(printer);
+        for (int index = 0; Print::PageFileExists(index, false); ++index) {
+            QPicture page;
+            ASSERT_TRUE(Print::LoadPageFile(page, index, false));
+            if (index) printer->newPage();
+            Print::PlayPage(painter, page);
+        }
+    }
+    previewer.PreviewWindow()->close();
+
+    const int pages = PdfPages(Path("printed.pdf"));
+    ASSERT_GE(pages, 3);
+    EXPECT_EQ(PdfPages(Path("preview.pdf")), pages);
+    for (int page = 1; page <= pages; ++page) {
+        SCOPED_TRACE(page);
+        const auto firstWords = [](const std::string& text) { return text.substr(0, text.find("binds")); };
+        const std::string printed = firstWords(PdfText(Path("printed.pdf"), page));
+        EXPECT_NE(printed.find("Kanzlei " + std::to_string(page)), std::string::npos) << printed;
+        EXPECT_EQ(firstWords(PdfText(Path("preview.pdf"), page)), printed);
+    }
 }
