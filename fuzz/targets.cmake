@@ -2,4 +2,4 @@
 kelvora_add_fuzzer(evaluate text/Evaluator.cpp platform/Numbers.cpp)
 kelvora_add_fuzzer(merge assembly/MergeEngine.cpp assembly/IndexedMerge.cpp text/Evaluator.cpp text/StringManager.cpp platform/Numbers.cpp platform/Cp1252.cpp)
 kelvora_add_fuzzer(rtf2html rtf2html/LineBuffer.cpp rtf2html/HtmlWriter.cpp rtf2html/Formatting.cpp rtf2html/GroupScanner.cpp rtf2html/DocumentTables.cpp rtf2html/TableReader.cpp)
-kelvora_add_qt_fuzzer(rtf rtf/RtfCodePage.cpp rtf/RtfTokenizer.cpp rtf/RtfField.cpp rtf/RtfPicture.cpp rtf/RtfReader.cpp rtf/RtfDocumentBuilder.cpp rtf/RtfKeptObject.cpp rtf/RtfWriter.cpp rtf/ListNumbers.cpp platform/Cp1252.cpp)
+kelvora_add_qt_fuzzer(rtf rtf/RtfCodePage.cpp rtf/RtfTokenizer.cpp rtf/RtfField.cpp rtf/RtfPicture.cpp rtf/RtfReader.cpp rtf/RtfReadDestinations.cpp rtf/RtfReadText.cpp rtf/RtfReadFormats.cpp rtf/RtfReadTables.cpp rtf/RtfReadLists.cpp rtf/RtfReadFields.cpp rtf/RtfReadPictures.cpp rtf/RtfDocumentBuilder.cpp rtf/RtfKeptObject.cpp rtf/RtfWriter.cpp rtf/RtfWriteLists.cpp rtf/RtfWriteTables.cpp rtf/RtfWriteParagraphs.cpp rtf/RtfWriteText.cpp rtf/ListNumbers.cpp platform/Cp1252.cpp)
