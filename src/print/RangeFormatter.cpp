@@ -120,6 +120,19 @@ void FitPictures(QTextDocument& doc, const QSizeF& size) {
     }
 }
 
+// The largest top and bottom padding of the cells of rows [first, last]: a row on paper
+// reaches from its cells' top padding to their bottom padding.
+std::pair<qreal, qreal> RowPadding(QTextTable* table, int first, int last) {
+    qreal top = 0, bottom = 0;
+    for (int r = first; r <= last; ++r)
+        for (int c = 0; c < table->columns(); ++c) {
+            const QTextTableCellFormat format = table->cellAt(r, c).format().toTableCellFormat();
+            top = std::max(top, format.topPadding());
+            bottom = std::max(bottom, format.bottomPadding());
+        }
+    return {top, bottom};
+}
+
 class TCollector {
 public:
     explicit TCollector(QAbstractTextDocumentLayout* layout) : FLayout(layout) {}
@@ -214,8 +227,9 @@ private:
                 item.top = std::min(item.top, line.top);
                 item.bottom = std::max(item.bottom, line.bottom);
             }
-            item.top = row == 0 ? bounds.top() : item.top - frame;
-            item.bottom = last == rows - 1 ? bounds.bottom() : item.bottom + frame;
+            const auto [padTop, padBottom] = RowPadding(table, row, last);
+            item.top = row == 0 ? bounds.top() : item.top - frame - padTop;
+            item.bottom = last == rows - 1 ? bounds.bottom() : item.bottom + frame + padBottom;
             if (!Items.empty() && !Items.back().lines.empty() && item.top < Items.back().bottom)
                 item.top = Items.back().bottom;
             if (last < headerRows) headerBottom = item.bottom;

@@ -192,7 +192,7 @@ TEST(DocumentPageChoice, ChangedSetupIsWrittenIntoTheKeptSource) {
 // same words (its own header first), for a letter with its own page, header and footer.
 TEST_F(DocumentPage, PreviewShowsThePagesThePdfPrints) {
     std::string body;
-    for (int i = 0; i < 90; ++i) body += "\\pard\\widctlpar Clause" + std::to_string(i) + " binds both parties alike.\\par ";
+    for (int i = 0; i < 160; ++i) body += "\\pard\\widctlpar Clause" + std::to_string(i) + " binds both parties alike.\\par ";
     body += "\\pard\\keepn Heading\\par\\pard Last words.\\par";
     const std::string rtf = Rtf(kLetterPage + "{\\header\\pard Kanzlei {\\field{\\*\\fldinst PAGE}{\\fldrslt 1}}\\par}", body);
     auto edit = EditorWith(rtf);
