@@ -79,8 +79,8 @@ QImage Device600() {
     return device;
 }
 
-void BM_Paginate(benchmark::State& state) {
-    TRichEdit98& edit = Editor(int(state.range(0)));
+// Paginates the editor's document as often as the benchmark asks; the pages it made.
+std::size_t PaginateRepeatedly(benchmark::State& state, TRichEdit98& edit) {
     QImage device = Device600();
     std::size_t pages = 0;
     for (auto _ : state) {
@@ -88,6 +88,11 @@ void BM_Paginate(benchmark::State& state) {
         pages = formatter.Paginate(*edit.document(), QSizeF(4015, 5717), &device).size();
     }
     state.counters["pages"] = double(pages);
+    return pages;
+}
+
+void BM_Paginate(benchmark::State& state) {
+    const std::size_t pages = PaginateRepeatedly(state, Editor(int(state.range(0))));
     state.counters["pages/s"] = benchmark::Counter(double(pages) * state.iterations(), benchmark::Counter::kIsRate);
     state.counters["peak_MB"] = PeakMegabytes();
 }
@@ -103,8 +108,31 @@ void BM_PrintToPdf(benchmark::State& state) {
     state.counters["peak_MB"] = PeakMegabytes();
 }
 
+// One table of `rows` rows of three cells, as a long statement or price list prints.
+TRichEdit98& TableEditor(int rows) {
+    static std::map<int, std::unique_ptr<TRichEdit98>> editors;
+    auto& edit = editors[rows];
+    if (!edit) {
+        QByteArray rtf = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0 DejaVu Serif;}}\\f0\\fs20\r\n";
+        for (int r = 0; r < rows; ++r)
+            rtf += "\\trowd\\trpaddl108\\trpaddr108\\cellx3000\\cellx6000\\cellx9000 Item " +
+                   QByteArray::number(r) + "\\cell Hours\\cell 240.00\\cell\\row\r\n";
+        edit = std::make_unique<TRichEdit98>();
+        TRichEdit98::ConfigureAsTemplateEditor(*edit);
+        edit->StreamIn(rtf + "}", ifRTF, false, false);
+    }
+    return *edit;
+}
+
+// Pagination of one long table: linear in its rows.
+void BM_PaginateTable(benchmark::State& state) {
+    PaginateRepeatedly(state, TableEditor(int(state.range(0))));
+    state.counters["rows/s"] = benchmark::Counter(double(state.range(0)) * state.iterations(), benchmark::Counter::kIsRate);
+}
+
 } // namespace
 
+BENCHMARK(BM_PaginateTable)->Arg(1000)->Arg(10000)->Arg(50000)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_Paginate)->Arg(100)->Arg(400)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PrintToPdf)->Arg(100)->Arg(400)->Unit(benchmark::kMillisecond);
 

@@ -10,7 +10,16 @@ the original and ours and compare what it sees:
   - from its flat ODT export: fields (by kind), bookmarks (by name) and links.
 A fact LibreOffice sees in the original but not in ours is reported as missing.
 
-usage: tools/lo-fidelity.py [--kelvora build/kelvora] [FILE.rtf ...]
+With --print, the printed pages instead: each document is printed with `kelvora print`
+and exported with `soffice --convert-to pdf`, both are read with `pdftotext -bbox`, the
+words are aligned, and for each document it reports
+  - placed: the share of LibreOffice's words that Kelvora prints on the same page within
+    8 pt vertically and 24 pt horizontally;
+  - pages: both page counts;
+  - header/footer: the share of LibreOffice's words in the top and bottom 12% of a page
+    that Kelvora prints on that page in the same band.
+
+usage: tools/lo-fidelity.py [--kelvora build/kelvora] [--print] [FILE.rtf ...]
 With no files: tests/rtf/samples/*.rtf and ../shared/rtf-samples/*.rtf.
 Needs soffice (Debian: libreoffice-writer-nogui) on this machine only.
 """
@@ -98,9 +107,81 @@ def numbers(path):
     return found
 
 
+def pdf_words(pdf):
+    """[(page, text, xMin, yMin, xMax, yMax)] and the page heights of a PDF."""
+    out = subprocess.run(["pdftotext", "-bbox", pdf, "-"], check=True, capture_output=True, text=True).stdout
+    found, heights, page = [], [], 0
+    for line in out.splitlines():
+        m = re.search(r'<page width="([\d.]+)" height="([\d.]+)"', line)
+        if m:
+            page += 1
+            heights.append(float(m.group(2)))
+            continue
+        m = re.search(r'<word xMin="([\d.-]+)" yMin="([\d.-]+)" xMax="([\d.-]+)" yMax="([\d.-]+)">(.*)</word>', line)
+        if m:
+            found.append((page, html.unescape(m.group(5)), *map(float, m.group(1, 2, 3, 4))))
+    return found, heights
+
+
+def in_band(word, heights):
+    """Whether a word stands in the top or bottom 12% of its page."""
+    page, _, _, y0, _, y1 = word
+    h = heights[page - 1]
+    return y1 <= 0.12 * h or y0 >= 0.88 * h
+
+
+def judge_print(lo_pdf, our_pdf):
+    lo, lo_heights = pdf_words(lo_pdf)
+    ours, our_heights = pdf_words(our_pdf)
+    matcher = difflib.SequenceMatcher(None, [w[1] for w in lo], [w[1] for w in ours], autojunk=False)
+    placed = bands = band_total = 0
+    for block in matcher.get_matching_blocks():
+        for k in range(block.size):
+            a, b = lo[block.a + k], ours[block.b + k]
+            if a[0] == b[0] and abs(a[3] - b[3]) <= 8 and abs(a[2] - b[2]) <= 24:
+                placed += 1
+    # Header and footer words: LibreOffice's in the bands, found on the same page in the
+    # same band of ours (page fields make sequence alignment unreliable there).
+    ours_in_band = collections.Counter((w[0], w[1]) for w in ours if in_band(w, our_heights))
+    for w in lo:
+        if in_band(w, lo_heights):
+            band_total += 1
+            if ours_in_band[(w[0], w[1])] > 0:
+                ours_in_band[(w[0], w[1])] -= 1
+                bands += 1
+    return {"words": len(lo), "placed": placed / len(lo) if lo else 1.0, "lo_pages": len(lo_heights),
+            "our_pages": len(our_heights), "band_words": band_total, "band_found": bands}
+
+
+def main_print(args, files, env):
+    work = tempfile.mkdtemp(prefix="lo-print-")
+    ours = {}
+    for path in files:
+        name = os.path.splitext(os.path.basename(path))[0]
+        shutil.copy(path, os.path.join(work, name + ".rtf"))
+        ours[name] = os.path.join(work, name + ".kelvora.pdf")
+        subprocess.run([args.kelvora, "print", path, "-o", ours[name]], check=True, env=env,
+                       stdout=subprocess.DEVNULL)
+    soffice("pdf", [os.path.join(work, n + ".rtf") for n in ours], work)
+    totals = collections.Counter()
+    same_pages = 0
+    print("%-30s %6s %7s %9s %13s" % ("document", "words", "placed", "pages", "header/footer"))
+    for name, our_pdf in ours.items():
+        r = judge_print(os.path.join(work, name + ".pdf"), our_pdf)
+        same_pages += r["lo_pages"] == r["our_pages"]
+        totals.update({k: r[k] for k in ("words", "band_words", "band_found")})
+        totals["placed_words"] += round(r["placed"] * r["words"])
+        print("%-30s %6d %7.2f %4d/%-4d %6d/%-6d" % (name, r["words"], r["placed"], r["our_pages"], r["lo_pages"],
+                                                  r["band_found"], r["band_words"]))
+    print("all: placed %.2f of %d words; same page count %d of %d; header/footer words %d of %d; files in %s" % (
+        totals["placed_words"] / max(1, totals["words"]), totals["words"], same_pages, len(ours),
+        totals["band_found"], totals["band_words"], work))
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--kelvora", default=os.path.join(ROOT, "build", "kelvora"))
+    parser.add_argument("--print", action="store_true", help="compare the printed pages")
     parser.add_argument("files", nargs="*")
     args = parser.parse_args()
     files = args.files or sorted(glob.glob(os.path.join(ROOT, "tests/rtf/samples/*.rtf")) +
@@ -108,6 +189,9 @@ def main():
     if not shutil.which("soffice"):
         sys.exit("soffice not found (apt-get install libreoffice-writer-nogui)")
     env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
+    if args.print:
+        main_print(args, files, env)
+        return
     work = tempfile.mkdtemp(prefix="lo-fidelity-")
     pairs = []
     for path in files:

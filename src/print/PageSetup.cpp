@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QPageLayout>
 #include <QPrinterInfo>
+#include "print/DocumentPage.h"
 #include "print/PageSetupDlg.h"
 #include <QPrinter>
 #include <QScreen>
@@ -96,17 +97,46 @@ void TRichPrinter::ApplyDialogMargins(const QMargins& margins) {
     ApplyMargins();
 }
 
-bool TRichPrinter::PageSetupDialog() {
+namespace {
+
+// The dialog's margin units (hundredths of millimetres or thousandths of inches) per twip.
+double DialogUnitsPerTwip(TMeasureUnit unit) { return unit == muMillimeters ? 2540.0 / 1440.0 : 1000.0 / 1440.0; }
+
+// The page `document` declares, as the dialog shows it: declared margins, the others
+// from `fallback`.
+QMargins DocumentDialogMargins(const Print::TDocumentPage& page, const QMargins& fallback, TMeasureUnit unit) {
+    const double scale = DialogUnitsPerTwip(unit);
+    auto value = [&](int edge, int given) {
+        return page.MarginTwips[edge] ? int(std::nearbyint(*page.MarginTwips[edge] * scale)) : given;
+    };
+    return QMargins(value(0, fallback.left()), value(1, fallback.top()), value(2, fallback.right()),
+                    value(3, fallback.bottom()));
+}
+
+} // namespace
+
+bool TRichPrinter::PageSetupDialog(QTextDocument* document) {
     QPrinter* printer = Printer().EnsureDevice();
     if (SaveMargins) LoadStoredMargins();
-    const QMargins given = DialogMargins();
+    // A document with its own page shows and changes that page; the stored margins stay.
+    Print::TDocumentPage page = document ? Print::DocumentPageOf(*document) : Print::TDocumentPage();
+    const bool ownPage = page.DeclaresPaper() || page.DeclaresMargins();
+    QPageLayout layout = printer->pageLayout();
+    if (page.DeclaresPaper()) {
+        QSizeF twips = *page.PaperTwips;
+        const bool landscape = page.Landscape || twips.width() > twips.height();
+        if (twips.width() > twips.height()) twips.transpose();
+        layout.setPageSize(QPageSize(twips / 20.0, QPageSize::Point, QString(), QPageSize::FuzzyMatch));
+        layout.setOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    }
+    const QMargins given = ownPage ? DocumentDialogMargins(page, DialogMargins(), FMeasureUnit) : DialogMargins();
     const unsigned flags = FDialogFlags | PSD_ENABLEPAGESETUPHOOK |
                            (FMeasureUnit == muMillimeters ? PSD_INHUNDREDTHSOFMILLIMETERS : PSD_INTHOUSANDTHSOFINCHES);
 
     QStringList printers = QPrinterInfo::availablePrinterNames();
     printers << TPrinter::PdfPrinterName();
-    TPageSetupDlg dialog(flags, given, printer->pageLayout().pageSize().id(), printer->pageLayout().orientation(),
-                         printers, Printer().DeviceName(), QApplication::activeWindow());
+    TPageSetupDlg dialog(flags, given, layout.pageSize().id(), layout.orientation(), printers, Printer().DeviceName(),
+                         QApplication::activeWindow());
     dialog.setWindowModality(Qt::ApplicationModal);
     TPlaceDialog place;
     dialog.installEventFilter(&place);
@@ -114,9 +144,24 @@ bool TRichPrinter::PageSetupDialog() {
     const bool confirmed = dialog.exec() == QDialog::Accepted;
     if (active) active->activateWindow();
 
+    if (confirmed && dialog.PrinterName() != Printer().DeviceName()) printer = Printer().SelectPrinter(dialog.PrinterName());
+    if (ownPage) {
+        if (confirmed) {
+            const QSizeF points = QPageSize(dialog.Paper()).size(QPageSize::Point);
+            page.Landscape = dialog.Orientation() == QPageLayout::Landscape;
+            page.PaperTwips = page.Landscape ? QSizeF(points.height() * 20, points.width() * 20) : points * 20;
+            if (!(flags & PSD_DISABLEMARGINS)) {
+                const QMargins chosen = dialog.Margins();
+                const double scale = DialogUnitsPerTwip(FMeasureUnit);
+                const int values[4] = {chosen.left(), chosen.top(), chosen.right(), chosen.bottom()};
+                for (int edge = 0; edge < 4; ++edge) page.MarginTwips[edge] = int(std::nearbyint(values[edge] / scale));
+            }
+            Print::SetDocumentPage(*document, page);
+        }
+        return confirmed;
+    }
     // A cancelled dialog hands back what it was given.
     if (confirmed) {
-        if (dialog.PrinterName() != Printer().DeviceName()) printer = Printer().SelectPrinter(dialog.PrinterName());
         printer->setPageSize(QPageSize(dialog.Paper()));
         printer->setPageOrientation(dialog.Orientation());
     }

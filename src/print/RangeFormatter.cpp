@@ -2,9 +2,12 @@
 
 #include "richedit/KeptDecorations.h"
 #include "rtf/ListNumbers.h"
+#include "rtf/RtfEngine.h"
 #include "rtf/RtfKeptObject.h"
+#include "rtf/RtfTokenizer.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QImage>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QTextBlock>
@@ -13,6 +16,7 @@
 #include <QTextFrame>
 #include <QTextLayout>
 #include <QTextTable>
+#include <QTextTableFormat>
 #include <algorithm>
 #include <cmath>
 
@@ -30,7 +34,54 @@ struct TItem {
     int pos;
     bool breakBefore = false;
     std::vector<TLine> lines;
+    bool keepWithNext = false; // goes to the next page with the item after it
+    // A table row's header rows (the band [headerTop, headerBottom)), repeated at the top
+    // of a page that this row begins; empty for anything else.
+    qreal headerTop = 0, headerBottom = 0;
 };
+
+// The rows at a table's start marked as its header (\trhdr).
+int HeaderRowsOf(const QTextTableFormat& format) {
+    const QVariantList rows = format.property(RtfEngine::kTableRowsProperty).toList();
+    int count = 0;
+    while (count < rows.size() && rows[count].toByteArray().contains("\\trhdr")) ++count;
+    return count;
+}
+
+// What a paragraph asks of the page: kept whole (\keep), kept with the next one
+// (\keepn), no single first or last line alone on a page (\widctlpar).
+struct TParaKeeping {
+    bool whole = false, withNext = false, widowControl = false;
+};
+
+TParaKeeping KeepingOf(const QTextBlockFormat& format) {
+    TParaKeeping keeping;
+    const QByteArray kept = format.property(RtfEngine::kParaKeptProperty).toByteArray();
+    if (kept.isEmpty()) return keeping;
+    RtfEngine::RtfTokenizer tokens(std::string_view(kept.constData(), std::size_t(kept.size())));
+    for (RtfEngine::RtfToken token = tokens.Next(); token.kind != RtfEngine::RtfToken::End; token = tokens.Next()) {
+        if (token.kind != RtfEngine::RtfToken::Word) continue;
+        const bool on = !token.hasParam || token.param != 0;
+        if (token.word == "keep") keeping.whole = on;
+        else if (token.word == "keepn") keeping.withNext = on;
+        else if (token.word == "widctlpar") keeping.widowControl = true;
+        else if (token.word == "nowidctlpar") keeping.widowControl = false;
+    }
+    return keeping;
+}
+
+// A paragraph that starts a section starts a page, unless its break is continuous.
+bool SectionBreaksPage(const QTextBlockFormat& format) {
+    if (!format.hasProperty(RtfEngine::kSectionProperty)) return false;
+    return !format.property(RtfEngine::kSectionProperty).toByteArray().contains("\\sbknone");
+}
+
+// The lines [first, last) of a paragraph as one item.
+TItem ItemOfLines(const std::vector<TLine>& lines, std::size_t first, std::size_t last) {
+    TItem item{lines[first].top, lines[last - 1].bottom, lines[first].pos, false, {}};
+    if (last - first > 1) item.lines.assign(lines.begin() + std::ptrdiff_t(first), lines.begin() + std::ptrdiff_t(last));
+    return item;
+}
 
 constexpr QChar kFormFeed(0x0c);
 
@@ -48,14 +99,14 @@ void SplitAtFormFeeds(QTextDocument& doc) {
 }
 
 // Pictures larger than the render rectangle shrink to fit, keeping their shape.
-void FitPictures(QTextDocument& doc, const QSizeF& size, qreal deviceScale) {
+void FitPictures(QTextDocument& doc, const QSizeF& size) {
     for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             if (!fragment.isValid() || !fragment.charFormat().isImageFormat()) continue;
             QTextImageFormat image = fragment.charFormat().toImageFormat();
-            const qreal w = image.width() * deviceScale;
-            const qreal h = image.height() * deviceScale;
+            const qreal w = image.width();
+            const qreal h = image.height();
             if (w <= 0 || h <= 0) continue;
             const qreal scale = std::min({1.0, size.width() / w, size.height() * 0.98 / h});
             if (scale >= 1.0) continue;
@@ -67,6 +118,19 @@ void FitPictures(QTextDocument& doc, const QSizeF& size, qreal deviceScale) {
             cursor.setCharFormat(image);
         }
     }
+}
+
+// The largest top and bottom padding of the cells of rows [first, last]: a row on paper
+// reaches from its cells' top padding to their bottom padding.
+std::pair<qreal, qreal> RowPadding(QTextTable* table, int first, int last) {
+    qreal top = 0, bottom = 0;
+    for (int r = first; r <= last; ++r)
+        for (int c = 0; c < table->columns(); ++c) {
+            const QTextTableCellFormat format = table->cellAt(r, c).format().toTableCellFormat();
+            top = std::max(top, format.topPadding());
+            bottom = std::max(bottom, format.bottomPadding());
+        }
+    return {top, bottom};
 }
 
 class TCollector {
@@ -97,16 +161,31 @@ private:
         }
     }
 
+    // A paragraph's lines as items: each line alone, the whole paragraph when it is kept
+    // together, its first two and last two lines together under widow control.
     void Block(const QTextBlock& block) {
         std::vector<TLine> lines;
         LinesOf(block, lines);
-        const auto policy = block.blockFormat().pageBreakPolicy();
-        bool breakBefore = FBreakAfterPrevious || (policy & QTextFormat::PageBreak_AlwaysBefore);
-        for (const TLine& line : lines) {
-            Items.push_back({line.top, line.bottom, line.pos, breakBefore, {}});
-            breakBefore = false;
-        }
+        const QTextBlockFormat format = block.blockFormat();
+        const auto policy = format.pageBreakPolicy();
+        const bool breakBefore =
+            FBreakAfterPrevious || (policy & QTextFormat::PageBreak_AlwaysBefore) || SectionBreaksPage(format);
         FBreakAfterPrevious = policy & QTextFormat::PageBreak_AlwaysAfter;
+        if (lines.empty()) return;
+        const TParaKeeping keeping = KeepingOf(format);
+        const std::size_t n = lines.size();
+        const std::size_t firstItem = Items.size();
+        if (keeping.whole || (keeping.widowControl && n <= 3)) {
+            Items.push_back(ItemOfLines(lines, 0, n));
+        } else if (keeping.widowControl) {
+            Items.push_back(ItemOfLines(lines, 0, 2));
+            for (std::size_t i = 2; i + 2 < n; ++i) Items.push_back(ItemOfLines(lines, i, i + 1));
+            Items.push_back(ItemOfLines(lines, n - 2, n));
+        } else {
+            for (std::size_t i = 0; i < n; ++i) Items.push_back(ItemOfLines(lines, i, i + 1));
+        }
+        Items[firstItem].breakBefore = breakBefore;
+        Items.back().keepWithNext = keeping.withNext;
     }
 
     // Rows joined by a cell spanning them form one item.
@@ -115,6 +194,8 @@ private:
         const qreal frame = format.border() + format.cellSpacing() + format.cellPadding();
         const QRectF bounds = FLayout->frameBoundingRect(table);
         const int rows = table->rows();
+        const int headerRows = HeaderRowsOf(format);
+        qreal headerBottom = bounds.top(); // bottom of the header rows laid out so far
         bool breakBefore = FBreakAfterPrevious || (format.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore);
         FBreakAfterPrevious = false;
         int row = 0;
@@ -146,10 +227,16 @@ private:
                 item.top = std::min(item.top, line.top);
                 item.bottom = std::max(item.bottom, line.bottom);
             }
-            item.top = row == 0 ? bounds.top() : item.top - frame;
-            item.bottom = last == rows - 1 ? bounds.bottom() : item.bottom + frame;
+            const auto [padTop, padBottom] = RowPadding(table, row, last);
+            item.top = row == 0 ? bounds.top() : item.top - frame - padTop;
+            item.bottom = last == rows - 1 ? bounds.bottom() : item.bottom + frame + padBottom;
             if (!Items.empty() && !Items.back().lines.empty() && item.top < Items.back().bottom)
                 item.top = Items.back().bottom;
+            if (last < headerRows) headerBottom = item.bottom;
+            else if (headerRows > 0 && headerRows < rows && headerBottom > bounds.top()) {
+                item.headerTop = bounds.top();
+                item.headerBottom = headerBottom;
+            }
             Items.push_back(std::move(item));
             row = last + 1;
         }
@@ -185,41 +272,86 @@ int PositionAfterCut(const TItem& item, qreal cut, int fallback) {
     return fallback;
 }
 
+// The first item of the run of items kept with `index` that ends just before it, no
+// earlier than `pageFirst`.
+std::size_t KeptRunStart(const std::vector<TItem>& items, std::size_t index, std::size_t pageFirst) {
+    std::size_t first = index;
+    while (first > pageFirst && items[first - 1].keepWithNext) --first;
+    return first;
+}
+
 std::vector<TRangeFormatter::TPage> CutIntoPages(const std::vector<TItem>& items, qreal height, int length) {
     std::vector<TRangeFormatter::TPage> pages;
     if (items.empty()) {
         pages.push_back({0, height, 0, length});
         return pages;
     }
-    qreal pageTop = items.front().top;
-    int pageStart = 0;
-    bool empty = true;
+    TRangeFormatter::TPage page{items.front().top, 0, 0, 0};
+    qreal room = height;       // for the page's own items, under a repeated header
+    std::size_t pageFirst = 0; // the first item on the page
     auto close = [&](qreal bottom, int end) {
-        end = std::max(end, pageStart + 1); // every page moves the position on
-        pages.push_back({pageTop, bottom, pageStart, end});
-        pageStart = end;
-        pageTop = bottom;
+        end = std::max(end, page.Start + 1); // every page moves the position on
+        page.Bottom = bottom;
+        page.End = end;
+        pages.push_back(page);
+        page = {bottom, 0, end, 0};
+        room = height;
     };
-    for (const TItem& item : items) {
-        if (!empty && (item.breakBefore || item.bottom - pageTop > height)) {
-            close(item.top, item.pos);
-            pageTop = item.top;
-            empty = true;
+    // A page that a table row begins repeats the table's header rows, if they leave room.
+    auto repeatHeader = [&](const TItem& item) {
+        const qreal band = item.headerBottom - item.headerTop;
+        if (band <= 0 || band > height / 2) return;
+        page.HeaderTop = item.headerTop;
+        page.HeaderBottom = item.headerBottom;
+        room = height - band;
+    };
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const TItem* item = &items[i];
+        if (i > pageFirst && (item->breakBefore || item->bottom - page.Top > room)) {
+            // Items kept with this one go along, unless they began the page.
+            if (!item->breakBefore) {
+                const std::size_t run = KeptRunStart(items, i, pageFirst);
+                if (run > pageFirst) {
+                    i = run;
+                    item = &items[i];
+                }
+            }
+            close(item->top, item->pos);
+            pageFirst = i;
+            repeatHeader(*item);
         }
-        while (item.bottom - pageTop > height) {
-            const qreal limit = pageTop + height;
-            const qreal cut = CutInside(item, pageTop, limit);
-            close(cut, PositionAfterCut(item, cut, item.pos));
+        while (item->bottom - page.Top > room) {
+            const qreal cut = CutInside(*item, page.Top, page.Top + room);
+            close(cut, PositionAfterCut(*item, cut, item->pos));
+            pageFirst = i;
+            repeatHeader(*item);
         }
-        empty = false;
     }
-    pages.push_back({pageTop, pageTop + height, pageStart, length});
+    page.Bottom = page.Top + room;
+    page.End = length;
+    pages.push_back(page);
     if (pages.back().Start >= length && pages.size() > 1) {
         // Positions ran out before the pages did (only in odd row cuts): the last
         // pages share the final position.
-        for (auto& page : pages) page.End = std::min(page.End, length);
+        for (auto& p : pages) p.End = std::min(p.End, length);
     }
     return pages;
+}
+
+// The resolution every length of the document is written in (1 unit = 1/96 inch): the
+// page is laid out at it and drawn scaled to the device, so that indents, tabs, column
+// widths, padding and pictures keep their size on any printer.
+constexpr int kDocumentDpi = 96;
+
+QPaintDevice& DocumentUnitsDevice() {
+    static QImage device = [] {
+        QImage image(1, 1, QImage::Format_RGB32);
+        const int dotsPerMeter = int(std::lround(kDocumentDpi / 0.0254));
+        image.setDotsPerMeterX(dotsPerMeter);
+        image.setDotsPerMeterY(dotsPerMeter);
+        return image;
+    }();
+    return device;
 }
 
 } // namespace
@@ -229,7 +361,6 @@ struct TRangeFormatter::TCache {
     int revision = -1;
     int characters = -1;
     QSizeF size;
-    int dpiX = 0, dpiY = 0;
     std::unique_ptr<QTextDocument> copy;
     std::vector<TPage> pages;
 };
@@ -239,36 +370,111 @@ TRangeFormatter::~TRangeFormatter() = default;
 
 void TRangeFormatter::Release() { FCache.reset(); }
 
+QSizeF TRangeFormatter::ToDocumentUnits(const QSizeF& size, const QPaintDevice& device) {
+    return QSizeF(size.width() * kDocumentDpi / device.logicalDpiX(), size.height() * kDocumentDpi / device.logicalDpiY());
+}
+
+void TRangeFormatter::ScaleToDevice(QPainter& painter, const QPaintDevice& device) {
+    painter.scale(qreal(device.logicalDpiX()) / kDocumentDpi, qreal(device.logicalDpiY()) / kDocumentDpi);
+}
+
+namespace {
+
+// A row's height as its definition gives it (\trrh, twips; negative: exactly), 0 when free.
+int RowHeightTwips(const QVariantList& rows, int row) {
+    if (row >= rows.size()) return 0;
+    const QByteArray words = rows[row].toByteArray();
+    RtfEngine::RtfTokenizer tokens(std::string_view(words.constData(), std::size_t(words.size())));
+    int height = 0;
+    for (RtfEngine::RtfToken token = tokens.Next(); token.kind != RtfEngine::RtfToken::End; token = tokens.Next())
+        if (token.kind == RtfEngine::RtfToken::Word && token.word == "trrh" && token.hasParam)
+            height = std::clamp(token.param, -31680, 31680);
+    return height;
+}
+
+// The laid-out bottom of a cell's content with its bottom padding, and the top of its
+// first line less its top padding.
+std::pair<qreal, qreal> CellExtent(const QTextTableCell& cell, QAbstractTextDocumentLayout* layout) {
+    const QTextDocument* document = cell.firstCursorPosition().document();
+    const QTextTableCellFormat format = cell.format().toTableCellFormat();
+    const QTextBlock first = document->findBlock(cell.firstPosition());
+    const QTextBlock last = document->findBlock(cell.lastPosition());
+    return {layout->blockBoundingRect(first).top() - format.topPadding(),
+            layout->blockBoundingRect(last).bottom() + format.bottomPadding()};
+}
+
+// Rows lower than their definition asks grow to it: their cells get the missing height as
+// bottom padding. True when a row grew (the copy must then be laid out again).
+bool GrowRows(QTextFrame* frame, QAbstractTextDocumentLayout* layout) {
+    bool grown = false;
+    for (QTextFrame* child : frame->childFrames()) {
+        grown = GrowRows(child, layout) || grown;
+        auto* table = qobject_cast<QTextTable*>(child);
+        if (!table) continue;
+        const QVariantList rows = table->format().property(RtfEngine::kTableRowsProperty).toList();
+        if (rows.isEmpty()) continue;
+        for (int r = 0; r < table->rows(); ++r) {
+            const int twips = RowHeightTwips(rows, r);
+            if (twips == 0) continue;
+            const qreal wanted = std::abs(twips) / RtfEngine::kTwipsPerUnit;
+            qreal top = 0, bottom = 0;
+            bool first = true;
+            for (int c = 0; c < table->columns(); ++c) {
+                const QTextTableCell cell = table->cellAt(r, c);
+                if (!cell.isValid() || cell.row() != r || cell.column() != c || cell.rowSpan() > 1) continue;
+                const auto [cellTop, cellBottom] = CellExtent(cell, layout);
+                top = first ? cellTop : std::min(top, cellTop);
+                bottom = first ? cellBottom : std::max(bottom, cellBottom);
+                first = false;
+            }
+            const qreal missing = wanted - (bottom - top);
+            if (first || missing <= 0.5) continue;
+            for (int c = 0; c < table->columns(); ++c) {
+                QTextTableCell cell = table->cellAt(r, c);
+                if (!cell.isValid() || cell.row() != r || cell.column() != c || cell.rowSpan() > 1) continue;
+                QTextTableCellFormat format = cell.format().toTableCellFormat();
+                format.setBottomPadding(format.bottomPadding() + missing);
+                cell.setFormat(format);
+            }
+            grown = true;
+        }
+    }
+    return grown;
+}
+
+} // namespace
+
+void TRangeFormatter::PrepareForPaper(QTextDocument& copy, const QSizeF& size) {
+    copy.setUndoRedoEnabled(false);
+    SplitAtFormFeeds(copy);
+    FitPictures(copy, size);
+    copy.setDocumentMargin(0);
+    copy.setUseDesignMetrics(true); // widths as the font designs them, not as the screen rounds them
+    copy.documentLayout()->setPaintDevice(&DocumentUnitsDevice());
+    RtfEngine::RegisterKeptObjects(&copy); // a clone's layout knows no footnote marks of its own
+    copy.setTextWidth(size.width());
+    copy.documentLayout()->documentSize(); // lays the whole document out once
+    if (GrowRows(copy.rootFrame(), copy.documentLayout())) copy.documentLayout()->documentSize();
+}
+
 const std::vector<TRangeFormatter::TPage>& TRangeFormatter::Paginate(const QTextDocument& document,
                                                                       const QSizeF& size, QPaintDevice* device) {
-    const int dpiX = device->logicalDpiX(), dpiY = device->logicalDpiY();
+    const QSizeF units = ToDocumentUnits(size, *device);
     if (FCache && FCache->source == &document && FCache->revision == document.revision() &&
-        FCache->characters == document.characterCount() && FCache->size == size && FCache->dpiX == dpiX &&
-        FCache->dpiY == dpiY)
+        FCache->characters == document.characterCount() && FCache->size == units)
         return FCache->pages;
 
     auto cache = std::make_unique<TCache>();
     cache->source = &document;
     cache->revision = document.revision();
     cache->characters = document.characterCount();
-    cache->size = size;
-    cache->dpiX = dpiX;
-    cache->dpiY = dpiY;
+    cache->size = units;
     cache->copy.reset(document.clone());
-    QTextDocument& copy = *cache->copy;
-    copy.setUndoRedoEnabled(false);
-    SplitAtFormFeeds(copy);
-    // Picture sizes are screen pixels; the layout scales them to the device.
-    FitPictures(copy, size, dpiY / 96.0);
-    copy.setDocumentMargin(0);
-    copy.documentLayout()->setPaintDevice(device);
-    RtfEngine::RegisterKeptObjects(&copy); // a clone's layout knows no footnote marks of its own
-    copy.setTextWidth(size.width());
-    copy.documentLayout()->documentSize(); // lays the whole document out once
+    PrepareForPaper(*cache->copy, units);
 
-    TCollector collector(copy.documentLayout());
-    collector.Frame(copy.rootFrame());
-    cache->pages = CutIntoPages(collector.Items, size.height(), document.characterCount() - 1);
+    TCollector collector(cache->copy->documentLayout());
+    collector.Frame(cache->copy->rootFrame());
+    cache->pages = CutIntoPages(collector.Items, units.height(), document.characterCount() - 1);
     FCache = std::move(cache);
     return FCache->pages;
 }
@@ -288,18 +494,41 @@ int TRangeFormatter::FormatRange(const QTextDocument& document, QPainter& painte
     if (page != pages.begin()) --page;
     if (start >= document.characterCount() - 1 && document.characterCount() > 1) return start;
 
-    painter.save();
-    painter.translate(render.left(), render.top() - page->Top);
-    const QRectF clip(-render.left(), page->Top, render.width() + 2 * render.left(), page->Bottom - page->Top);
-    painter.setClipRect(clip, Qt::IntersectClip);
-    // Text is drawn line by line within the context's clip: half a pixel inside the band
-    // keeps the lines of neighbouring pages out of this page, even from a PDF's text.
-    QAbstractTextDocumentLayout::PaintContext context;
-    context.clip = clip.adjusted(0, 0.5, 0, -0.5);
-    context.palette.setColor(QPalette::Text, Qt::black);
-    FCache->copy->documentLayout()->draw(&painter, context);
-    RtfEngine::DrawListNumbers(painter, *FCache->copy, context.clip, context.palette.text());
-    RtfEngine::DrawKeptDecorations(painter, *FCache->copy, context.clip, context.palette.text());
-    painter.restore();
+    const qreal left = render.left() * kDocumentDpi / dpiX;
+    const qreal band = page->HeaderBottom - page->HeaderTop;
+    // The band [top, bottom) of the laid-out copy drawn `down` units below the render top.
+    auto drawBand = [&](qreal top, qreal bottom, qreal down) {
+        painter.save();
+        painter.translate(render.left(), render.top());
+        ScaleToDevice(painter, *device);
+        painter.translate(0, down - top);
+        const QRectF clip(-left, top, FCache->size.width() + 2 * left, bottom - top);
+        painter.setClipRect(clip, Qt::IntersectClip);
+        DrawLaidOut(*FCache->copy, painter, clip);
+        painter.restore();
+    };
+    if (band > 0) drawBand(page->HeaderTop, page->HeaderBottom, 0);
+    drawBand(page->Top, page->Bottom, std::max<qreal>(band, 0));
     return page->End;
+}
+
+void TRangeFormatter::DrawLaidOut(const QTextDocument& copy, QPainter& painter, const QRectF& clip) {
+    // Text is drawn line by line within the context's clip: a hundredth of an inch inside
+    // the band keeps the lines of neighbouring pages out of this page, even from a PDF's text.
+    QAbstractTextDocumentLayout::PaintContext context;
+    context.clip = clip.adjusted(0, 0.08, 0, -0.08);
+    context.palette.setColor(QPalette::Text, Qt::black);
+    copy.documentLayout()->draw(&painter, context);
+    RtfEngine::DrawListNumbers(painter, copy, context.clip, context.palette.text());
+    RtfEngine::DrawKeptDecorations(painter, copy, context.clip, context.palette.text());
+}
+
+std::size_t TRangeFormatter::PageCount() const { return FCache ? FCache->pages.size() : 0; }
+
+int TRangeFormatter::PageIndexOf(int start) const {
+    if (!FCache) return 0;
+    const auto& pages = FCache->pages;
+    auto page = std::upper_bound(pages.begin(), pages.end(), start,
+                                 [](int pos, const TPage& p) { return pos < p.Start; });
+    return page == pages.begin() ? 0 : int(page - pages.begin()) - 1;
 }

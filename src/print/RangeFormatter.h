@@ -1,13 +1,16 @@
 // The rich edit engine's range formatting for printing (EM_FORMATRANGE): the document
-// is laid out once into the width of the render rectangle, at the target device's
-// resolution, and cut into pages; each call draws the page that starts at a position
+// is laid out once into the width of the render rectangle, in document units (1/96 inch)
+// and drawn scaled to the target device, and cut into pages; each call draws the page that starts at a position
 // and returns the position after its last character. Lines are never cut at a page's
 // foot; a table row goes whole to the next page when it does not fit (a row taller
 // than a page is cut between lines); a page break in the document starts a page;
-// a picture larger than the render rectangle is scaled down to fit.
+// a picture larger than the render rectangle is scaled down to fit. Paragraphs kept
+// together or with the next, widow control, section breaks and a table's header rows
+// (repeated on every page the table crosses) are honoured.
 #pragma once
 #include <QRect>
 #include <QSizeF>
+#include <cstddef>
 #include <memory>
 #include <vector>
 
@@ -17,13 +20,16 @@ class QTextDocument;
 
 class TRangeFormatter {
 public:
-    // One page: the band [Top, Bottom) of the laid-out document (device pixels) and
+    // One page: the band [Top, Bottom) of the laid-out document (document units) and
     // the positions [Start, End) it shows.
     struct TPage {
         qreal Top = 0;
         qreal Bottom = 0;
         int Start = 0;
         int End = 0;
+        // A table's header rows repeated above the band: [HeaderTop, HeaderBottom).
+        qreal HeaderTop = 0;
+        qreal HeaderBottom = 0;
     };
 
     TRangeFormatter();
@@ -42,6 +48,23 @@ public:
 
     // Drops the laid-out copy (EM_FORMATRANGE without a range).
     void Release();
+
+    // The pages of the last pagination (0 before any), and the index of the page that
+    // shows position `start`.
+    std::size_t PageCount() const;
+    int PageIndexOf(int start) const;
+
+    // Every length of a document is in units of 1/96 inch; a page is laid out in them
+    // and drawn scaled to the device. These convert a size of device pixels, and scale a
+    // painter that draws in device pixels, to document units.
+    static QSizeF ToDocumentUnits(const QSizeF& size, const QPaintDevice& device);
+    static void ScaleToDevice(QPainter& painter, const QPaintDevice& device);
+    // Readies a copy of a document to be laid out for paper `size` (document units) wide
+    // and tall: form feeds become page breaks, pictures fit the page; lays it out.
+    static void PrepareForPaper(QTextDocument& copy, const QSizeF& size);
+    // Draws a prepared copy's band `clip` (document units) with its list numbers and
+    // kept decorations.
+    static void DrawLaidOut(const QTextDocument& copy, QPainter& painter, const QRectF& clip);
 
 private:
     struct TCache;

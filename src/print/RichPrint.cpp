@@ -2,6 +2,7 @@
 
 #include "platform/Numbers.h"
 #include "print/RichPrntProgDlg.h"
+#include "print/DocumentPage.h"
 #include "richedit/RichEdit98.h"
 #include "richedit/RichEditStrings98.h"
 
@@ -13,9 +14,12 @@
 #include <QPageLayout>
 #include <QPainter>
 #include <QPrinter>
+#include <QTextDocument>
+#include <QAbstractTextDocumentLayout>
 #include <QTime>
 #include <cfenv>
 #include <cmath>
+#include <exception>
 
 namespace {
 
@@ -448,7 +452,7 @@ void TRichPrinter::StartPage() {
     UpdateProgress("Currently Printing");
     {
         TRestore<std::string> keepFormat(ColumnFormat);
-        if (!Header.empty()) {
+        if (!Header.empty() && !DrawsOwnHeaders()) {
             PrepareFont();
             // Centred in the top margin; never above the printable area.
             FY = std::max(RoundEven((TopOffset() - FLineHeight) / 2.0) - TopOffset(), -TopOffset());
@@ -456,7 +460,7 @@ void TRichPrinter::StartPage() {
             PrintColumns(Header);
             if (!FBitmapLogo.isNull()) DrawLogo();
         }
-        if (!Footer.empty()) {
+        if (!Footer.empty() && !DrawsOwnHeaders()) {
             PrepareFont();
             FY = (BottomOffset() - FLineHeight) / 2 + TextAreaHeight();
             ColumnFormat = FooterFormat;
@@ -490,6 +494,9 @@ QWidget* TRichPrinter::ProgressDialog() const { return FProgress.data(); }
 
 void TRichPrinter::BeginDoc() {
     if (SaveMargins) LoadStoredMargins();
+    // The document's own page wins over the stored one.
+    ApplyDocumentPaper();
+    ApplyDocumentMargins();
     if (OnBeginDoc) OnBeginDoc(this);
     if (!FPreviewMode) {
         try {
@@ -540,13 +547,21 @@ int TRichPrinter::NewPage() {
 
 void TRichPrinter::EndDoc() {
     UpdateProgress(FPreviewMode ? "Finished Preparing Preview" : "Finished Printing");
+    // The progress window closes and OnEndDoc fires also when the last page cannot be
+    // handed over (its file not written); that failure is raised afterwards.
     auto finish = [this] {
+        std::exception_ptr lastPageFailure;
         if (FPreviewMode) {
-            if (OnPreviewPage) OnPreviewPage(this, false);
+            try {
+                if (OnPreviewPage) OnPreviewPage(this, false);
+            } catch (...) {
+                lastPageFailure = std::current_exception();
+            }
             FPreviewMode = false;
         }
         UpdateProgress();
         if (OnEndDoc) OnEndDoc(this);
+        if (lastPageFailure) std::rethrow_exception(lastPageFailure);
     };
     if (!FPreviewMode) {
         try {
@@ -562,7 +577,82 @@ void TRichPrinter::EndDoc() {
     finish();
 }
 
+// --- the document's own page ---------------------------------------------------------
+
+double TRichPrinter::TwipsToUnit(int twips) const {
+    const double inches = twips / 1440.0;
+    return FMeasureUnit == muMillimeters ? inches * 25.4 : inches;
+}
+
+void TRichPrinter::ApplyDocumentPaper() {
+    QPrinter* device = Printer().Device();
+    if (!device || !FDocumentPage.DeclaresPaper() || Printer().Printing()) return;
+    QSizeF twips = *FDocumentPage.PaperTwips;
+    const bool landscape = FDocumentPage.Landscape || twips.width() > twips.height();
+    if (twips.width() > twips.height()) twips.transpose();
+    device->setPageSize(QPageSize(twips / 20.0, QPageSize::Point, QString(), QPageSize::FuzzyMatch));
+    device->setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+}
+
+void TRichPrinter::ApplyDocumentMargins() {
+    const auto& margins = FDocumentPage.MarginTwips;
+    if (margins[0]) SetMarginLeft(TwipsToUnit(*margins[0]));
+    if (margins[1]) SetMarginTop(TwipsToUnit(*margins[1]));
+    if (margins[2]) SetMarginRight(TwipsToUnit(*margins[2]));
+    if (margins[3]) SetMarginBottom(TwipsToUnit(*margins[3]));
+}
+
+TUseDocumentPage::TUseDocumentPage(TRichPrinter& printer, const QTextDocument* document)
+    : FPrinter(printer), FSaved(printer.FDocumentPage),
+      FMargins{printer.FMarginLeft, printer.FMarginTop, printer.FMarginRight, printer.FMarginBottom} {
+    if (QPrinter* device = Printer().Device()) FLayout = std::make_unique<QPageLayout>(device->pageLayout());
+    printer.FDocumentPage = document ? Print::DocumentPageOf(*document) : Print::TDocumentPage();
+    printer.ApplyDocumentPaper();
+}
+
+TUseDocumentPage::~TUseDocumentPage() {
+    if (QPrinter* device = Printer().Device(); device && FLayout && !Printer().Printing())
+        device->setPageLayout(*FLayout);
+    FPrinter.FDocumentPage = FSaved;
+    FPrinter.FMarginLeft = FMargins[0];
+    FPrinter.FMarginTop = FMargins[1];
+    FPrinter.FMarginRight = FMargins[2];
+    FPrinter.FMarginBottom = FMargins[3];
+}
+
+void TRichPrinter::DrawHeaderFooterDocument(QTextDocument& part, bool footer) {
+    QPainter* surface = DrawingSurface();
+    if (!surface || !surface->isActive() || part.isEmpty()) return;
+    QPaintDevice& device = *ReferenceDevice();
+    const QSizeF area = TRangeFormatter::ToDocumentUnits(QSizeF(TextAreaWidth(), TextAreaHeight()), device);
+    TRangeFormatter::PrepareForPaper(part, area);
+    const qreal height = part.documentLayout()->documentSize().height() * device.logicalDpiY() / 96.0;
+    const int edge = footer ? ToPixelsY(PhysicalHeight() - TwipsToUnit(FDocumentPage.FooterYTwips) - GutterTop())
+                            : ToPixelsY(TwipsToUnit(FDocumentPage.HeaderYTwips) - GutterTop());
+    surface->save();
+    surface->translate(LeftOffset(), footer ? edge - height : edge);
+    TRangeFormatter::ScaleToDevice(*surface, device);
+    TRangeFormatter::DrawLaidOut(part, *surface, QRectF(QPointF(-area.width(), 0), QSizeF(area.width() * 3, 1e6)));
+    surface->restore();
+}
+
+void TRichPrinter::DrawDocumentHeaderFooter(const QTextDocument& body, int pages) {
+    const int page = FPageNumber - FFirstPage + 1; // of this document, from 1
+    Print::TPageFields fields;
+    fields.Page = FDocumentPage.FirstPageNumber > 0 ? FDocumentPage.FirstPageNumber + page - 1 : FPageNumber;
+    fields.Pages = pages;
+    fields.SectionPages = pages;
+    fields.Date = QDate::currentDate();
+    for (const bool footer : {false, true}) {
+        const QByteArray& group = footer ? FDocumentPage.FooterOf(page) : FDocumentPage.HeaderOf(page);
+        if (group.isEmpty()) continue;
+        const auto part = Print::HeaderFooterDocument(group, body, fields);
+        DrawHeaderFooterDocument(*part, footer);
+    }
+}
+
 void TRichPrinter::PrintRichEdit(TCustomRichEdit98* control, int firstPage) {
+    const TUseDocumentPage documentPage(*this, control ? control->document() : nullptr);
     FControl = control;
     FFirstPage = firstPage;
     BeginDoc();
@@ -577,6 +667,7 @@ void TRichPrinter::PrintRichEdit(TCustomRichEdit98* control, int firstPage) {
             QPainter* surface = DrawingSurface();
             if (!surface || !surface->isActive()) throw ELinePrinter("Not be able to print a new page.");
             last = FFormatter.FormatRange(document, *surface, ReferenceDevice(), RenderRectTwips(), start);
+            if (DrawsOwnHeaders()) DrawDocumentHeaderFooter(document, int(FFormatter.PageCount()));
             if (last < textLength && last != -1) NewPage();
         } while (last < textLength && last != -1 && last > start);
         FFormatter.Release();

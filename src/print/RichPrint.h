@@ -6,6 +6,7 @@
 // preview gives for each page (SetDrawingSurface) in preview mode.
 #pragma once
 #include "preview/PreviewPages.h"
+#include "print/DocumentPage.h"
 #include "print/Printers.h"
 #include "print/RangeFormatter.h"
 
@@ -17,9 +18,11 @@
 #include <string>
 #include <vector>
 
+class QPageLayout;
 class QPainter;
 class QPaintDevice;
 class QPrinter;
+class QTextDocument;
 class QWidget;
 class TCustomRichEdit98;
 class TRichPrntProgDlg;
@@ -157,8 +160,9 @@ public:
     void PreviewRichEdit(TCustomRichEdit98* control);
     // The preview window of the last PreviewRichEdit while it is open, else null.
     Print::TRichPreviewForm* PreviewWindow() const;
-    // The page-setup dialog; true when the user confirmed it.
-    bool PageSetupDialog();
+    // The page-setup dialog; true when the user confirmed it. For a document that declares
+    // its own paper or margins the dialog shows and changes the document's page.
+    bool PageSetupDialog(QTextDocument* document = nullptr);
     void LoadStoredMargins();
     void StoreMargins();
     // The margins as the page-setup dialog takes them: hundredths of millimetres or
@@ -229,6 +233,16 @@ private:
     void DrawBorders();
     void DrawLogo();
     void ScaleLengths(double factor);
+    // The document's own page: its paper on the printer and its margins, for the length
+    // of one print or preview (see TUseDocumentPage).
+    friend class TUseDocumentPage;
+    void ApplyDocumentPaper();
+    void ApplyDocumentMargins();
+    double TwipsToUnit(int twips) const;
+    bool DrawsOwnHeaders() const { return FDocumentPage.HasOwnHeaderOrFooter(); }
+    // The document's header and footer of the current page, `pages` pages in all.
+    void DrawDocumentHeaderFooter(const QTextDocument& body, int pages);
+    void DrawHeaderFooterDocument(QTextDocument& part, bool footer);
 
     double FMarginTop = 30.0;
     double FMarginBottom = 25.0;
@@ -252,10 +266,28 @@ private:
     mutable std::unique_ptr<QImage> FReference;
     QPointer<TRichPrntProgDlg> FProgress;
     TRangeFormatter FFormatter;
+    Print::TDocumentPage FDocumentPage; // of the document being printed
     // Preview: the page being recorded, its font, and the window the pages go to.
     Print::TPreviewPage FPreviewPage;
     QFont FPreviewFont;
     QPointer<Print::TRichPreviewForm> FPreview;
+};
+
+// For one print or preview: the document's own page in force (its paper on the printer,
+// its margins), and afterwards the printer's paper and the margins as they were, so the
+// stored margins stay the user's.
+class TUseDocumentPage {
+public:
+    TUseDocumentPage(TRichPrinter& printer, const QTextDocument* document);
+    ~TUseDocumentPage();
+    TUseDocumentPage(const TUseDocumentPage&) = delete;
+    TUseDocumentPage& operator=(const TUseDocumentPage&) = delete;
+
+private:
+    TRichPrinter& FPrinter;
+    Print::TDocumentPage FSaved;
+    double FMargins[4];
+    std::unique_ptr<QPageLayout> FLayout;
 };
 
 // Runs a print; when the printer writes a file, the file is written beside its place

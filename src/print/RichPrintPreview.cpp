@@ -28,6 +28,7 @@ void TRichPrinter::PreviewRichEdit(TCustomRichEdit98* control)
     StoreCompressSetting();
     // The pages previewed are the pages Ctrl+P prints: on the printer it would use.
     Printer().EnsureDevice();
+    const TUseDocumentPage documentPage(*this, control ? control->document() : nullptr);
     FPreviewFont = Printer().CanvasFont().Font;
     const auto previousHook = OnPreviewPage;
     Print::TRichPreviewForm* form = nullptr;

@@ -74,7 +74,13 @@ QTextTable* OutermostTableOf(const QTextBlock& block)
 // first of that row, as every cell of the row starts at the row's top.
 QTextBlock FirstBlockIn(const QTextDocument& document, const QRectF& clip)
 {
-    const int at = document.documentLayout()->hitTest(clip.topLeft(), Qt::FuzzyHit);
+    // A point left of the text (a page's clip takes in the margin) hits nothing in a table;
+    // the middle of the line at the clip's top finds the block there without a walk from
+    // the document's start for every page.
+    QAbstractTextDocumentLayout* layout = document.documentLayout();
+    int at = layout->hitTest(clip.topLeft(), Qt::FuzzyHit);
+    if (at < 0)
+        at = layout->hitTest(QPointF(layout->documentSize().width() / 2, clip.top()), Qt::FuzzyHit);
     QTextBlock block = document.findBlock(std::max(at, 0));
     if (QTextTable* table = OutermostTableOf(block)) {
         const int row = table->cellAt(block.position()).row();

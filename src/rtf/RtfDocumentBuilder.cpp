@@ -3,6 +3,7 @@
 #include "rtf/RtfEngine.h"
 #include "rtf/RtfKeptObject.h"
 #include "rtf/RtfReader.h"
+#include "rtf/RtfTokenizer.h"
 
 #include <QTextCursor>
 #include <QTextDocument>
@@ -12,9 +13,55 @@
 
 #include <algorithm>
 #include <map>
+#include <string_view>
 
 namespace RtfEngine {
 namespace {
+
+// Cell padding in twips (left, top, right, bottom; -1 unset) as a row's or a cell's
+// definition gives it. A value counts only with its unit word saying twips (3). A cell's
+// left and top words are swapped, as the word processors that write them swap them.
+struct CellPadding {
+    int edge[4] = {-1, -1, -1, -1};
+};
+
+void ReadPadding(const QByteArray& words, bool cell, CellPadding& padding)
+{
+    static constexpr std::string_view kRowWords[4] = {"trpaddl", "trpaddt", "trpaddr", "trpaddb"};
+    static constexpr std::string_view kRowUnits[4] = {"trpaddfl", "trpaddft", "trpaddfr", "trpaddfb"};
+    static constexpr std::string_view kCellWords[4] = {"clpadt", "clpadl", "clpadr", "clpadb"};
+    static constexpr std::string_view kCellUnits[4] = {"clpadft", "clpadfl", "clpadfr", "clpadfb"};
+    const auto& names = cell ? kCellWords : kRowWords;
+    const auto& units = cell ? kCellUnits : kRowUnits;
+    int value[4] = {-1, -1, -1, -1};
+    bool twips[4] = {false, false, false, false};
+    RtfTokenizer tokens(std::string_view(words.constData(), std::size_t(words.size())));
+    for (RtfToken token = tokens.Next(); token.kind != RtfToken::End; token = tokens.Next()) {
+        if (token.kind != RtfToken::Word || !token.hasParam)
+            continue;
+        for (int i = 0; i < 4; ++i) {
+            if (token.word == names[i]) value[i] = std::clamp(token.param, 0, 31680);
+            else if (token.word == units[i]) twips[i] = token.param == 3;
+        }
+    }
+    for (int i = 0; i < 4; ++i)
+        if (value[i] >= 0 && twips[i])
+            padding.edge[i] = value[i];
+}
+
+// No picture is laid out larger than the largest paper (22 inches a side): a declared
+// size beyond it shrinks, keeping its shape, so absurd sizes cannot swamp the layout.
+QTextImageFormat BoundedPicture(QTextImageFormat image)
+{
+    constexpr qreal kLargest = 22 * 1440 / kTwipsPerUnit;
+    const qreal w = image.width(), h = image.height();
+    const qreal scale = std::min({1.0, w > 0 ? kLargest / w : 1.0, h > 0 ? kLargest / h : 1.0});
+    if (scale < 1.0) {
+        image.setWidth(w * scale);
+        image.setHeight(h * scale);
+    }
+    return image;
+}
 
 class Builder {
 public:
@@ -80,7 +127,7 @@ private:
             } else if (run.image.isNull()) {
                 FCursor.insertText(run.text, FPlain ? QTextCharFormat() : run.format);
             } else if (!FPlain) {
-                QTextImageFormat image = run.format.toImageFormat();
+                QTextImageFormat image = BoundedPicture(run.format.toImageFormat());
                 FCursor.document()->addResource(QTextDocument::ImageResource, QUrl(image.name()), run.image);
                 FCursor.insertImage(image);
             }
@@ -204,7 +251,10 @@ private:
                 if (span.owner)
                     continue;
                 QTextTableCell qcell = qtable->cellAt(int(r), span.from);
-                qcell.setFormat(CellFormat(qcell.format().toTableCellFormat(), *span.cell, gap));
+                CellPadding padding;
+                ReadPadding(table.rows[r].words, false, padding);
+                ReadPadding(span.cell->words, true, padding);
+                qcell.setFormat(CellFormat(qcell.format().toTableCellFormat(), *span.cell, gap, padding));
                 FCursor = qcell.firstCursorPosition();
                 FNeedBreak = false;
                 for (const RtfCellItem& item : span.cell->items) {
@@ -223,7 +273,8 @@ private:
         FNeedBreak = false;
     }
 
-    static QTextTableCellFormat CellFormat(QTextTableCellFormat f, const RtfTableCell& cell, int gapTwips)
+    static QTextTableCellFormat CellFormat(QTextTableCellFormat f, const RtfTableCell& cell, int gapTwips,
+                                           const CellPadding& padding)
     {
         const RtfBorder& top = cell.borders[0];
         const RtfBorder& left = cell.borders[1];
@@ -246,8 +297,14 @@ private:
             f.setBackground(cell.shading);
         if (cell.verticalAlign == 1) f.setVerticalAlignment(QTextCharFormat::AlignMiddle);
         else if (cell.verticalAlign == 2) f.setVerticalAlignment(QTextCharFormat::AlignBottom);
-        f.setLeftPadding(gapTwips / kTwipsPerUnit);
-        f.setRightPadding(gapTwips / kTwipsPerUnit);
+        // The space between cells (half of it each side) unless the row or cell says otherwise.
+        const auto pad = [&padding](int edge, int fallback) {
+            return (padding.edge[edge] >= 0 ? padding.edge[edge] : fallback) / kTwipsPerUnit;
+        };
+        f.setLeftPadding(pad(0, gapTwips));
+        f.setTopPadding(pad(1, 0));
+        f.setRightPadding(pad(2, gapTwips));
+        f.setBottomPadding(pad(3, 0));
         if (!cell.words.isEmpty())
             f.setProperty(kCellKeptProperty, cell.words);
         return f;

@@ -9,6 +9,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFormat>
+#include <QTextLayout>
 #include <QTextObjectInterface>
 
 namespace RtfEngine {
@@ -29,17 +30,23 @@ public:
         return {metrics.horizontalAdvance(f.stringProperty(kKeptTextProperty)), metrics.height()};
     }
 
-    void drawObject(QPainter* painter, const QRectF& rect, QTextDocument*, int, const QTextFormat& format) override
+    // Laid out against the document's device, as its text is: a painter scaled from that
+    // device to another (a page printed at the printer's resolution) draws it in place.
+    void drawObject(QPainter* painter, const QRectF& rect, QTextDocument* document, int, const QTextFormat& format) override
     {
         const QTextCharFormat f = format.toCharFormat();
         const QString text = f.stringProperty(kKeptTextProperty);
         if (text.isEmpty())
             return;
+        QPaintDevice* device = document ? document->documentLayout()->paintDevice() : nullptr;
+        QTextLayout layout(text, f.font(), device);
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
         painter->save();
-        painter->setFont(f.font());
         if (f.foreground().style() != Qt::NoBrush)
             painter->setPen(f.foreground().color());
-        painter->drawText(QPointF(rect.left(), rect.top() + QFontMetricsF(f.font(), painter->device()).ascent()), text);
+        layout.draw(painter, rect.topLeft());
         painter->restore();
     }
 };

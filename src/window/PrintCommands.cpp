@@ -16,6 +16,7 @@ void TMainForm::FilePrint() {
     PrintSafely([this] { RichPrinter1->PrintRichEdit(RichEditEx1, 1); });
 }
 
-void TMainForm::pageDialog1Click() { RichPrinter1->PageSetupDialog(); }
+// The template editor's document: one that brings its own page has it shown and changed.
+void TMainForm::pageDialog1Click() { RichPrinter1->PageSetupDialog(RichEditEx1->document()); }
 
-void TMainForm::SpeedButton2Click() { RichPrinter1->PageSetupDialog(); }
+void TMainForm::SpeedButton2Click() { pageDialog1Click(); }

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <QFile>
 #include <QImage>
+#include <QPainter>
 #include <QProcess>
 #include <QLabel>
 #include <QWidget>
@@ -251,6 +252,30 @@ TEST_F(PrintedPdf, ProgressDialogShowsWhilePrintingAndClosesAtTheEnd) {
     EXPECT_EQ(caption, "Print Progress");
     EXPECT_EQ(status, "Currently Printing");
     EXPECT_EQ(printer.ProgressDialog(), nullptr);
+}
+
+// The preview's last page that cannot be stored (its file not written) still ends the
+// preparation: the failure reaches the caller and the progress window closes, as it does
+// when an earlier page fails.
+TEST_F(PrintedPdf, ProgressWindowClosesWhenThePreviewsLastPageFails) {
+    for (const bool lastPage : {true, false}) {
+        SCOPED_TRACE(lastPage ? "last page" : "earlier page");
+        TRichPrinter printer;
+        QImage page(800, 1100, QImage::Format_RGB32);
+        QPainter surface(&page);
+        printer.SetPreviewMode(true);
+        printer.SetDrawingSurface(&surface);
+        bool shown = false;
+        printer.OnNewPage = [&](TRichPrinter* p) { shown = shown || (p->ProgressDialog() && p->ProgressDialog()->isVisible()); };
+        printer.OnPreviewPage = [&](TRichPrinter*, bool more) {
+            if (more != lastPage) throw Platform::EFCreateError("PreviewMetafile1.CPR");
+        };
+        auto edit = EditorWith(LongDocument(lastPage ? 1 : 200));
+        EXPECT_ANY_THROW(printer.PrintRichEdit(edit.get(), 1));
+        EXPECT_TRUE(shown);
+        EXPECT_EQ(printer.ProgressDialog(), nullptr);
+        EXPECT_FALSE(printer.PreviewMode());
+    }
 }
 
 // A footnote's mark is drawn where its note is anchored, right after the word it follows,

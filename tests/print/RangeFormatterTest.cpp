@@ -165,3 +165,133 @@ TEST_F(RangeFormatting, ALongDocumentShownInTheEditorPrintsAsTheSameTextElsewher
         EXPECT_EQ(pages[i].Top, expected[i].Top) << "page " << i;
     }
 }
+
+namespace {
+
+// The text of each page, as positions cut it.
+std::vector<std::string> PageTexts(TRichEdit98& edit, const std::vector<TRangeFormatter::TPage>& pages) {
+    std::vector<std::string> texts;
+    for (const auto& page : pages) texts.push_back(edit.TextRange(page.Start, page.End));
+    return texts;
+}
+
+// The page (from 0) whose text holds `word`, or -1.
+int PageOf(const std::vector<std::string>& texts, const std::string& word) {
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        if (texts[i].find(word) != std::string::npos) return int(i);
+    return -1;
+}
+
+} // namespace
+
+// What paragraphs ask of the page, each tried where it matters: a heading kept with its
+// paragraph, a paragraph kept whole, no last line alone at a page's top (widow control),
+// a section that begins a page; and the same documents without the words as the control.
+TEST_F(RangeFormatting, ParagraphsKeepTogetherWithTheNextAndAgainstWidows) {
+    const std::string start = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0\\fs24 ";
+    std::string filler;
+    for (int i = 0; i < 30; ++i) filler += "Filler " + std::to_string(i) + "\\par ";
+    // One paragraph of 21 lines: "BodyMark Line01", "Line02" … "Line20", "EndMark".
+    std::string lines = "BodyMark Line01";
+    for (int i = 2; i <= 20; ++i) lines += std::string("\\line Line") + (i < 10 ? "0" : "") + std::to_string(i);
+    lines += "\\line EndMark";
+    struct Case {
+        const char* name;
+        std::string words;         // on the paragraph that needs them
+        std::string first, second; // must share a page when the words are there
+        int lowest;                // the least page height tried
+    };
+    // 52 lines in all (30 of filler, the heading, 21 of body): heights from 1800 put a
+    // page's foot after every line in turn; a paragraph kept whole needs room for it.
+    const Case cases[] = {
+        {"keep with next", "\\keepn", "HeadingMark", "BodyMark", 1800},
+        {"keep together", "\\keep", "BodyMark", "EndMark", 3000},
+        {"no widow", "\\widctlpar", "Line20", "EndMark", 1800},
+        {"no orphan", "\\widctlpar", "BodyMark", "Line02", 1800},
+    };
+    for (const Case& c : cases) {
+        for (const bool on : {true, false}) {
+            SCOPED_TRACE(std::string(c.name) + (on ? " on" : " off"));
+            const bool onHeading = c.words == "\\keepn";
+            const std::string head = std::string("\\pard") + (onHeading && on ? c.words : "") + " HeadingMark\\par";
+            const std::string body = std::string("\\pard") + (!onHeading && on ? c.words : "") + " " + lines + "\\par";
+            auto edit = EditorWith(start + filler + head + body + "}");
+            QImage device = Reference();
+            TRangeFormatter formatter;
+            bool parted = false;
+            // Page heights that put the cut at every line of the pair in turn.
+            for (int height = c.lowest; height <= 6000; height += 40) {
+                const auto pages = formatter.Paginate(*edit->document(), QSizeF(4000, height), &device);
+                const auto texts = PageTexts(*edit, pages);
+                ExpectPagesCoverTheText(pages, edit->GetTextLen());
+                const bool apart = PageOf(texts, c.first) != PageOf(texts, c.second);
+                if (on) EXPECT_FALSE(apart) << height;
+                parted = parted || apart;
+            }
+            if (!on) EXPECT_TRUE(parted) << "no page height parts the pair without the words";
+        }
+    }
+}
+
+TEST_F(RangeFormatting, ASectionStartsAPageUnlessItsBreakIsContinuous) {
+    for (const bool continuous : {false, true}) {
+        SCOPED_TRACE(continuous ? "continuous" : "new page");
+        auto edit = EditorWith(std::string("{\\rtf1\\ansi First section\\par\\sect\\sectd") +
+                               (continuous ? "\\sbknone" : "") + " Second section\\par}");
+        QImage device = Reference();
+        TRangeFormatter formatter;
+        const auto pages = formatter.Paginate(*edit->document(), QSizeF(4000, 5000), &device);
+        EXPECT_EQ(pages.size(), continuous ? 1u : 2u);
+    }
+}
+
+// A long table's header row is drawn again at the top of every page it continues on, and
+// the rows under it still tile the text.
+TEST_F(RangeFormatting, HeaderRowsRepeatOnEveryPageATableCrosses) {
+    std::string rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 DejaVu Sans;}}\\f0\\fs20 "
+                      "\\trowd\\trhdr\\cellx3000\\cellx6000 Quantity\\cell Description\\cell\\row ";
+    for (int r = 0; r < 150; ++r)
+        rtf += "\\trowd\\cellx3000\\cellx6000 " + std::to_string(r) + "\\cell Row" + std::to_string(r) + "\\cell\\row ";
+    auto edit = EditorWith(rtf + "}");
+    QPrinter* printer = SelectPdfPrinter();
+    TRangeFormatter formatter;
+    const QRect render(0, 0, 6 * 1440, 4 * 1440);
+    const auto pages = formatter.Paginate(*edit->document(), QSizeF(3600, 2400), printer);
+    ASSERT_GE(pages.size(), 3u);
+    ExpectPagesCoverTheText(pages, edit->GetTextLen());
+    EXPECT_EQ(pages[0].HeaderBottom - pages[0].HeaderTop, 0); // the table's own first row
+    for (std::size_t i = 1; i < pages.size(); ++i) {
+        EXPECT_GT(pages[i].HeaderBottom - pages[i].HeaderTop, 0) << i;
+        EXPECT_LE(pages[i].Bottom - pages[i].Top + pages[i].HeaderBottom - pages[i].HeaderTop, 2400 * 96.0 / 600 + 0.01);
+    }
+    {
+        QPainter painter(printer);
+        int start = 0;
+        for (std::size_t i = 0; i < pages.size(); ++i) {
+            if (i) printer->newPage();
+            start = formatter.FormatRange(*edit->document(), painter, printer, render, start);
+        }
+    }
+    for (int page = 1; page <= int(pages.size()); ++page) {
+        const std::string text = PdfText(Path("out.pdf"), page);
+        EXPECT_NE(text.find("Quantity"), std::string::npos) << page;
+        EXPECT_EQ(text.find("Quantity"), text.find_first_not_of(" \n")) << "heads its page " << page;
+    }
+}
+
+// A row height (at least or exactly one inch) makes short rows that tall on paper: ten of
+// them need four pages of three and a half inches, where free rows fit on one.
+TEST_F(RangeFormatting, RowsAreAsTallAsTheirDefinitionAsks) {
+    for (const char* height : {"\\trrh1440", "\\trrh-1440", ""}) {
+        SCOPED_TRACE(height);
+        std::string rtf = "{\\rtf1\\ansi ";
+        for (int r = 0; r < 10; ++r)
+            rtf += std::string("\\trowd") + height + "\\cellx3000\\cellx6000 Row" + std::to_string(r) + "\\cell x\\cell\\row ";
+        auto edit = EditorWith(rtf + "}");
+        QImage device = Reference();
+        TRangeFormatter formatter;
+        const auto pages = formatter.Paginate(*edit->document(), QSizeF(4000, 2100), &device);
+        ExpectPagesCoverTheText(pages, edit->GetTextLen());
+        EXPECT_EQ(pages.size(), *height ? 4u : 1u); // three rows to a page
+    }
+}

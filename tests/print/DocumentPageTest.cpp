@@ -1,0 +1,230 @@
+// The page as the document declares it, read back from the printed PDF: block lengths at
+// their true size on a 600 dpi printer, the document's paper and margins, its own headers
+// and footers with their page fields, and the printer's «Page N» only without them.
+#include "PrintPdfSupport.h"
+#include "print/DocumentPage.h"
+#include "print/RichPrint.h"
+#include "preview/PreviewPages.h"
+#include "preview/RichPreview.h"
+#include "richedit/RichEdit98.h"
+
+#include <QPainter>
+#include <QPicture>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTextDocument>
+
+namespace {
+
+const std::string kLetterPage = "\\paperw12240\\paperh15840\\margl1440\\margr1440\\margt1440\\margb1440 ";
+
+std::string Rtf(const std::string& setup, const std::string& body) {
+    return "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss DejaVu Sans;}}" + setup + "\\f0\\fs20 " + body + "}";
+}
+
+const TPdfWord* Find(const std::vector<TPdfWord>& words, const std::string& text) {
+    for (const TPdfWord& word : words)
+        if (word.text == text) return &word;
+    return nullptr;
+}
+
+// "Page size: 612 x 792 pts" of one PDF.
+QSizeF PdfPageSize(const QString& file) {
+    QProcess info;
+    info.start("pdfinfo", {file});
+    info.waitForFinished();
+    const QRegularExpression size(R"(Page size:\s+([\d.]+) x ([\d.]+) pts)");
+    const auto match = size.match(QString::fromUtf8(info.readAllStandardOutput()));
+    return match.hasMatch() ? QSizeF(match.captured(1).toDouble(), match.captured(2).toDouble()) : QSizeF();
+}
+
+void PrintToPdf(const std::string& rtf, const QString& pdf) {
+    auto edit = EditorWith(rtf);
+    PrintRichEditToPdf(*edit, pdf);
+}
+
+} // namespace
+
+using DocumentPage = PrinterTest;
+
+// Indents, first-line indents, tab stops and table columns at a 600 dpi printer stand where
+// their twips say: 1 inch margin plus the indent, to a point.
+TEST_F(DocumentPage, BlockLengthsPrintAtTheirSizeOnA600DpiPrinter) {
+    const std::string body =
+        "\\pard Zero\\par"
+        "\\pard\\li720 Half\\par"
+        "\\pard\\li2880 Two\\par"
+        "\\pard\\li2880\\fi-1440 Hanging\\par"
+        "\\pard\\tx4320 Tabbed\\tab Stop\\par"
+        "\\trowd\\cellx2880\\cellx7200 CellOne\\cell CellTwo\\cell\\row"
+        "\\pard\\qr Right\\par";
+    const QString pdf = Path("indents.pdf");
+    PrintToPdf(Rtf(kLetterPage, body), pdf);
+    const auto words = PdfWords(pdf, 1);
+    struct Case {
+        const char* word;
+        double x; // points from the paper's left edge
+    };
+    const Case cases[] = {{"Zero", 72}, {"Half", 72 + 36}, {"Two", 72 + 144}, {"Hanging", 72 + 72},
+                          {"Stop", 72 + 216}, {"CellTwo", 72 + 144}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.word);
+        const TPdfWord* word = Find(words, c.word);
+        ASSERT_NE(word, nullptr);
+        EXPECT_NEAR(word->xMin, c.x, 8.0); // cell padding and glyph side bearing
+        EXPECT_GE(word->xMin, c.x - 0.5);
+    }
+    const TPdfWord* right = Find(words, "Right");
+    ASSERT_NE(right, nullptr);
+    EXPECT_NEAR(right->xMax, 612 - 72, 2.0);
+    const TPdfWord* first = Find(words, "Zero");
+    EXPECT_NEAR(first->yMin, 72, 6.0);
+}
+
+// The paper and margins the document declares (document words, a section's winning),
+// landscape included; a document declaring none prints on the printer's A4 as before.
+TEST_F(DocumentPage, PaperAndMarginsAreTheDocuments) {
+    struct Case {
+        const char* name;
+        std::string setup;
+        QSizeF paper;  // points
+        double left;   // first word's left edge, points
+    };
+    const Case cases[] = {
+        {"letter", kLetterPage, QSizeF(612, 792), 72},
+        {"A4 landscape", "\\paperw16838\\paperh11906\\landscape\\margl2268\\margr1134 ", QSizeF(842, 595), 113.4},
+        {"section wins", "\\paperw11906\\paperh16838\\margl1134\\sectd\\marglsxn2835 ", QSizeF(595, 842), 141.75},
+        {"none", "", QSizeF(595, 842), 25 / 25.4 * 72},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString pdf = Path(QString::fromLatin1(c.name) + ".pdf");
+        PrintToPdf(Rtf(c.setup, "Opening words\\par"), pdf);
+        const QSizeF size = PdfPageSize(pdf);
+        EXPECT_NEAR(size.width(), c.paper.width(), 1.5);
+        EXPECT_NEAR(size.height(), c.paper.height(), 1.5);
+        const auto words = PdfWords(pdf, 1);
+        const TPdfWord* first = Find(words, "Opening");
+        ASSERT_NE(first, nullptr);
+        EXPECT_NEAR(first->xMin, c.left, 1.5);
+    }
+    // The printer's own paper is back for the next print.
+    PrintToPdf(Rtf("", "Opening words\\par"), Path("after.pdf"));
+    EXPECT_NEAR(PdfPageSize(Path("after.pdf")).width(), 595, 1.5);
+}
+
+// The document's header and footer on every page, at \headery and \footery, with PAGE and
+// NUMPAGES per page; a title page has its own; the printer's «Page N» is not drawn.
+TEST_F(DocumentPage, OwnHeadersAndFootersReplaceThePrintersOnEveryPage) {
+    std::string body;
+    for (int i = 0; i < 120; ++i) body += "Clause " + std::to_string(i) + " of the agreement binds both parties.\\par ";
+    const std::string setup = kLetterPage + "\\headery720\\footery720\\titlepg"
+                              "{\\headerf\\pard First caf\\'e9 letterhead\\par}"
+                              "{\\header\\pard Kanzlei \\'80 M\\'fcller\\par}"
+                              "{\\footer\\pard\\qc Seite {\\field{\\*\\fldinst PAGE}{\\fldrslt 1}} / "
+                              "{\\field{\\*\\fldinst NUMPAGES}{\\fldrslt 1}}\\par}"
+                              "{\\footerf\\pard\\qc Seite {\\field{\\*\\fldinst PAGE}{\\fldrslt 1}} / "
+                              "{\\field{\\*\\fldinst NUMPAGES}}\\par}";
+    const QString pdf = Path("letterhead.pdf");
+    PrintToPdf(Rtf(setup, body), pdf);
+    const int pages = PdfPages(pdf);
+    ASSERT_GE(pages, 3);
+    for (int page = 1; page <= pages; ++page) {
+        SCOPED_TRACE(page);
+        const std::string text = PdfText(pdf, page);
+        EXPECT_NE(text.find("Clause"), std::string::npos);
+        EXPECT_EQ(text.find("Page "), std::string::npos) << "the printer's footer";
+        const std::string seite = "Seite " + std::to_string(page) + " / " + std::to_string(pages);
+        EXPECT_NE(text.find(seite), std::string::npos) << text;
+        EXPECT_EQ(text.find("First café letterhead") != std::string::npos, page == 1);
+        EXPECT_EQ(text.find("Kanzlei € Müller") != std::string::npos, page != 1);
+        const auto words = PdfWords(pdf, page);
+        const TPdfWord* head = Find(words, page == 1 ? "First" : "Kanzlei");
+        ASSERT_NE(head, nullptr);
+        EXPECT_NEAR(head->yMin, 36, 5.0);
+        EXPECT_NEAR(head->xMin, 72, 1.5);
+        const TPdfWord* foot = Find(words, "Seite");
+        ASSERT_NE(foot, nullptr);
+        EXPECT_NEAR(foot->yMax, 792 - 36, 5.0);
+    }
+}
+
+TEST_F(DocumentPage, WithoutItsOwnHeaderThePrintersFooterNumbersThePages) {
+    PrintToPdf(Rtf(kLetterPage, "Body\\par"), Path("plain.pdf"));
+    EXPECT_NE(PdfText(Path("plain.pdf"), 1).find("Page 1"), std::string::npos);
+}
+
+// Facing pages: the left header on even pages, the right one on odd pages.
+TEST(DocumentPageChoice, HeadersFollowTitleAndFacingPages) {
+    const auto page = Print::ReadDocumentPage("\\facingp\\titlepg{\\headerl L}{\\headerr R}{\\headerf F}"
+                                              "{\\footer Foot}\\margl1000\\paperw12000");
+    EXPECT_EQ(page.HeaderOf(1), "{\\headerf F}");
+    EXPECT_EQ(page.HeaderOf(2), "{\\headerl L}");
+    EXPECT_EQ(page.HeaderOf(3), "{\\headerr R}");
+    EXPECT_EQ(page.FooterOf(1), ""); // a title page without its own footer has none
+    EXPECT_EQ(page.FooterOf(3), "{\\footer Foot}");
+    EXPECT_EQ(page.MarginTwips[0], 1000);
+    EXPECT_FALSE(page.MarginTwips[1].has_value());
+    ASSERT_TRUE(page.PaperTwips.has_value());
+    EXPECT_EQ(page.PaperTwips->width(), 12000);
+    EXPECT_EQ(page.PaperTwips->height(), 15840); // Letter's where only the width is given
+    EXPECT_FALSE(Print::ReadDocumentPage("\\deftab720").DeclaresPaper());
+    // Absurd sizes are cut to the largest paper.
+    EXPECT_EQ(Print::ReadDocumentPage("\\paperw99999999\\paperh-5").PaperTwips, QSizeF(22 * 1440, 1440));
+}
+
+// Changing the page setup writes the document's words (section ones too) and nothing else.
+TEST(DocumentPageChoice, ChangedSetupIsWrittenIntoTheKeptSource) {
+    Print::TDocumentPage page = Print::ReadDocumentPage("\\paperw11906\\margl1417 {\\header H}\\sectd\\marglsxn1417");
+    page.MarginTwips[0] = 2000;
+    page.MarginTwips[1] = 900;
+    page.Landscape = true;
+    page.PaperTwips = QSizeF(16838, 11906);
+    const QByteArray written = Print::WithPageSetup("\\paperw11906\\margl1417 {\\header H}\\sectd\\marglsxn1417", page);
+    EXPECT_EQ(written, "\\paperh11906\\margt900\\landscape\\paperw16838\\margl2000 {\\header H}\\sectd\\marglsxn2000");
+    const Print::TDocumentPage back = Print::ReadDocumentPage(written);
+    EXPECT_EQ(back.MarginTwips[0], 2000);
+    EXPECT_TRUE(back.Landscape);
+    EXPECT_EQ(back.Header, "{\\header H}");
+}
+
+// The preview's pages are the printed pages: the same count, and each page begins with the
+// same words (its own header first), for a letter with its own page, header and footer.
+TEST_F(DocumentPage, PreviewShowsThePagesThePdfPrints) {
+    std::string body;
+    for (int i = 0; i < 160; ++i) body += "\\pard\\widctlpar Clause" + std::to_string(i) + " binds both parties alike.\\par ";
+    body += "\\pard\\keepn Heading\\par\\pard Last words.\\par";
+    const std::string rtf = Rtf(kLetterPage + "{\\header\\pard Kanzlei {\\field{\\*\\fldinst PAGE}{\\fldrslt 1}}\\par}", body);
+    auto edit = EditorWith(rtf);
+    PrintRichEditToPdf(*edit, Path("printed.pdf"));
+
+    QPrinter* printer = SelectPdfPrinter("preview.pdf");
+    TRichPrinter previewer;
+    TRichPrinter::ConfigureAsRichPrinter1(previewer);
+    previewer.ShowProgress = false;
+    previewer.CompressPreview = false;
+    previewer.PreviewRichEdit(edit.get());
+    ASSERT_NE(previewer.PreviewWindow(), nullptr);
+    {
+        // The page files played onto a PDF, one preview page to one PDF page.
+        QPainter painter(printer);
+        for (int index = 0; Print::PageFileExists(index, false); ++index) {
+            QPicture page;
+            ASSERT_TRUE(Print::LoadPageFile(page, index, false));
+            if (index) printer->newPage();
+            Print::PlayPage(painter, page);
+        }
+    }
+    previewer.PreviewWindow()->close();
+
+    const int pages = PdfPages(Path("printed.pdf"));
+    ASSERT_GE(pages, 3);
+    EXPECT_EQ(PdfPages(Path("preview.pdf")), pages);
+    for (int page = 1; page <= pages; ++page) {
+        SCOPED_TRACE(page);
+        const auto firstWords = [](const std::string& text) { return text.substr(0, text.find("binds")); };
+        const std::string printed = firstWords(PdfText(Path("printed.pdf"), page));
+        EXPECT_NE(printed.find("Kanzlei " + std::to_string(page)), std::string::npos) << printed;
+        EXPECT_EQ(firstWords(PdfText(Path("preview.pdf"), page)), printed);
+    }
+}
