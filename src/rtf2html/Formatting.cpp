@@ -1,5 +1,6 @@
 #include "rtf2html/Formatting.h"
 
+#include "rtf2html/ForeignText.h"
 #include "rtf2html/RtfToHtml.h"
 
 #include <algorithm>
@@ -244,7 +245,7 @@ std::string FormatText(TRun& run, std::string_view text, const format& fmt) {
         count = SaturatingAdd(count, 1);
         out += "<A NAME=\"" + LinkTarget(run.HeadingLevel, count) + "\">";
     }
-    if (!fmt.Hidden) {
+    if (!fmt.Hidden && !AppendForeignText(run, out, text, fmt)) {
         if (text.size() == 1) AppendCharacter(out, text[0], fmt);
         else if (text.size() == 2) AppendHexPair(out, text, fmt);
         else AppendToken(out, text);
@@ -309,6 +310,8 @@ std::string ControlWordAction(TRun& run, std::string_view w, format& fmt) {
             run.ReopenTags = true;
         }
     } else if (w.substr(0, 2) == "cf") SetColor(run, fmt, p);
+    else if (w.substr(0, 7) == "ansicpg") SetDocumentCodePage(run, NumberOr(w.substr(7), 0));
+    else if (w == "mac" || w == "pc" || w == "pca") SetDocumentCodePage(run, w == "mac" ? 10000 : w == "pc" ? 437 : 850);
     return {};
 }
 

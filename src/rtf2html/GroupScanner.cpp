@@ -16,10 +16,11 @@ namespace {
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsLower(char c) { return c >= 'a' && c <= 'z'; }
 
-constexpr std::array<std::string_view, 21> kSkippedDestinations = {
+constexpr std::array<std::string_view, 22> kSkippedDestinations = {
     "bkmkstart", "bkmkend", "filetbl", "footer", "footerf", "footnote", "header",
     "headerf", "info", "levelnumbers", "leveltext", "list", "listlevel", "listname",
-    "listoverridetable", "listtable", "pict", "pntext", "revtbl", "sp", "template"};
+    "listoverridetable", "listtable", "pict", "pntext", "revtbl", "sp", "template",
+    "mmathPr"}; // the newer format's math settings, often written without "\\*"
 
 constexpr std::array<std::string_view, 8> kNumberTypes = {"pndec", "pncard", "pnucltr", "pnucrm",
                                                          "pnlcltr", "pnlcrm", "pnord", "pnordt"};
@@ -361,6 +362,10 @@ std::string_view SymbolText(char c) {
 
 TControlWord ReadControlWord(TLineBuffer& buffer, size_t at, bool append) {
     size_t end = at;
+    // The newer format's math words hold capitals before their number ("\\mmathFont34");
+    // after any other word a capital is text ("\\rowE").
+    const bool mathWord = at < buffer.size() && buffer[at] == 'm';
+    while (end < buffer.size() && (IsLower(buffer[end]) || (mathWord && buffer[end] >= 'A' && buffer[end] <= 'Z'))) ++end;
     while (end < buffer.size() && IsWordLetter(buffer[end])) ++end;
     TControlWord cw{std::string(buffer.View(at).substr(0, end - at)), end};
     if (end < buffer.size()) {

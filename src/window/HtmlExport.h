@@ -3,6 +3,11 @@
 #include <functional>
 #include <string>
 
+namespace rtf2html { struct TCodePages; }
+
+// The platform's code pages (platform/CodePages.h) as the converter reads them.
+const rtf2html::TCodePages& PlatformCodePages();
+
 // Lets `convert` write a page into a temporary and puts it in place of
 // `destination` (platform/SafeWrite.h). A conversion error after which the
 // converter still closed the page (a bad escape, nesting too deep) places that

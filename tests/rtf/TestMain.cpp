@@ -1,5 +1,5 @@
-// gtest main for the rich edit tests: widgets and text documents need a QApplication.
-#include <QApplication>
+// gtest main for the RTF engine tests: text documents and images need a QGuiApplication.
+#include <QGuiApplication>
 #include <gtest/gtest.h>
 #include <cstdlib>
 
@@ -7,7 +7,7 @@ int main(int argc, char** argv)
 {
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
+    QGuiApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
