@@ -44,6 +44,7 @@ TEST_F(ControlTextCommand, TextPrintsTheLinesOfRtfAndOfPlainFilesInUtf8) {
         {"empty", "", ""},
         {"control bytes dropped, tabs kept", std::string("a\0b\x01" "c\td\x7f\r\n", 10), "abc\td\n"},
         {"escaped control bytes too", "{\\rtf1\\ansi x\\'00y\\'1bz\\'b6\\par}", "xyz\xC2\xB6\n"},
+        {"a line break inside a paragraph", "{\\rtf1\\ansi Hello world\\line Lithuanian\\par}", "Hello world\nLithuanian\n"},
     };
     for (const Case& c : cases) {
         const Result result = Run(RunTextCommand, {Write(c.name, c.bytes)});
