@@ -1,5 +1,7 @@
 #include "rtf/RtfPicture.h"
 
+#include "rtf/RtfMetafile.h"
+
 #include <algorithm>
 
 namespace RtfEngine {
@@ -42,6 +44,12 @@ QImage DecodeRtfPicture(RtfPictureKind kind, const QByteArray& data)
     case RtfPictureKind::Png: image.loadFromData(data, "PNG"); break;
     case RtfPictureKind::Jpeg: image.loadFromData(data, "JPEG"); break;
     case RtfPictureKind::Dib: image.loadFromData(BmpFileOfDib(data), "BMP"); break;
+    case RtfPictureKind::Other:
+        if (IsWindowsMetafile(data))
+            image = DrawSvg(WindowsMetafileToSvg(data));
+        else if (IsEnhancedMetafile(data))
+            image = DrawSvg(EnhancedMetafileToSvg(data));
+        break;
     default: break;
     }
     return image;
