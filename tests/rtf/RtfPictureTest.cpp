@@ -63,3 +63,41 @@ TEST(RtfPicture, DamagedMetafilesDrawNothingAndDoNotCrash)
     EXPECT_TRUE(RtfEngine::EnhancedMetafileToSvg(QByteArray(100, '\x01')).isEmpty());
     EXPECT_TRUE(RtfEngine::DrawSvg("<svg").isNull());
 }
+
+TEST(RtfPicture, DeviceBitmapsGetAHeader)
+{
+    // 10 by 2 pixels, one bit each, rows of two words: a checker of black and white.
+    const QByteArray bits = QByteArray::fromHex("aa40ffff" "5580ffff");
+    const QImage image = RtfEngine::DecodeRtfPicture(RtfEngine::RtfPictureKind::Ddb, bits, {10, 2, 1, 4});
+    ASSERT_EQ(image.size(), QSize(10, 2));
+    EXPECT_EQ(image.pixelColor(0, 0), QColor(Qt::white)); // the top row comes first
+    EXPECT_EQ(image.pixelColor(1, 0), QColor(Qt::black));
+    EXPECT_EQ(image.pixelColor(0, 1), QColor(Qt::black));
+    EXPECT_EQ(image.pixelColor(9, 0), QColor(Qt::white));
+    EXPECT_EQ(image.pixelColor(9, 1), QColor(Qt::black));
+    // 24 bits a pixel, blue-green-red.
+    const QImage colour = RtfEngine::DecodeRtfPicture(RtfEngine::RtfPictureKind::Ddb,
+                                                      QByteArray::fromHex("0000ff00ff00"), {2, 1, 24, 6});
+    ASSERT_EQ(colour.size(), QSize(2, 1));
+    EXPECT_EQ(colour.pixelColor(0, 0), QColor(255, 0, 0));
+    EXPECT_EQ(colour.pixelColor(1, 0), QColor(0, 255, 0));
+    // Numbers that do not describe the data draw nothing.
+    for (const RtfEngine::DdbGeometry& bad : {RtfEngine::DdbGeometry{10, 3, 1, 4}, RtfEngine::DdbGeometry{10, 2, 7, 4},
+                                              RtfEngine::DdbGeometry{0, 2, 1, 4}, RtfEngine::DdbGeometry{40, 2, 1, 4}})
+        EXPECT_TRUE(RtfEngine::DecodeRtfPicture(RtfEngine::RtfPictureKind::Ddb, bits, bad).isNull());
+}
+
+TEST(RtfPicture, UndrawablePicturesGetAFrameAndKeepTheirBytes)
+{
+    const QImage frame = RtfEngine::PictureFrame({120.4, 60}, RtfEngine::RtfPictureKind::MacPict);
+    EXPECT_EQ(frame.size(), QSize(120, 60));
+    EXPECT_EQ(RtfEngine::PictureFrame({1e9, -5}, RtfEngine::RtfPictureKind::MacPict).size(), QSize(2048, 8));
+
+    QTextImageFormat format;
+    EXPECT_TRUE(RtfEngine::KeptPictureGroup(format).isEmpty());
+    format.setProperty(RtfEngine::kPictureWordsProperty, QByteArray("\\macpict\\picw20\\pich10"));
+    format.setProperty(RtfEngine::kPictureDataProperty, QByteArray("\x00\x11\xff", 3));
+    format.setWidth(40);
+    format.setHeight(20);
+    EXPECT_EQ(RtfEngine::KeptPictureGroup(format), "{\\pict\\macpict\\picw20\\pich10\\picwgoal600\\pichgoal300\r\n0011ff\r\n}");
+}
