@@ -200,6 +200,10 @@ private:
             return 0;
         }
         if (IsUnicodeWord(word)) return UnicodeCharacter(word, next);
+        if (word.size() > 2 && word.compare(0, 2, "uc") == 0 && IsDigit(word[2])) {
+            R.UnicodeFallbacks = std::clamp(NumberOr(std::string_view(word).substr(2), 1), 0, 16);
+            return next;
+        }
         if (IsOneOf(word, kSkippedDestinations)) {
             Skip(next);
             if (word == "pict") EmitText("&pict;");
@@ -233,9 +237,11 @@ private:
             FHighSurrogate = 0;
             if (u != 0) EmitText("&&&#" + std::to_string(uint32_t(u)) + ";");
         }
-        if (next < B.size()) {
+        // The fallback: as many characters as "\\ucN" said (one unless it said otherwise).
+        for (int32_t k = 0; k < R.UnicodeFallbacks && next < B.size(); ++k) {
             if (B.StartsWith(next, "\\'")) next = std::min(next + 4, B.size());
             else if (B[next] != '\\' && B[next] != '{' && B[next] != '}') ++next;
+            else break;
         }
         return next;
     }

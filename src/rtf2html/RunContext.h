@@ -89,6 +89,7 @@ struct TRun {
     bool EndOfInput = false;
     bool BookmarkBreakDone = false;
     size_t SplicedBytes = 0; // style codes put into the text so far
+    int32_t UnicodeFallbacks = 1; // characters after "\\uN" that stand in for it ("\\ucN")
 
     // Formatting layer.
     std::vector<stackelem> TagStack;

@@ -35,6 +35,8 @@ TEST(ForeignDocuments, OtherCodePagesBecomeCharacterReferences) {
         {"Big5 document page", "\\ansicpg950 \\'a4\\'a4\\'a4\\'e5", "&#20013;&#25991;"},
         {"Mac Roman", "\\mac \\'8e", "&#233;"},
         {"ASCII stays as it is", "\\ansicpg1250 a<b", "a&lt;b"},
+        {"two fallback bytes after a Unicode character", japanese + "\\f0\\uc2\\u27083\\'8d\\'5c\\uc0\\u36896 x",
+         "<FONT FACE=\"MS Mincho\">&#27083;&#36896;x</FONT>"},
     };
     for (const TBodyCase& c : cases) EXPECT_EQ(ForeignBody(c.rtf), c.body) << c.name;
 }
