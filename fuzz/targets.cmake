@@ -1,5 +1,11 @@
 # One line per fuzz target: its name and the core sources (under src/) it links.
 kelvora_add_fuzzer(evaluate text/Evaluator.cpp platform/Numbers.cpp)
 kelvora_add_fuzzer(merge assembly/MergeEngine.cpp assembly/IndexedMerge.cpp text/Evaluator.cpp text/StringManager.cpp platform/Numbers.cpp platform/Cp1252.cpp)
-kelvora_add_fuzzer(rtf2html rtf2html/LineBuffer.cpp rtf2html/HtmlWriter.cpp rtf2html/Formatting.cpp rtf2html/GroupScanner.cpp rtf2html/DocumentTables.cpp rtf2html/TableReader.cpp)
-kelvora_add_qt_fuzzer(rtf rtf/RtfCodePage.cpp rtf/RtfTokenizer.cpp rtf/RtfField.cpp rtf/RtfPicture.cpp rtf/RtfReader.cpp rtf/RtfDocumentBuilder.cpp rtf/RtfKeptObject.cpp rtf/RtfWriter.cpp rtf/ListNumbers.cpp platform/Cp1252.cpp)
+kelvora_add_fuzzer(rtf2html rtf2html/LineBuffer.cpp rtf2html/HtmlWriter.cpp rtf2html/Formatting.cpp rtf2html/ForeignText.cpp rtf2html/GroupScanner.cpp rtf2html/DocumentTables.cpp rtf2html/TableReader.cpp)
+# Metafile pictures are drawn by libwmf and libemf2svg.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(FuzzWmf REQUIRED libwmf)
+find_library(EMF2SVG_LIBRARY emf2svg REQUIRED)
+kelvora_add_qt_fuzzer(rtf rtf/RtfCodePage.cpp rtf/RtfTokenizer.cpp rtf/RtfField.cpp rtf/RtfPicture.cpp rtf/RtfMetafile.cpp rtf/RtfReader.cpp rtf/RtfDocumentBuilder.cpp rtf/RtfKeptObject.cpp rtf/RtfWriter.cpp rtf/ListNumbers.cpp platform/Cp1252.cpp platform/CodePages.cpp
+  LIBS Qt6::Svg ${FuzzWmf_LINK_LIBRARIES} ${EMF2SVG_LIBRARY}
+  INCLUDES ${FuzzWmf_INCLUDE_DIRS})
