@@ -15,6 +15,52 @@ QString DecodeCp1252(const char* bytes, qsizetype length)
     return text;
 }
 
+namespace {
+
+// The number after `word` at `at` in the entry, or -1 when the word is not there.
+int NumberAfter(const QByteArray& entry, const char* word)
+{
+    const qsizetype at = entry.indexOf(word);
+    if (at < 0)
+        return -1;
+    qsizetype i = at + qsizetype(qstrlen(word));
+    int value = 0;
+    bool digits = false;
+    for (; i < entry.size() && entry[i] >= '0' && entry[i] <= '9' && value < 100000; ++i, digits = true)
+        value = value * 10 + (entry[i] - '0');
+    return digits ? value : -1;
+}
+
+} // namespace
+
+bool EndsInLeadByte(const QByteArray& bytes, int codePage)
+{
+    bool waiting = false;
+    for (const char c : bytes)
+        waiting = !waiting && Platform::IsLeadByte(codePage, static_cast<unsigned char>(c));
+    return waiting;
+}
+
+std::map<int, int> ForeignFontCodePages(const QByteArray& fontTable)
+{
+    std::map<int, int> pages;
+    for (qsizetype at = fontTable.indexOf("{\\f"); at >= 0; at = fontTable.indexOf("{\\f", at + 3)) {
+        if (at + 3 >= fontTable.size() || fontTable[at + 3] < '0' || fontTable[at + 3] > '9')
+            continue; // "{\fonttbl", "{\falt"
+        const qsizetype end = fontTable.indexOf(';', at);
+        const QByteArray entry = fontTable.mid(at, end < 0 ? -1 : end - at);
+        const int number = NumberAfter(entry, "{\\f");
+        int page = NumberAfter(entry, "\\cpg");
+        if (page <= 0) {
+            const int charset = NumberAfter(entry, "\\fcharset");
+            page = charset >= 0 ? CodePageOfCharset(charset) : 0;
+        }
+        if (number >= 0 && page > 0 && page != 1252)
+            pages[number] = page;
+    }
+    return pages;
+}
+
 QString RtfTextDecoder::Decode(const QByteArray& bytes, int codePage)
 {
     if (codePage == 1252 || codePage <= 0)
