@@ -6,6 +6,6 @@ kelvora_add_fuzzer(rtf2html rtf2html/LineBuffer.cpp rtf2html/HtmlWriter.cpp rtf2
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(FuzzWmf REQUIRED libwmf)
 find_library(EMF2SVG_LIBRARY emf2svg REQUIRED)
-kelvora_add_qt_fuzzer(rtf rtf/RtfCodePage.cpp rtf/RtfTokenizer.cpp rtf/RtfField.cpp rtf/RtfPicture.cpp rtf/RtfMetafile.cpp rtf/RtfReader.cpp rtf/RtfDocumentBuilder.cpp rtf/RtfKeptObject.cpp rtf/RtfWriter.cpp rtf/ListNumbers.cpp platform/Cp1252.cpp platform/CodePages.cpp
+kelvora_add_qt_fuzzer(rtf rtf/RtfCodePage.cpp rtf/RtfTokenizer.cpp rtf/RtfField.cpp rtf/RtfPicture.cpp rtf/RtfMetafile.cpp rtf/RtfReader.cpp rtf/RtfReadDestinations.cpp rtf/RtfReadText.cpp rtf/RtfReadFormats.cpp rtf/RtfReadTables.cpp rtf/RtfReadLists.cpp rtf/RtfReadFields.cpp rtf/RtfReadPictures.cpp rtf/RtfDocumentBuilder.cpp rtf/RtfKeptObject.cpp rtf/RtfWriter.cpp rtf/RtfWriteLists.cpp rtf/RtfWriteTables.cpp rtf/RtfWriteParagraphs.cpp rtf/RtfWriteText.cpp rtf/ListNumbers.cpp platform/Cp1252.cpp platform/CodePages.cpp
   LIBS Qt6::Svg ${FuzzWmf_LINK_LIBRARIES} ${EMF2SVG_LIBRARY}
   INCLUDES ${FuzzWmf_INCLUDE_DIRS})
