@@ -1,6 +1,7 @@
 // `kelvora text` and `kelvora convert`: the editor's loading and saving from the command line.
 #include "cli/TextCommands.h"
 #include "richedit/RichEdit98.h"
+#include "rtf/RtfReader.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -55,7 +56,8 @@ TEST_F(ControlTextCommand, TextPrintsTheLinesOfRtfAndOfPlainFilesInUtf8) {
 }
 
 TEST_F(ControlTextCommand, RtfNestedTooDeeplyIsRefusedNotShownAsSource) {
-    const std::string deep = "{\\rtf1\\ansi " + std::string(5000, '{') + "x" + std::string(5000, '}') + "}";
+    const size_t depth = size_t(RtfEngine::MaxGroupDepth()) + 1;
+    const std::string deep = "{\\rtf1\\ansi " + std::string(depth, '{') + "x" + std::string(depth, '}') + "}";
     const Result result = Run(RunTextCommand, {Write("deep.rtf", deep)});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out, "");
