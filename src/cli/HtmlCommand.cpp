@@ -37,7 +37,7 @@ int RunHtmlCommand(const std::vector<std::string>& args) {
     }
     if (files.size() != 2) return UsageError();
     try {
-        WriteHtmlPage(files[1], [&](const std::string& temp) { RtfToHtmlFile(files[0], temp, options); });
+        WriteHtmlPage(files[1], [&](const std::string& temp) { RtfToHtmlFile(files[0], temp, options, &PlatformCodePages()); });
     } catch (const std::exception& e) {
         std::cerr << Platform::ToTerminal(e.what()) << '\n';
         return 1;

@@ -135,7 +135,7 @@ int ExitStatus(TMergeOutcome outcome) {
 // The page is the one the editor's Save As writes through its scratch file "$$$",
 // title included, but converted from memory: no file of the user's is touched.
 void WriteHtml(const std::string& htmlFile, const std::string& merged) {
-    WriteHtmlPage(htmlFile, [&](const std::string& temp) { RtfToHtmlText(merged, "$$$", temp, {""}); });
+    WriteHtmlPage(htmlFile, [&](const std::string& temp) { RtfToHtmlText(merged, "$$$", temp, {""}, &PlatformCodePages()); });
 }
 
 void WriteResult(const MergeArgs& m, const std::string& merged, const TPdfWriter& writePdf) {

@@ -5,6 +5,7 @@
 #include "richedit/RichEdit98.h"
 #include "richedit/RichEditStrings98.h"
 
+#include <algorithm>
 #include <exception>
 #include <iostream>
 
@@ -18,9 +19,13 @@ void ConfigureForCommandLine(TRichEdit98& edit, bool plain) {
     edit.SetPlainRTF(plain);
 }
 
+// A line break inside a paragraph (the editor's vertical tab) ends a printed line;
 // NUL and other control bytes (tabs excepted) would end up in whatever reads the text.
-std::string WithoutControls(std::string line) {
-    std::erase_if(line, [](char c) { return (static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == '\x7f'; });
+std::string PrintableLine(std::string line) {
+    std::replace(line.begin(), line.end(), '\v', '\n');
+    std::erase_if(line, [](char c) {
+        return (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n') || c == '\x7f';
+    });
     return line;
 }
 
@@ -40,7 +45,7 @@ int RunTextCommand(const std::vector<std::string>& args) {
         // Every character as the editor holds it, in the terminal's encoding.
         const int count = edit.WideLines().Count();
         for (int i = 0; i < count; ++i)
-            std::cout << Platform::Utf8ToLocale(WithoutControls(RichEditText::FromEngineText(edit.WideLines().Get(i)).toStdString())) << '\n';
+            std::cout << Platform::Utf8ToLocale(PrintableLine(RichEditText::FromEngineText(edit.WideLines().Get(i)).toStdString())) << '\n';
         std::cout.flush();
         return std::cout ? 0 : Fail("Stream write error");
     } catch (const std::exception& error) {

@@ -2,31 +2,9 @@
 
 #include "platform/Cp1252.h"
 
-#include <QStringDecoder>
+#include <string_view>
 
 namespace RtfEngine {
-
-int CodePageOfCharset(int charset)
-{
-    switch (charset) {
-    case 0: case 1: return 1252; // ANSI, default
-    case 77: return 10000;        // Mac Roman
-    case 128: return 932;         // Shift JIS
-    case 129: return 949;         // Hangul
-    case 134: return 936;         // GB2312
-    case 136: return 950;         // Big5
-    case 161: return 1253;        // Greek
-    case 162: return 1254;        // Turkish
-    case 163: return 1258;        // Vietnamese
-    case 177: return 1255;        // Hebrew
-    case 178: return 1256;        // Arabic
-    case 186: return 1257;        // Baltic
-    case 204: return 1251;        // Cyrillic
-    case 222: return 874;         // Thai
-    case 238: return 1250;        // Eastern European
-    default: return 0;            // symbol and OEM sets: shown through the font
-    }
-}
 
 QString DecodeCp1252(const char* bytes, qsizetype length)
 {
@@ -37,42 +15,59 @@ QString DecodeCp1252(const char* bytes, qsizetype length)
     return text;
 }
 
-RtfTextDecoder::RtfTextDecoder() = default;
-RtfTextDecoder::~RtfTextDecoder() = default;
+namespace {
 
-static QByteArray ConverterName(int codePage)
+// The number after `word` at `at` in the entry, or -1 when the word is not there.
+int NumberAfter(const QByteArray& entry, const char* word)
 {
-    switch (codePage) {
-    case 932: return "Shift_JIS";
-    case 936: return "GBK";
-    case 949: return "windows-949";
-    case 950: return "Big5";
-    case 10000: return "macintosh";
-    case 874: return "windows-874";
-    default: return "windows-" + QByteArray::number(codePage);
-    }
+    const qsizetype at = entry.indexOf(word);
+    if (at < 0)
+        return -1;
+    qsizetype i = at + qsizetype(qstrlen(word));
+    int value = 0;
+    bool digits = false;
+    for (; i < entry.size() && entry[i] >= '0' && entry[i] <= '9' && value < 100000; ++i, digits = true)
+        value = value * 10 + (entry[i] - '0');
+    return digits ? value : -1;
 }
 
-QStringDecoder* RtfTextDecoder::DecoderFor(int codePage)
+} // namespace
+
+bool EndsInLeadByte(const QByteArray& bytes, int codePage)
 {
-    auto found = FDecoders.find(codePage);
-    if (found == FDecoders.end()) {
-        auto decoder = std::make_unique<QStringDecoder>(ConverterName(codePage).constData(),
-                                                        QStringConverter::Flag::Stateless);
-        if (!decoder->isValid())
-            decoder.reset();
-        found = FDecoders.emplace(codePage, std::move(decoder)).first;
+    bool waiting = false;
+    for (const char c : bytes)
+        waiting = !waiting && Platform::IsLeadByte(codePage, static_cast<unsigned char>(c));
+    return waiting;
+}
+
+std::map<int, int> ForeignFontCodePages(const QByteArray& fontTable)
+{
+    std::map<int, int> pages;
+    for (qsizetype at = fontTable.indexOf("{\\f"); at >= 0; at = fontTable.indexOf("{\\f", at + 3)) {
+        if (at + 3 >= fontTable.size() || fontTable[at + 3] < '0' || fontTable[at + 3] > '9')
+            continue; // "{\fonttbl", "{\falt"
+        const qsizetype end = fontTable.indexOf(';', at);
+        const QByteArray entry = fontTable.mid(at, end < 0 ? -1 : end - at);
+        const int number = NumberAfter(entry, "{\\f");
+        int page = NumberAfter(entry, "\\cpg");
+        if (page <= 0) {
+            const int charset = NumberAfter(entry, "\\fcharset");
+            page = charset >= 0 ? CodePageOfCharset(charset) : 0;
+        }
+        if (number >= 0 && page > 0 && page != 1252)
+            pages[number] = page;
     }
-    return found->second.get();
+    return pages;
 }
 
 QString RtfTextDecoder::Decode(const QByteArray& bytes, int codePage)
 {
     if (codePage == 1252 || codePage <= 0)
         return DecodeCp1252(bytes.constData(), bytes.size());
-    if (QStringDecoder* decoder = DecoderFor(codePage))
-        return decoder->decode(bytes);
-    return DecodeCp1252(bytes.constData(), bytes.size());
+    const std::u16string units =
+        Platform::CodePageToUtf16(std::string_view(bytes.constData(), size_t(bytes.size())), codePage);
+    return QString(reinterpret_cast<const QChar*>(units.data()), qsizetype(units.size()));
 }
 
 } // namespace RtfEngine

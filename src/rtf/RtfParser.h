@@ -64,7 +64,7 @@ struct ParaState {
     QTextOption::TabType pendingTabType = QTextOption::LeftTab;
     int itap = 0; // table nesting level, 0 outside tables
     bool pageBreakBefore = false;
-    int listOverride = 0, listLevel = 0;
+    int listOverride = -1, listLevel = 0; // "\\ls": -1 none (0 is a list like any other)
     int style = -1;
     QByteArray kept; // words kept as source: borders, shading, keep with next …
     int shading = 0; // colour table index of the paragraph's background
@@ -129,6 +129,8 @@ struct Picture {
     RtfPictureKind kind = RtfPictureKind::None;
     int width = 0, height = 0, goalWidth = 0, goalHeight = 0;
     int scaleX = 100, scaleY = 100;
+    int bitsPerPixel = 1, widthBytes = 0; // a device-dependent bitmap's ("\\wbitmap")
+    QByteArray words; // the words that describe the data, written back with it
     QByteArray data;
     int pendingNibble = -1;
 };
@@ -155,6 +157,8 @@ private:
     void OpenGroup();
     bool CloseGroup(); // false when the outermost group closed
     void OnWord(const RtfToken& t);
+    bool OnBodyWord(const RtfToken& t);
+    bool CompletesLeadByte(const RtfToken& t);
     void OnSymbol(char symbol);
     void OnText(std::string_view bytes);
     void OnHexByte(unsigned char byte);
@@ -225,7 +229,7 @@ private:
     enum class BorderEdge { None, Para, Row, Cell } FBorderEdge = BorderEdge::None;
     int FCellEdge = 0;
     std::vector<Group> FGroups;
-    int FSkipDepth = 0;
+    std::int64_t FSkipDepth = 0;
     int FUnicodeSkipLeft = 0;
     int FAnsiCodePage = 1252;
     int FDefaultFont = 0;

@@ -106,6 +106,7 @@ bool RtfParser::OnCharWord(std::string_view w, bool has, int param)
     else if (w == "nosupersub") c.verticalAlign = 0;
     else if (w == "up") c.verticalAlign = (!has || param > 0) ? 1 : 0;
     else if (w == "dn") c.verticalAlign = (!has || param > 0) ? 2 : 0;
+    else if (w == "cs") {} // a character style: its run states its own formatting as well
     else return false;
     return true;
 }

@@ -187,13 +187,17 @@ void RtfParser::NumberFromListTables(RtfParagraph& paragraph)
     if (!f.hasProperty(kListOverrideProperty))
         return;
     const int listOverride = f.intProperty(kListOverrideProperty);
-    paragraph.list = TableListOf(listOverride, f.intProperty(kListLevelProperty));
     if (FListOverrides.count(listOverride)) {
+        paragraph.list = TableListOf(listOverride, f.intProperty(kListLevelProperty));
         f.setProperty(kListShownProperty, paragraph.list.has_value());
-    } else {
-        f.clearProperty(kListOverrideProperty); // not in this document's table
-        f.clearProperty(kListLevelProperty);
+        return;
     }
+    // Not in this document's table: an older numbering group numbers it, or else any
+    // list but 0 counts as a plain numbered one.
+    if (!paragraph.list && listOverride != 0)
+        paragraph.list = TableListOf(listOverride, f.intProperty(kListLevelProperty));
+    f.clearProperty(kListOverrideProperty);
+    f.clearProperty(kListLevelProperty);
 }
 
 } // namespace RtfEngine::Reading

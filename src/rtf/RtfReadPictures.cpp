@@ -10,26 +10,31 @@ namespace RtfEngine::Reading {
 void RtfParser::OnPictWord(std::string_view w, bool has, int param)
 {
     Picture& p = FPicture;
-    if (w == "pngblip") p.kind = RtfPictureKind::Png;
-    else if (w == "jpegblip") p.kind = RtfPictureKind::Jpeg;
-    else if (w == "dibitmap") p.kind = RtfPictureKind::Dib;
-    else if (w == "wmetafile" || w == "emfblip" || w == "macpict" || w == "pmmetafile" || w == "wbitmap")
-        p.kind = RtfPictureKind::Other;
-    else if (w == "picw") p.width = param;
+    // The words a save writes back with the data as read; the shown size is the format's.
+    static const std::string_view kDescribing[] = {"picw", "pich", "wbmbitspixel", "wbmplanes", "wbmwidthbytes",
+                                                   "picbmp", "picbpp", "piccropl", "piccropr", "piccropt",
+                                                   "piccropb", "bliptag", "blipupi"};
+    if (const RtfPictureKind kind = PictureKindOfWord(w); kind != RtfPictureKind::None)
+        p.kind = kind, p.words += WordSource(w, has, param);
+    else if (std::find(std::begin(kDescribing), std::end(kDescribing), w) != std::end(kDescribing))
+        p.words += WordSource(w, has, param);
+    if (w == "picw") p.width = param;
     else if (w == "pich") p.height = param;
     else if (w == "picwgoal") p.goalWidth = param;
     else if (w == "pichgoal") p.goalHeight = param;
     else if (w == "picscalex" && has) p.scaleX = param;
     else if (w == "picscaley" && has) p.scaleY = param;
+    else if (w == "wbmbitspixel") p.bitsPerPixel = param;
+    else if (w == "wbmwidthbytes") p.widthBytes = param;
 }
 
 void RtfParser::FinishPicture()
 {
     Picture p = std::move(FPicture);
     FPicture = {};
-    const QImage image = DecodeRtfPicture(p.kind, p.data);
-    if (image.isNull())
-        return;
+    if (p.kind == RtfPictureKind::None && p.data.isEmpty())
+        return; // no picture at all
+    QImage image = DecodeRtfPicture(p.kind, p.data, {p.width, p.height, p.bitsPerPixel, p.widthBytes});
     const double scaleX = std::clamp(p.scaleX, 1, 10000) / 100.0;
     const double scaleY = std::clamp(p.scaleY, 1, 10000) / 100.0;
     int goalWidth = p.goalWidth, goalHeight = p.goalHeight;
@@ -37,8 +42,12 @@ void RtfParser::FinishPicture()
         goalWidth = FShapeBox[2] - FShapeBox[0]; // a shape's picture fills the shape
         goalHeight = FShapeBox[3] - FShapeBox[1];
     }
-    const double width = (goalWidth > 0 ? goalWidth / kTwipsPerUnit : image.width()) * scaleX;
-    const double height = (goalHeight > 0 ? goalHeight / kTwipsPerUnit : image.height()) * scaleY;
+    // Without a goal size a picture nothing draws is shown an inch wide.
+    const double naturalWidth = image.isNull() ? 96 : image.width(), naturalHeight = image.isNull() ? 96 : image.height();
+    const double width = (goalWidth > 0 ? goalWidth / kTwipsPerUnit : naturalWidth) * scaleX;
+    const double height = (goalHeight > 0 ? goalHeight / kTwipsPerUnit : naturalHeight) * scaleY;
+    if (image.isNull())
+        image = PictureFrame({width, height}, p.kind);
 
     QTextImageFormat format;
     format.merge(CurrentCharFormat());
@@ -46,6 +55,8 @@ void RtfParser::FinishPicture()
     format.setName("rtfimage:" + QString::fromLatin1(digest));
     format.setWidth(width);
     format.setHeight(height);
+    format.setProperty(kPictureWordsProperty, p.words);
+    format.setProperty(kPictureDataProperty, p.data);
     FParagraph.runs.push_back({{}, format, image});
     FParagraphHasContent = true;
     ++FContent;

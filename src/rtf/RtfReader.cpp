@@ -75,13 +75,11 @@ RtfDocument RtfParser::Run()
                 break;
             continue; // white space before the document
         }
-        if (t.kind != RtfToken::Text && t.kind != RtfToken::HexByte)
+        if (t.kind != RtfToken::Text && t.kind != RtfToken::HexByte && !CompletesLeadByte(t))
             FlushBytes();
         if (FSkipDepth > 0) {
             if (t.kind == RtfToken::GroupOpen) {
-                if (int(FGroups.size()) + FSkipDepth >= kMaxGroupDepth)
-                    throw ERtfError("RTF groups are nested too deeply");
-                ++FSkipDepth;
+                ++FSkipDepth; // a count only: groups in a skipped destination cost nothing
                 continue;
             }
             if (t.kind == RtfToken::GroupClose && --FSkipDepth == 0) {
@@ -118,9 +116,17 @@ RtfDocument RtfParser::Run()
     return std::move(FDocument);
 }
 
+// An escaped backslash or brace right after the first byte of a two-byte character is
+// its second byte: the pair is decoded together.
+bool RtfParser::CompletesLeadByte(const RtfToken& t)
+{
+    return t.kind == RtfToken::Symbol && (t.symbol == '\\' || t.symbol == '{' || t.symbol == '}') &&
+           EndsInLeadByte(FPendingBytes, CodePage());
+}
+
 void RtfParser::OpenGroup()
 {
-    if (int(FGroups.size()) >= kMaxGroupDepth)
+    if (FGroups.size() >= std::size_t(MaxGroupDepth()))
         throw ERtfError("RTF groups are nested too deeply");
     FUnicodeSkipLeft = 0;
     const std::size_t start = FTokens.Position() - 1;
@@ -194,7 +200,10 @@ void RtfParser::OnWord(const RtfToken& t)
     if (OnDestinationWord(word))
         return;
     if (starred) {
-        BeginSkip(); // an optional destination this reader does not know
+        // A word this reader knows is read as itself ("{\\*\\cs7 text}"); only an optional
+        // destination it does not know is skipped.
+        if (g.dest != Dest::Body || !OnBodyWord(t))
+            BeginSkip();
         return;
     }
     switch (g.dest) {
@@ -217,12 +226,18 @@ void RtfParser::OnWord(const RtfToken& t)
         else if (word == "shpright") FShapeBox[2] = t.param;
         else if (word == "shpbottom") FShapeBox[3] = t.param;
         return;
-    case Dest::Body: break;
+    case Dest::Body: OnBodyWord(t); return;
     default:
         if (CollectTarget())
             OnSpecialCharWord(word);
         return;
     }
+}
+
+// A word of the body; false when this reader does not know it.
+bool RtfParser::OnBodyWord(const RtfToken& t)
+{
+    const std::string_view word = t.word;
     if (!FFields.empty() && IsDocumentWord(word)) {
         // Inside a field it stays in the field's source, which would set it again where
         // the field is written back.
@@ -247,7 +262,10 @@ void RtfParser::OnWord(const RtfToken& t)
             OnBorderWord(word, t.hasParam, t.param);
         else if (IsFormatWord(word))
             FormatTarget() += WordSource(word, t.hasParam, t.param);
+        else
+            return false;
     }
+    return true;
 }
 
 void RtfParser::PageBreak()
@@ -284,14 +302,14 @@ void RtfParser::FinishParagraph(bool ended)
         FSectionPending = false;
         FSectionSource.clear();
     }
-    if (p.listOverride > 0) {
-        // Numbered at the end (NumberFromListTables); the list and level wait here.
+    // An older numbering group gives the number unless the list table (read at the end,
+    // NumberFromListTables) names the paragraph's list.
+    paragraph.list = PnListOf(p);
+    if (p.listOverride >= 0) {
         paragraph.format.setProperty(kListOverrideProperty, p.listOverride);
         paragraph.format.setProperty(kListLevelProperty, p.listLevel);
-    } else {
-        paragraph.list = PnListOf(p);
     }
-    FPreviousHadPn = p.pn.active && p.listOverride <= 0;
+    FPreviousHadPn = p.pn.active;
     FPreviousPn = p.pn;
     const std::size_t depth = std::size_t(std::clamp(p.itap, 0, kMaxTableDepth));
     EnsureDepth(depth);
@@ -328,6 +346,12 @@ void RtfParser::FinishDocument()
 }
 
 } // namespace Reading
+
+int MaxGroupDepth()
+{
+    constexpr std::size_t kGroupMemory = std::size_t(64) << 20;
+    return int(kGroupMemory / sizeof(Reading::Group));
+}
 
 RtfDocument ParseRtf(std::string_view bytes)
 {

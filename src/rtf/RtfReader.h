@@ -1,5 +1,5 @@
 // RTF bytes -> RtfDocument. Throws ENotRtf when the input does not start like RTF and
-// ERtfError for RTF it cannot read (groups nested beyond kMaxGroupDepth).
+// ERtfError for RTF it cannot read (groups nested beyond MaxGroupDepth()).
 #pragma once
 #include "rtf/RtfDocumentModel.h"
 
@@ -7,7 +7,10 @@
 
 namespace RtfEngine {
 
-constexpr int kMaxGroupDepth = 1000;
+// The deepest nesting the reader holds: each open group keeps its own formatting state,
+// and together they may take some tens of megabytes. Groups inside a destination that
+// is skipped do not count.
+int MaxGroupDepth();
 
 // Whether the bytes start, after optional white space, with "{\rtf".
 bool LooksLikeRtf(std::string_view bytes);

@@ -161,6 +161,10 @@ QImage Writer::ImageOf(const QVariant& resource)
 
 void Writer::WritePicture(const QTextImageFormat& f)
 {
+    if (const QByteArray kept = KeptPictureGroup(f); !kept.isEmpty()) {
+        FOut += kept; // the data as read, of whatever kind, byte for byte
+        return;
+    }
     QImage image = ImageOf(FDoc.resource(QTextDocument::ImageResource, QUrl(f.name())));
     if (image.isNull())
         image = QImage(f.name());
@@ -203,7 +207,8 @@ void Writer::AppendText(QStringView text)
             FOut += char(c);
         } else {
             const unsigned char b = Platform::UnicodeToByte(c, 0);
-            if (b >= 0x80 && Platform::ByteToUnicode(b) == c) {
+            // A byte in a font of another code page would read back as that page's character.
+            if (b >= 0x80 && Platform::ByteToUnicode(b) == c && !FForeignFonts.count(FState.font)) {
                 static const char kHex[] = "0123456789abcdef";
                 FOut += "\\'";
                 FOut += kHex[b >> 4];

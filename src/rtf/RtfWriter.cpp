@@ -14,6 +14,7 @@ Writer::Writer(const QTextDocument& document, int start, int end, const WriteOpt
     if (!options.plain)
         FKeptFonts = root.property(kDocFontTableProperty).toByteArray();
     if (!FKeptFonts.isEmpty()) {
+        FForeignFonts = ForeignFontCodePages(FKeptFonts);
         // The document's own table, with its numbers: kept source refers to them.
         for (const QString& entry : root.property(kDocFontNamesProperty).toStringList()) {
             const qsizetype semicolon = entry.indexOf(';');

@@ -6,8 +6,10 @@
 
 #include "platform/Cp1252.h"
 #include "rtf/ListNumbers.h"
+#include "rtf/RtfCodePage.h"
 #include "rtf/RtfDocumentModel.h"
 #include "rtf/RtfKeptObject.h"
+#include "rtf/RtfPicture.h"
 
 #include <QBuffer>
 #include <QColor>
@@ -177,6 +179,7 @@ private:
     int FKeptColourCount = 0;
     int FLsBase = 0, FListIdBase = 1;
     std::set<int> FKeptOverrides; // the "\\ls" numbers of the document's own list table
+    std::map<int, int> FForeignFonts; // kept fonts of other code pages: their text goes as "\\uN"
     std::vector<QTextList*> FListOrder;
     CharProps FState;
     CharProps FStateBeforeLink;

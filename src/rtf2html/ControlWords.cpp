@@ -12,7 +12,8 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 constexpr std::string_view kSkippedDestinations[] = {
     "bkmkstart", "bkmkend", "filetbl", "footer", "footerf", "footnote", "header",
     "headerf", "info", "levelnumbers", "leveltext", "list", "listlevel", "listname",
-    "listoverridetable", "listtable", "pict", "pntext", "revtbl", "sp", "template"};
+    "listoverridetable", "listtable", "pict", "pntext", "revtbl", "sp", "template",
+    "mmathPr"}; // the newer format's math settings, often written without "\\*"
 
 const std::unordered_map<std::string_view, TWord>& NamedWords() {
     static const std::unordered_map<std::string_view, TWord> words = [] {
@@ -34,6 +35,7 @@ const std::unordered_map<std::string_view, TWord>& NamedWords() {
             {"super", TWord::Superscript}, {"sub", TWord::Subscript}, {"nosupersub", TWord::NoSuperSub},
             {"strike", TWord::Strike}, {"strikedl", TWord::Strike},
             {"strike0", TWord::StrikeOff}, {"strikedl0", TWord::StrikeOff},
+            {"mac", TWord::DocumentCodePage}, {"pc", TWord::DocumentCodePage}, {"pca", TWord::DocumentCodePage},
         };
         // A skipped destination goes first: the scanner passes over its group.
         for (std::string_view d : kSkippedDestinations) w[d] = TWord::SkippedDestination;
@@ -49,6 +51,7 @@ TWord ClassifyByPrefix(std::string_view w) {
     case 's': return IsDigit(second) ? TWord::Style : TWord::Other;
     case 'u':
         if (IsDigit(second) || (second == '-' && w.size() > 2 && IsDigit(w[2]))) return TWord::Unicode;
+        if (second == 'c' && w.size() > 2 && IsDigit(w[2])) return TWord::UnicodeSkip;
         return second == 'p' ? TWord::Superscript : TWord::Other;
     case 'd': return second == 'n' ? TWord::Subscript : TWord::Other;
     case 'l': return second == 'i' && w.size() > 2 && IsDigit(w[2]) ? TWord::LeftIndent : TWord::Other;
@@ -57,6 +60,7 @@ TWord ClassifyByPrefix(std::string_view w) {
         if (IsDigit(second)) return TWord::Font;
         return second == 's' ? TWord::FontSize : TWord::Other;
     case 'c': return second == 'f' ? TWord::Color : TWord::Other;
+    case 'a': return w.substr(0, 7) == "ansicpg" ? TWord::DocumentCodePage : TWord::Other;
     default: return TWord::Other;
     }
 }

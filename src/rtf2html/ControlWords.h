@@ -9,11 +9,11 @@ namespace rtf2html {
 enum class TWord : uint8_t {
     Other, // no action
     // Read by the group scanner.
-    FontTable, ColorTable, StyleSheet, Style, TableRow, Unicode, SkippedDestination,
+    FontTable, ColorTable, StyleSheet, Style, TableRow, Unicode, UnicodeSkip, SkippedDestination,
     // Acted on by ControlWordAction.
     Plain, ParagraphDefaults, Hidden, HiddenOff, Caps, CapsOff, Tab, Center, Right, ParagraphEnd, Line, Page,
     Dash, Space, Quote, DoubleQuote, Bold, BoldOff, Italic, ItalicOff, Underline, UnderlineOff, Superscript,
-    Subscript, NoSuperSub, Strike, StrikeOff, LeftIndent, FirstIndent, Font, FontSize, Color,
+    Subscript, NoSuperSub, Strike, StrikeOff, LeftIndent, FirstIndent, Font, FontSize, Color, DocumentCodePage,
 };
 
 // `word` without its backslash, its parameter attached.

@@ -1,5 +1,6 @@
 #include "rtf2html/DocumentTables.h"
 
+#include "rtf2html/ForeignText.h"
 #include "rtf2html/Formatting.h"
 #include "rtf2html/GroupScanner.h"
 #include "rtf2html/HtmlWriter.h"
@@ -38,6 +39,12 @@ size_t ReadFontEntry(TRun& run, TLineBuffer& b, size_t at, int& slot) {
 
     std::string name;
     size_t nameEnd = b.FindFirstOf("}{ ", i);
+    if (const size_t charset = b.View(i).substr(0, nameEnd - i).find("\\fcharset"); charset != std::string_view::npos) {
+        const std::string_view after = b.View(i + charset + 9);
+        size_t digits = 0;
+        while (digits < after.size() && IsDigit(after[digits])) ++digits;
+        SetFontCharset(run, number, NumberOr(after.substr(0, digits), 0));
+    }
     if (nameEnd < b.size() && b[nameEnd] != '}') {
         size_t start = nameEnd + 1;
         if (b[nameEnd] == '{') start = std::min(b.FindFirstOf("}", nameEnd) + 1, b.size()); // a panose group

@@ -2,6 +2,7 @@
 
 #include "rtf2html/ControlWords.h"
 #include "rtf2html/HtmlWriter.h"
+#include "rtf2html/ForeignText.h"
 #include "rtf2html/RtfToHtml.h"
 
 #include <algorithm>
@@ -242,7 +243,7 @@ std::string FormatText(TRun& run, std::string_view text, const format& fmt) {
         count = SaturatingAdd(count, 1);
         out += "<A NAME=\"" + LinkTarget(run.HeadingLevel, count) + "\">";
     }
-    if (!fmt.Hidden) {
+    if (!fmt.Hidden && !AppendForeignText(run, out, text, fmt)) {
         if (text.size() == 1) AppendCharacter(out, text[0], fmt);
         else if (text.size() == 2) AppendHexPair(out, text, fmt);
         else AppendToken(out, text);
@@ -335,6 +336,9 @@ std::string ControlWordAction(TRun& run, std::string_view w, format& fmt) {
         }
         break;
     case TWord::Color: SetColor(run, fmt, p); break;
+    case TWord::DocumentCodePage:
+        SetDocumentCodePage(run, w == "mac" ? 10000 : w == "pc" ? 437 : w == "pca" ? 850 : NumberOr(w.substr(7), 0));
+        break;
     default: break; // the scanner's own words, and words without an action here
     }
     return {};

@@ -203,6 +203,9 @@ private:
             R.EndOfInput = B.InputAtEnd();
             return 0;
         case TWord::Unicode: return UnicodeCharacter(word, next);
+        case TWord::UnicodeSkip:
+            R.UnicodeFallbacks = std::clamp(NumberOr(std::string_view(word).substr(2), 1), 0, 16);
+            return next;
         case TWord::SkippedDestination:
             Skip(next);
             if (word == "pict") EmitText("&pict;");
@@ -240,9 +243,11 @@ private:
             FHighSurrogate = 0;
             if (u != 0) EmitText("&&&#" + std::to_string(uint32_t(u)) + ";");
         }
-        if (next < B.size()) {
+        // The fallback: as many characters as "\\ucN" said (one unless it said otherwise).
+        for (int32_t k = 0; k < R.UnicodeFallbacks && next < B.size(); ++k) {
             if (B.StartsWith(next, "\\'")) next = std::min(next + 4, B.size());
             else if (B[next] != '\\' && B[next] != '{' && B[next] != '}') ++next;
+            else break;
         }
         return next;
     }
@@ -369,6 +374,10 @@ std::string_view SymbolText(char c) {
 
 TControlWord ReadControlWord(TLineBuffer& buffer, size_t at, bool append) {
     size_t end = at;
+    // The newer format's math words hold capitals before their number ("\\mmathFont34");
+    // after any other word a capital is text ("\\rowE").
+    const bool mathWord = at < buffer.size() && buffer[at] == 'm';
+    while (end < buffer.size() && (IsLower(buffer[end]) || (mathWord && buffer[end] >= 'A' && buffer[end] <= 'Z'))) ++end;
     while (end < buffer.size() && IsWordLetter(buffer[end])) ++end;
     TControlWord cw{std::string(buffer.View(at).substr(0, end - at)), end};
     if (end < buffer.size()) {

@@ -410,9 +410,10 @@ namespace rtf2html {
 namespace {
 
 void Convert(TLineInput input, const std::string& title, const std::string& destination,
-             const std::vector<std::string>& options) {
+             const std::vector<std::string>& options, const TCodePages* codePages) {
     TFileSink output(destination);
     TRun run(output);
+    run.CodePages = codePages;
     ApplyOptions(run, options);
     WritePageHead(run, title);
     output.Flush();
@@ -437,17 +438,17 @@ void Convert(TLineInput input, const std::string& title, const std::string& dest
 } // namespace rtf2html
 
 void RtfToHtmlFile(const std::string& source, const std::string& destination,
-                   const std::vector<std::string>& options) {
+                   const std::vector<std::string>& options, const rtf2html::TCodePages* codePages) {
     using namespace rtf2html;
     TLineInput input = TLineInput::FromFile(source);
     // Creating the page would empty the document before it is read.
     if (input.IsSameFile(destination))
         throw EInOutError("Cannot create file " + destination + ": it is the file being converted");
-    Convert(std::move(input), source, destination, options);
+    Convert(std::move(input), source, destination, options, codePages);
 }
 
 void RtfToHtmlText(std::string rtf, const std::string& title, const std::string& destination,
-                   const std::vector<std::string>& options) {
+                   const std::vector<std::string>& options, const rtf2html::TCodePages* codePages) {
     using namespace rtf2html;
-    Convert(TLineInput::FromText(std::move(rtf)), title, destination, options);
+    Convert(TLineInput::FromText(std::move(rtf)), title, destination, options, codePages);
 }

@@ -10,6 +10,8 @@
 
 namespace rtf2html {
 
+struct TCodePages;
+
 // Character and paragraph attributes of the text being read.
 struct format {
     bool Hidden = false;
@@ -90,6 +92,7 @@ struct TRun {
     bool EndOfInput = false;
     bool BookmarkBreakDone = false;
     size_t SplicedBytes = 0; // style codes put into the text so far
+    int32_t UnicodeFallbacks = 1; // characters after "\\uN" that stand in for it ("\\ucN")
 
     // Formatting layer.
     std::vector<stackelem> TagStack;
@@ -122,6 +125,14 @@ struct TRun {
     std::vector<ss> StyleTable = std::vector<ss>(kStyleEntries);
     std::vector<font> FontTable = std::vector<font>(kFontSlots);
     std::vector<std::string> ColorTable;
+
+    // Code pages: with a reader of them, a document in a page other than 1252 (or with
+    // a font of another character set) writes its characters beyond ASCII as references.
+    const TCodePages* CodePages = nullptr;
+    int DocumentCodePage = 1252;
+    std::unordered_map<int32_t, int> FontCodePages; // font number -> page
+    bool WritesReferences = false;
+    std::string LeadByte; // the first byte of a two-byte character, until its second
 };
 
 } // namespace rtf2html

@@ -3,6 +3,11 @@
 #include <functional>
 #include <string>
 
+namespace rtf2html { struct TCodePages; }
+
+// The platform's code pages (platform/CodePages.h) as the converter reads them.
+const rtf2html::TCodePages& PlatformCodePages();
+
 // Lets `convert` write a page into a temporary and puts it in place of
 // `destination` (platform/SafeWrite.h). Every conversion error (a bad escape,
 // nesting too deep, a full disk) leaves the old file as it was and raises; an

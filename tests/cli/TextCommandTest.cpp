@@ -1,6 +1,7 @@
 // `kelvora text` and `kelvora convert`: the editor's loading and saving from the command line.
 #include "cli/TextCommands.h"
 #include "richedit/RichEdit98.h"
+#include "rtf/RtfReader.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -44,6 +45,7 @@ TEST_F(ControlTextCommand, TextPrintsTheLinesOfRtfAndOfPlainFilesInUtf8) {
         {"empty", "", ""},
         {"control bytes dropped, tabs kept", std::string("a\0b\x01" "c\td\x7f\r\n", 10), "abc\td\n"},
         {"escaped control bytes too", "{\\rtf1\\ansi x\\'00y\\'1bz\\'b6\\par}", "xyz\xC2\xB6\n"},
+        {"a line break inside a paragraph", "{\\rtf1\\ansi Hello world\\line Lithuanian\\par}", "Hello world\nLithuanian\n"},
     };
     for (const Case& c : cases) {
         const Result result = Run(RunTextCommand, {Write(c.name, c.bytes)});
@@ -54,7 +56,8 @@ TEST_F(ControlTextCommand, TextPrintsTheLinesOfRtfAndOfPlainFilesInUtf8) {
 }
 
 TEST_F(ControlTextCommand, RtfNestedTooDeeplyIsRefusedNotShownAsSource) {
-    const std::string deep = "{\\rtf1\\ansi " + std::string(5000, '{') + "x" + std::string(5000, '}') + "}";
+    const size_t depth = size_t(RtfEngine::MaxGroupDepth()) + 1;
+    const std::string deep = "{\\rtf1\\ansi " + std::string(depth, '{') + "x" + std::string(depth, '}') + "}";
     const Result result = Run(RunTextCommand, {Write("deep.rtf", deep)});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out, "");

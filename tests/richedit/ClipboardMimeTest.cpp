@@ -1,6 +1,7 @@
 // Clipboard data with formatting: what a copy puts there and the order a paste reads it.
 #include "RtfTestSupport.h"
 
+#include "rtf/RtfReader.h"
 #include "richedit/ClipboardMime.h"
 
 #include <QImage>
@@ -68,7 +69,7 @@ TEST(ClipboardMime, PasteOrder)
         {"unreadable rtf falls back to html", [](QMimeData& d) {
              d.setData("text/rtf", "not rtf at all"); d.setHtml("<b>from html</b>"); }, "[from html]", true},
         {"too deep rtf falls back to text", [](QMimeData& d) {
-             d.setData("text/rtf", "{\\rtf1 " + QByteArray(5000, '{')); d.setText("from text"); }, "[from text]", true},
+             d.setData("text/rtf", "{\\rtf1 " + QByteArray(RtfEngine::MaxGroupDepth() + 1, '{')); d.setText("from text"); }, "[from text]", true},
         {"html before text", [](QMimeData& d) { d.setHtml("<i>h</i>"); d.setText("t"); }, "[h]", true},
         {"text", [](QMimeData& d) { d.setText("just text"); }, "[just text]", true},
         {"image before text", [](QMimeData& d) {

@@ -59,10 +59,10 @@ std::string TPage::Body() const {
     return body;
 }
 
-TPage Convert(const std::string& rtf, const std::vector<std::string>& options) {
+TPage Convert(const std::string& rtf, const std::vector<std::string>& options, const TCodePages* codePages) {
     TScratch scratch;
     const std::string source = scratch.Write("in.rtf", rtf);
-    RtfToHtmlFile(source, scratch.Path("out.html"), options);
+    RtfToHtmlFile(source, scratch.Path("out.html"), options, codePages);
     return ReadPage(scratch.Path("out.html"));
 }
 

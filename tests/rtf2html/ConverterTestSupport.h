@@ -1,6 +1,7 @@
 // Helpers for the converter tests: RTF written to a scratch file and converted,
 // the page split into its frame and body, and a writer run that records lines.
 #pragma once
+#include "rtf2html/RtfToHtml.h"
 #include "rtf2html/RunContext.h"
 
 #include <string>
@@ -33,7 +34,8 @@ struct TPage {
 TPage ReadPage(const std::string& path);
 
 // Converts `rtf` and returns the page; conversion errors propagate.
-TPage Convert(const std::string& rtf, const std::vector<std::string>& options = {});
+TPage Convert(const std::string& rtf, const std::vector<std::string>& options = {},
+              const TCodePages* codePages = nullptr);
 // The body markup only.
 std::string BodyOf(const std::string& rtf, const std::vector<std::string>& options = {});
 

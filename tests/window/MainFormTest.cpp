@@ -1,6 +1,7 @@
 // The main window driven as a user drives it: menu commands, file dialogs, messages.
 #include "ModalAnswer.h"
 
+#include "rtf/RtfReader.h"
 #include "window/CheckMarkersDialog.h"
 #include "window/Formatting.h"
 #include "window/RulerMarkers.h"
@@ -530,7 +531,8 @@ TEST_F(MainFormTest, DoItReportsARefusedOverwrite) {
 // Every way a merge can stop short: its message appears above the wait panel, and
 // afterwards the panel is gone and the template editor has the keyboard again.
 TEST_F(MainFormTest, MergeThatStopsShowsItsMessageOverThePanelAndGivesBackTheFocus) {
-    const QByteArray deepRtf = "{\\rtf1\\ansi " + QByteArray(1200, '{') + "@1" + QByteArray(1200, '}') + "\\par Regards\\par}";
+    const int depth = RtfEngine::MaxGroupDepth() + 1;
+    const QByteArray deepRtf = "{\\rtf1\\ansi " + QByteArray(depth, '{') + "@1" + QByteArray(depth, '}') + "\\par Regards\\par}";
     struct Case {
         const char* what;
         QByteArray info;
