@@ -36,6 +36,10 @@ QString UnescapeName(const QString& name) {
     return out;
 }
 
+// A name in the file that EscapeName would not give back (a stray "%" written by
+// another program) could be listed but never read: such entries are not shown.
+bool IsAddressable(const QString& stored) { return EscapeName(UnescapeName(stored)) == stored; }
+
 const char* RootName(RegRoot root) {
     switch (root) {
     case RegRoot::ClassesRoot: return "HKEY_CLASSES_ROOT";
@@ -253,7 +257,8 @@ bool Registry::DeleteKey(const QString& path) {
 
 QStringList Registry::GetKeyNames() const {
     QStringList names;
-    for (const QString& g : Cache().Children(GroupOf(FCurrentPath), true)) names << UnescapeName(g);
+    for (const QString& g : Cache().Children(GroupOf(FCurrentPath), true))
+        if (IsAddressable(g)) names << UnescapeName(g);
     std::sort(names.begin(), names.end(), NaturalLess);
     return names;
 }
@@ -263,8 +268,9 @@ bool Registry::HasSubKeys() const { return !GetKeyNames().isEmpty(); }
 QStringList Registry::GetValueNames() const {
     QStringList names;
     for (const QString& k : Cache().Children(GroupOf(FCurrentPath), false)) {
-        if (k == KeyMarker) continue;
-        names << (k == "@" ? QString() : UnescapeName(k));
+        if (k == KeyMarker || !IsAddressable(k)) continue;
+        const QString name = k == "@" ? QString() : UnescapeName(k);
+        if (ValueExists(name)) names << name; // an entry that reads as no value is not one
     }
     std::sort(names.begin(), names.end(), NaturalLess);
     return names;

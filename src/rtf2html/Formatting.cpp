@@ -256,7 +256,8 @@ std::string FormatText(TRun& run, std::string_view text, const format& fmt) {
 }
 
 bool TextGoesStraightOut(const TRun& run) {
-    return (run.PendingClean || run.PendingCleanedKnown) && !run.ReopenTags && !run.ParagraphStart &&
+    // Text of another code page is decoded character by character (ForeignText).
+    return !run.WritesReferences && (run.PendingClean || run.PendingCleanedKnown) && !run.ReopenTags && !run.ParagraphStart &&
            !(run.TocParagraph && run.TocLinkPending) && !run.HeadingAnchorPending;
 }
 

@@ -146,7 +146,8 @@ TEST(CheckTemplate, AppliesTheMergesGrowthLimit) {
                                       (mode == TMergeMode::Insert ? " insert" : " overwrite");
             const TVectorLines lines(doubling);
             const TMergeResult merged = MergeTemplate(c.text, lines, mode, {}, c.limit);
-            const TCheckFinding* stop = CheckTemplate(c.text, lines, mode, c.limit).FirstStop();
+            const TCheckReport report = CheckTemplate(c.text, lines, mode, c.limit);
+            const TCheckFinding* stop = report.FirstStop();
             if (merged.outcome == TMergeOutcome::Done) {
                 EXPECT_EQ(stop, nullptr) << label << ": " << stop->marker;
                 continue;
