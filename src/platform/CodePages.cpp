@@ -1,6 +1,7 @@
 #include "platform/CodePages.h"
 
 #include "platform/Cp1252.h"
+#include "platform/IconvRun.h"
 
 #include <cerrno>
 #include <iconv.h>
@@ -118,31 +119,17 @@ bool IsLeadByte(int codePage, unsigned char byte) {
 std::u16string CodePageToUtf16(std::string_view bytes, int codePage) {
     iconv_t cd = codePage == 1252 ? reinterpret_cast<iconv_t>(-1) : ConverterFor(codePage, true);
     if (!IsOpen(cd)) return Cp1252ToUtf16(bytes);
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    std::string utf16le;
+    utf16le.reserve(bytes.size() * 2);
+    RunIconv(cd, bytes, utf16le, [](std::string& out, char*& in, size_t& left) {
+        // An undefined byte, or a lead byte cut off at the end: one replacement each.
+        out += "\xFD\xFF";
+        ++in;
+        --left;
+        return true;
+    });
     std::u16string out;
-    out.reserve(bytes.size());
-    std::string in(bytes);
-    char* inPtr = in.data();
-    size_t inLeft = in.size();
-    char buffer[4096];
-    while (inLeft > 0) {
-        char* outPtr = buffer;
-        size_t outLeft = sizeof buffer;
-        const size_t r = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
-        AppendUtf16Le(out, buffer, size_t(outPtr - buffer));
-        if (r == size_t(-1) && errno != E2BIG) {
-            // An undefined byte, or a lead byte cut off at the end: one replacement each.
-            out += u'\uFFFD';
-            ++inPtr;
-            --inLeft;
-            iconv(cd, nullptr, nullptr, nullptr, nullptr);
-        }
-    }
-    // A page that combines characters (1258) may still hold the last one back.
-    char* outPtr = buffer;
-    size_t outLeft = sizeof buffer;
-    iconv(cd, nullptr, nullptr, &outPtr, &outLeft);
-    AppendUtf16Le(out, buffer, size_t(outPtr - buffer));
+    AppendUtf16Le(out, utf16le.data(), utf16le.size());
     return out;
 }
 
@@ -158,29 +145,13 @@ bool Utf16ToCodePage(std::u16string_view text, int codePage, std::string& bytes)
     }
     iconv_t cd = ConverterFor(codePage, false);
     if (!IsOpen(cd)) return false;
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
     std::string in;
     in.reserve(text.size() * 2);
     for (char16_t u : text) {
         in += char(u & 0xFF);
         in += char(u >> 8);
     }
-    char* inPtr = in.data();
-    size_t inLeft = in.size();
-    char buffer[4096];
-    while (inLeft > 0) {
-        char* outPtr = buffer;
-        size_t outLeft = sizeof buffer;
-        const size_t r = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
-        bytes.append(buffer, size_t(outPtr - buffer));
-        if (r == size_t(-1) && errno != E2BIG) return false;
-    }
-    // Flush a stateful page's pending output.
-    char* outPtr = buffer;
-    size_t outLeft = sizeof buffer;
-    iconv(cd, nullptr, nullptr, &outPtr, &outLeft);
-    bytes.append(buffer, size_t(outPtr - buffer));
-    return true;
+    return RunIconv(cd, in, bytes, [](std::string&, char*&, size_t&) { return false; });
 }
 
 } // namespace Platform

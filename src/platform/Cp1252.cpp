@@ -1,4 +1,5 @@
 #include "platform/Cp1252.h"
+#include "platform/IconvRun.h"
 
 #include <array>
 #include <cerrno>
@@ -235,24 +236,15 @@ std::string Utf8ToLocale(std::string_view utf8) {
     iconv_t cd = iconv_open(target.c_str(), "UTF-8");
     if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(utf8);
     std::string out;
-    std::string in(utf8);
-    char* inPtr = in.data();
-    size_t inLeft = in.size();
-    char buffer[4096];
-    while (inLeft > 0) {
-        char* outPtr = buffer;
-        size_t outLeft = sizeof buffer;
-        const size_t r = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
-        out.append(buffer, size_t(outPtr - buffer));
-        if (r == size_t(-1) && errno != E2BIG) {
-            // A character the locale cannot show at all: one "?" for its whole sequence.
-            out += '?';
-            do {
-                ++inPtr;
-                --inLeft;
-            } while (inLeft > 0 && (static_cast<unsigned char>(*inPtr) & 0xC0) == 0x80);
-        }
-    }
+    RunIconv(cd, utf8, out, [](std::string& text, char*& in, size_t& left) {
+        // A character the locale cannot show at all: one "?" for its whole sequence.
+        text += '?';
+        do {
+            ++in;
+            --left;
+        } while (left > 0 && (static_cast<unsigned char>(*in) & 0xC0) == 0x80);
+        return true;
+    });
     iconv_close(cd);
     return out;
 }
