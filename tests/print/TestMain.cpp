@@ -1,4 +1,4 @@
-// gtest main for the print tests: the preview windows need a QApplication.
+// gtest main for the print and preview tests: the preview windows need a QApplication.
 #include <QApplication>
 #include <gtest/gtest.h>
 #include <cstdlib>
