@@ -42,9 +42,20 @@ bool IsEnhancedMetafile(const QByteArray& data)
     return data.size() >= 88 && LittleU32(data, 0) == 1 && LittleU32(data, 40) == 0x464D4520; // " EMF"
 }
 
+// The drawing library allocates its record buffer from the header's largest record
+// before reading any; a header claiming more than the file holds is damaged.
+bool RecordSizeFitsTheFile(const QByteArray& wmf)
+{
+    const int header = LittleU32(wmf, 0) == kPlaceableKey ? 22 : 0;
+    if (wmf.size() < header + 18)
+        return false;
+    const quint64 largestRecordBytes = quint64(LittleU32(wmf, header + 12)) * 2;
+    return largestRecordBytes <= quint64(wmf.size() - header);
+}
+
 QByteArray WindowsMetafileToSvg(const QByteArray& wmf)
 {
-    if (!IsWindowsMetafile(wmf))
+    if (!IsWindowsMetafile(wmf) || !RecordSizeFitsTheFile(wmf))
         return {};
     wmfAPI_Options options{};
     options.function = wmf_svg_function;

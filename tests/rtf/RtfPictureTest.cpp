@@ -8,6 +8,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextImageFormat>
+#include <QtEndian>
 #include <gtest/gtest.h>
 
 using namespace RtfTest;
@@ -60,6 +61,11 @@ TEST(RtfPicture, DamagedMetafilesDrawNothingAndDoNotCrash)
         (void)RtfEngine::DrawSvg(svg); // whatever it makes of it, it returns
     }
     EXPECT_TRUE(RtfEngine::WindowsMetafileToSvg("\x01\x00\x09\x00garbage").isEmpty());
+    // A header claiming a largest record of 2.5 GB: refused before the library allocates it.
+    QByteArray huge = data;
+    qToLittleEndian<quint32>(0x50000000, huge.data() + 22 + 12);
+    EXPECT_TRUE(RtfEngine::WindowsMetafileToSvg(huge).isEmpty());
+    EXPECT_FALSE(RtfEngine::WindowsMetafileToSvg(data).isEmpty());
     EXPECT_TRUE(RtfEngine::EnhancedMetafileToSvg(QByteArray(100, '\x01')).isEmpty());
     EXPECT_TRUE(RtfEngine::DrawSvg("<svg").isNull());
 }
