@@ -203,6 +203,11 @@ QString ListMarkerOf(const QTextBlock& block)
 
 void DrawListNumbers(QPainter& painter, const QTextDocument& document, const QRectF& clip, const QBrush& text)
 {
+    const QList<QTextFormat> formats = document.allFormats();
+    if (std::none_of(formats.begin(), formats.end(), [](const QTextFormat& format) {
+            return format.isListFormat() && HasOwnNumbers(format.toListFormat());
+        }))
+        return; // no list of the document has numbers of its own to draw
     ForEachBlockIn(document, clip, [&](const QTextBlock& block, const QRectF&) {
         const QTextList* list = block.textList();
         if (list && HasOwnNumbers(list->format()))
