@@ -1,5 +1,7 @@
 #include "rtf2html/ControlWords.h"
 
+#include <algorithm>
+#include <iterator>
 #include <unordered_map>
 
 namespace rtf2html {
@@ -65,7 +67,30 @@ TWord ClassifyByPrefix(std::string_view w) {
     }
 }
 
+// The families of words with a number, by their letters; with the named words they
+// are the words a writer may star that are still words of the text. "cs", "ls" and
+// "ilvl" have no action here, but their group's text belongs to the page.
+constexpr std::string_view kNumberedFamilies[] = {"s", "cs", "ls", "ilvl", "u", "uc", "li", "fi",
+                                                  "f", "fs", "cf", "up", "dn", "ansicpg"};
+
+bool IsNumber(std::string_view text) {
+    if (!text.empty() && text[0] == '-') text.remove_prefix(1);
+    return !text.empty() && std::all_of(text.begin(), text.end(), IsDigit);
+}
+
 } // namespace
+
+bool KnownWhenStarred(std::string_view word) {
+    const auto& named = NamedWords();
+    if (const auto hit = named.find(word); hit != named.end())
+        return hit->second != TWord::SkippedDestination && hit->second != TWord::FontTable &&
+               hit->second != TWord::ColorTable && hit->second != TWord::StyleSheet;
+    const size_t letters = std::min(word.find_first_of("-0123456789"), word.size());
+    const std::string_view number = word.substr(letters);
+    return (number.empty() || IsNumber(number)) &&
+           std::find(std::begin(kNumberedFamilies), std::end(kNumberedFamilies), word.substr(0, letters)) !=
+               std::end(kNumberedFamilies);
+}
 
 TWord ClassifyWord(std::string_view word) {
     if (word.empty()) return TWord::Other;

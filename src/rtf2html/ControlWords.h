@@ -19,4 +19,9 @@ enum class TWord : uint8_t {
 // `word` without its backslash, its parameter attached.
 TWord ClassifyWord(std::string_view word);
 
+// Whether a word written after "\\*" is one the converter knows as a word of
+// the text (an inline character style "{\\*\\cs7 text}"), read as itself; any
+// other starred destination is passed over.
+bool KnownWhenStarred(std::string_view word);
+
 } // namespace rtf2html

@@ -168,12 +168,22 @@ private:
             NumberingGroup(star + 4);
             return 0;
         }
+        if (StarsAKnownWord(star)) return star + 1;
         if (B.StartsWith(star + 1, "\\bkmk") && !R.BookmarkBreakDone) {
             Emit("<P>");
             R.BookmarkBreakDone = true;
         }
         Skip(star);
         return 0;
+    }
+
+    // The word after "\\*" lies whole in the buffer and is one read as itself.
+    bool StarsAKnownWord(size_t star) const {
+        const size_t at = star + 2;
+        if (!B.StartsWith(star + 1, "\\") || at >= B.size() || !IsLower(B[at])) return false;
+        size_t end = at;
+        while (end < B.size() && IsWordLetter(B[end])) ++end;
+        return end < B.size() && KnownWhenStarred(B.View(at).substr(0, end - at));
     }
 
     void Skip(size_t from) {

@@ -10,8 +10,11 @@
 
 namespace rtf2html {
 
-// Deeper nesting than this is refused with EStructureError.
-constexpr size_t kMaxGroupDepth = 10000;
+// Each open group keeps a copy of the format taken at its "{", so the depth is bounded
+// by the memory those copies may take (about a million levels); deeper nesting is
+// refused with EStructureError.
+constexpr size_t kGroupMemory = size_t(64) << 20;
+constexpr size_t kMaxGroupDepth = kGroupMemory / sizeof(format);
 
 // Style codes put into the text are limited to this many bytes plus a multiple
 // of the input read, so that a small file cannot apply huge styles without end;
