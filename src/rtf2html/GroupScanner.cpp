@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 
 namespace rtf2html {
 
@@ -238,13 +239,18 @@ private:
 
     // "\uN" (N the signed UTF-16 unit) becomes a character reference, a surrogate
     // pair one reference; the one fallback character a reader without Unicode shows
-    // instead is passed over. Below 256 the fallback is that very character, and it
-    // is written as it always was.
+    // instead is passed over. Below 256 the fallback is usually that very character,
+    // and it is then written as it always was; a writer may put "?" there instead.
     size_t UnicodeCharacter(const std::string& word, size_t next) {
         const int32_t n = NumberOr(std::string_view(word).substr(1), 0);
         const char32_t unit = char32_t(n < 0 ? n + 65536 : n) & 0xFFFF;
-        if (unit < 256) return next;
-        if (unit >= 0xD800 && unit <= 0xDBFF) {
+        if (unit < 256 && !R.WritesReferences && FallbackIs(unit, next)) return next;
+        if (unit < 0x80) {
+            if (unit >= 0x20) EmitText(std::string(1, char(unit)));
+        } else if (unit < 256 && !R.WritesReferences && unit >= 0xA0) {
+            const char hex[] = "0123456789abcdef";
+            EmitText(std::string{hex[unit >> 4], hex[unit & 15]}); // the 1252 byte of the same character
+        } else if (unit >= 0xD800 && unit <= 0xDBFF) {
             FHighSurrogate = unit;
         } else {
             char32_t u = unit;
@@ -253,6 +259,18 @@ private:
             FHighSurrogate = 0;
             if (u != 0) EmitText("&&&#" + std::to_string(uint32_t(u)) + ";");
         }
+        return PassOverFallback(next);
+    }
+
+    // Whether the one fallback character at `next` is the character `unit` itself.
+    bool FallbackIs(char32_t unit, size_t next) {
+        if (R.UnicodeFallbacks != 1 || next >= B.size()) return false;
+        if (!B.StartsWith(next, "\\'")) return B[next] != '\\' && B[next] != '{' && B[next] != '}' && char32_t(uint8_t(B[next])) == unit;
+        if (!B.Reach(next + 3) || !std::isxdigit(uint8_t(B[next + 2])) || !std::isxdigit(uint8_t(B[next + 3]))) return false;
+        return char32_t(HexValue(B.View(next + 2).substr(0, 2))) == unit;
+    }
+
+    size_t PassOverFallback(size_t next) {
         // The fallback: as many characters as "\\ucN" said (one unless it said otherwise).
         for (int32_t k = 0; k < R.UnicodeFallbacks && next < B.size(); ++k) {
             if (B.StartsWith(next, "\\'")) next = std::min(next + 4, B.size());
