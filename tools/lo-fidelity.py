@@ -254,6 +254,19 @@ def percentile(values, share):
     return ordered[min(len(ordered) - 1, int(share * len(ordered)))] if ordered else 1.0
 
 
+def judged_words(rtf, work):
+    """The words of LibreOffice's text export of `rtf` (made beforehand), or of unrtf's page
+    where LibreOffice refuses a document other readers open; None when neither reads it."""
+    if os.path.exists(rtf[:-4] + ".txt"):
+        with open(rtf[:-4] + ".txt", encoding="utf-8", errors="replace") as f:
+            return content_words(f.read()), ""
+    if not shutil.which("unrtf"):
+        return None, ""
+    out = subprocess.run(["unrtf", "--html", rtf], capture_output=True, timeout=300, cwd=work).stdout
+    body = out.decode("utf-8", "replace").split("<body>", 1)[-1]
+    return content_words(html.unescape(re.sub(r"<!--.*?-->|<[^>]*>", " ", body.replace("<br>", "\n")))), "(unrtf) "
+
+
 def main_roads(args, files, env):
     work = tempfile.mkdtemp(prefix="lo-roads-")
     docs = []
@@ -268,7 +281,7 @@ def main_roads(args, files, env):
         body = ""
         if made.returncode == 0 and os.path.exists(page):
             with open(page, "rb") as f:
-                body = f.read().decode("cp1252", "replace").split("<BODY", 1)[-1]
+                body = f.read().decode("cp1252", "replace").split("<BODY", 1)[-1].split(">", 1)[-1]
         docs.append({"name": name, "orig": orig, "ours": ours if converted_ok else None, "page": body,
                      "text": text.stdout.decode("utf-8", "replace"),
                      "failed": [road for road, r in (("text", text), ("convert", converted), ("html", made))
@@ -278,23 +291,11 @@ def main_roads(args, files, env):
     pictures = collections.Counter()
     print("%-34s %6s %6s %7s %6s  %s" % ("document", "words", "text", "convert", "html", "pictures orig/convert/html"))
     for d in docs:
-        judge = ""
-        if os.path.exists(d["orig"][:-4] + ".txt"):
-            with open(d["orig"][:-4] + ".txt", encoding="utf-8", errors="replace") as f:
-                reference = content_words(f.read())
-        elif shutil.which("unrtf"):
-            # LibreOffice refuses some documents other readers open: unrtf's text stands in.
-            judge = "(unrtf) "
-            out = subprocess.run(["unrtf", "--html", d["orig"]], capture_output=True, timeout=300, cwd=work).stdout
-            body = out.decode("utf-8", "replace").split("<body>", 1)[-1]
-            reference = content_words(html.unescape(re.sub(r"<!--.*?-->|<[^>]*>", " ", body.replace("<br>", "\n"))))
-        else:
-            print("%-34s LibreOffice does not read it" % d["name"][:34])
+        reference, judge = judged_words(d["orig"], work)
+        if reference is None:
+            print("%-34s no judge reads it" % d["name"][:34])
             continue
-        converted = []
-        if d["ours"]:
-            with open(d["ours"][:-4] + ".txt", encoding="utf-8", errors="replace") as f:
-                converted = content_words(f.read())
+        converted = (judged_words(d["ours"], work)[0] or []) if d["ours"] else []
         marks = d["page"].count("[*** picture ***]")
         page_words = word_list(html.unescape(re.sub(r"<[^>]*>", " ", d["page"].replace("[*** picture ***]", " "))))
         row = {"text": kept(reference, word_list(d["text"])), "convert": kept(reference, converted),

@@ -169,22 +169,13 @@ private:
             NumberingGroup(star + 4);
             return 0;
         }
-        if (StarsAKnownWord(star)) return star + 1;
+        if (StarsAKnownWord(B, star)) return star + 1;
         if (B.StartsWith(star + 1, "\\bkmk") && !R.BookmarkBreakDone) {
             Emit("<P>");
             R.BookmarkBreakDone = true;
         }
         Skip(star);
         return 0;
-    }
-
-    // The word after "\\*" lies whole in the buffer and is one read as itself.
-    bool StarsAKnownWord(size_t star) const {
-        const size_t at = star + 2;
-        if (!B.StartsWith(star + 1, "\\") || at >= B.size() || !IsLower(B[at])) return false;
-        size_t end = at;
-        while (end < B.size() && IsWordLetter(B[end])) ++end;
-        return end < B.size() && KnownWhenStarred(B.View(at).substr(0, end - at));
     }
 
     void Skip(size_t from) {
@@ -213,9 +204,13 @@ private:
             ParseTable(R, B);
             R.EndOfInput = B.InputAtEnd();
             return 0;
-        case TWord::Unicode: return UnicodeCharacter(word, next);
+        case TWord::Unicode: {
+            const TUnicodeRead u = ReadUnicode(R, B, word, next);
+            if (!u.Text.empty()) EmitText(u.Text);
+            return u.Next;
+        }
         case TWord::UnicodeSkip:
-            R.UnicodeFallbacks = std::clamp(NumberOr(std::string_view(word).substr(2), 1), 0, 16);
+            SetUnicodeFallbacks(R, word);
             return next;
         case TWord::SkippedDestination:
             Skip(next);
@@ -235,49 +230,6 @@ private:
         else if (word == "colortbl") ParseColorTable(R, B, next);
         else ParseStyleSheet(R, B, next);
         R.EndOfInput = B.InputAtEnd();
-    }
-
-    // "\uN" (N the signed UTF-16 unit) becomes a character reference, a surrogate
-    // pair one reference; the one fallback character a reader without Unicode shows
-    // instead is passed over. Below 256 the fallback is usually that very character,
-    // and it is then written as it always was; a writer may put "?" there instead.
-    size_t UnicodeCharacter(const std::string& word, size_t next) {
-        const int32_t n = NumberOr(std::string_view(word).substr(1), 0);
-        const char32_t unit = char32_t(n < 0 ? n + 65536 : n) & 0xFFFF;
-        if (unit < 256 && !R.WritesReferences && FallbackIs(unit, next)) return next;
-        if (unit < 0x80) {
-            if (unit >= 0x20) EmitText(std::string(1, char(unit)));
-        } else if (unit < 256 && !R.WritesReferences && unit >= 0xA0) {
-            const char hex[] = "0123456789abcdef";
-            EmitText(std::string{hex[unit >> 4], hex[unit & 15]}); // the 1252 byte of the same character
-        } else if (unit >= 0xD800 && unit <= 0xDBFF) {
-            FHighSurrogate = unit;
-        } else {
-            char32_t u = unit;
-            if (unit >= 0xDC00 && unit <= 0xDFFF)
-                u = FHighSurrogate ? 0x10000 + ((FHighSurrogate - 0xD800) << 10) + (unit - 0xDC00) : 0xFFFD;
-            FHighSurrogate = 0;
-            if (u != 0) EmitText("&&&#" + std::to_string(uint32_t(u)) + ";");
-        }
-        return PassOverFallback(next);
-    }
-
-    // Whether the one fallback character at `next` is the character `unit` itself.
-    bool FallbackIs(char32_t unit, size_t next) {
-        if (R.UnicodeFallbacks != 1 || next >= B.size()) return false;
-        if (!B.StartsWith(next, "\\'")) return B[next] != '\\' && B[next] != '{' && B[next] != '}' && char32_t(uint8_t(B[next])) == unit;
-        if (!B.Reach(next + 3) || !std::isxdigit(uint8_t(B[next + 2])) || !std::isxdigit(uint8_t(B[next + 3]))) return false;
-        return char32_t(HexValue(B.View(next + 2).substr(0, 2))) == unit;
-    }
-
-    size_t PassOverFallback(size_t next) {
-        // The fallback: as many characters as "\\ucN" said (one unless it said otherwise).
-        for (int32_t k = 0; k < R.UnicodeFallbacks && next < B.size(); ++k) {
-            if (B.StartsWith(next, "\\'")) next = std::min(next + 4, B.size());
-            else if (B[next] != '\\' && B[next] != '{' && B[next] != '}') ++next;
-            else break;
-        }
-        return next;
     }
 
     size_t ApplyStyle(const std::string& word, size_t next) {
@@ -382,7 +334,6 @@ private:
     TLineBuffer& B;
     format& F;
     std::vector<format> FSaved; // the format of each open group, taken at its "{"
-    char32_t FHighSurrogate = 0; // first half of a pair of "\\u" escapes
 };
 
 } // namespace
@@ -398,6 +349,71 @@ std::string_view SymbolText(char c) {
     case '_': return "-";
     default: return {};
     }
+}
+
+bool StarsAKnownWord(const TLineBuffer& buffer, size_t star) {
+    const size_t at = star + 2;
+    if (!buffer.StartsWith(star + 1, "\\") || at >= buffer.size() || !IsLower(buffer[at])) return false;
+    size_t end = at;
+    while (end < buffer.size() && IsWordLetter(buffer[end])) ++end;
+    return end < buffer.size() && KnownWhenStarred(buffer.View(at).substr(0, end - at));
+}
+
+void SetUnicodeFallbacks(TRun& run, std::string_view word) {
+    run.UnicodeFallbacks = std::clamp(NumberOr(word.substr(2), 1), 0, 16);
+}
+
+namespace {
+
+// Whether the one fallback character at `next` is the character `unit` itself.
+bool FallbackIs(const TRun& run, TLineBuffer& buffer, char32_t unit, size_t next) {
+    if (run.UnicodeFallbacks != 1 || next >= buffer.size()) return false;
+    const char c = buffer[next];
+    if (!buffer.StartsWith(next, "\\'")) return c != '\\' && c != '{' && c != '}' && char32_t(uint8_t(c)) == unit;
+    if (!buffer.Reach(next + 3) || !std::isxdigit(uint8_t(buffer[next + 2])) || !std::isxdigit(uint8_t(buffer[next + 3])))
+        return false;
+    return char32_t(HexValue(buffer.View(next + 2).substr(0, 2))) == unit;
+}
+
+// Passes over as many fallback characters as "\ucN" said (one unless it said otherwise).
+size_t PassOverFallback(const TRun& run, const TLineBuffer& buffer, size_t next) {
+    for (int32_t k = 0; k < run.UnicodeFallbacks && next < buffer.size(); ++k) {
+        if (buffer.StartsWith(next, "\\'")) next = std::min(next + 4, buffer.size());
+        else if (buffer[next] != '\\' && buffer[next] != '{' && buffer[next] != '}') ++next;
+        else break;
+    }
+    return next;
+}
+
+// The text of one UTF-16 unit: a character reference, a surrogate pair one reference
+// (its first half waits for the second).
+std::string UnicodeText(TRun& run, char32_t unit) {
+    if (unit < 0x80) return unit >= 0x20 ? std::string(1, char(unit)) : std::string();
+    if (unit < 256 && !run.WritesReferences && unit >= 0xA0) {
+        const char hex[] = "0123456789abcdef";
+        return {hex[unit >> 4], hex[unit & 15]}; // the 1252 byte of the same character
+    }
+    if (unit >= 0xD800 && unit <= 0xDBFF) {
+        run.HighSurrogate = unit;
+        return {};
+    }
+    char32_t u = unit;
+    if (unit >= 0xDC00 && unit <= 0xDFFF)
+        u = run.HighSurrogate ? 0x10000 + ((run.HighSurrogate - 0xD800) << 10) + (unit - 0xDC00) : 0xFFFD;
+    run.HighSurrogate = 0;
+    return u != 0 ? "&&&#" + std::to_string(uint32_t(u)) + ";" : std::string();
+}
+
+} // namespace
+
+TUnicodeRead ReadUnicode(TRun& run, TLineBuffer& buffer, std::string_view word, size_t next) {
+    const int32_t n = NumberOr(word.substr(1), 0);
+    const char32_t unit = char32_t(n < 0 ? n + 65536 : n) & 0xFFFF;
+    // Below 256 the fallback is usually that very character, and it is then written as
+    // it always was; a writer may put "?" there instead.
+    if (unit < 256 && !run.WritesReferences && FallbackIs(run, buffer, unit, next)) return {{}, next};
+    std::string text = UnicodeText(run, unit);
+    return {std::move(text), PassOverFallback(run, buffer, next)};
 }
 
 TControlWord ReadControlWord(TLineBuffer& buffer, size_t at, bool append) {

@@ -42,6 +42,20 @@ TControlWord ReadControlWord(TLineBuffer& buffer, size_t at, bool append);
 
 bool IsWordLetter(char c);
 
+// Whether the "\*" at `star` is followed by a word read as itself (KnownWhenStarred),
+// whole in the buffer.
+bool StarsAKnownWord(const TLineBuffer& buffer, size_t star);
+
+// "\uN" (N the signed UTF-16 unit): the text it writes (for FormatText; empty for
+// none) and where scanning goes on, past the fallback characters that stand in for it.
+struct TUnicodeRead {
+    std::string Text;
+    size_t Next;
+};
+TUnicodeRead ReadUnicode(TRun& run, TLineBuffer& buffer, std::string_view word, size_t next);
+// "\ucN": how many fallback characters follow each "\uN".
+void SetUnicodeFallbacks(TRun& run, std::string_view word);
+
 // The text the control symbol "\" + c writes ("\\", "\{", "\}", "\~", "\_"),
 // empty for the others.
 std::string_view SymbolText(char c);

@@ -93,6 +93,7 @@ struct TRun {
     bool BookmarkBreakDone = false;
     size_t SplicedBytes = 0; // style codes put into the text so far
     int32_t UnicodeFallbacks = 1; // characters after "\\uN" that stand in for it ("\\ucN")
+    char32_t HighSurrogate = 0; // first half of a pair of "\\u" escapes
 
     // Formatting layer.
     std::vector<stackelem> TagStack;
