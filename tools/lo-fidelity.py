@@ -42,6 +42,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import unicodedata
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
@@ -231,7 +232,14 @@ def rtf_pictures(data):
 
 
 def word_list(text):
-    return re.findall(r"\w+", text.lower())
+    return re.findall(r"\w+", unicodedata.normalize("NFC", text).lower())
+
+
+def page_text(page):
+    """What a browser shows of a page's markup: tags that break a line are white space,
+    the others (links, fonts) nothing."""
+    page = re.sub(r"(?i)<(?:br|p|/?td|/?tr|/?table|/?li|/?ul|/?ol|hr|/?div|/?center)\b[^>]*>", " ", page)
+    return html.unescape(re.sub(r"<[^>]*>", "", page))
 
 
 def content_words(text):
@@ -297,7 +305,7 @@ def main_roads(args, files, env):
             continue
         converted = (judged_words(d["ours"], work)[0] or []) if d["ours"] else []
         marks = d["page"].count("[*** picture ***]")
-        page_words = word_list(html.unescape(re.sub(r"<[^>]*>", " ", d["page"].replace("[*** picture ***]", " "))))
+        page_words = word_list(page_text(d["page"].replace("[*** picture ***]", " ")))
         row = {"text": kept(reference, word_list(d["text"])), "convert": kept(reference, converted),
                "html": kept(reference, page_words)}
         for road, value in row.items():

@@ -19,6 +19,7 @@ import shutil
 import struct
 import subprocess
 import sys
+import unicodedata
 import zlib
 
 OUT = sys.argv[1] if len(sys.argv) > 1 else "rtf-corpus"
@@ -257,7 +258,132 @@ def written_documents(rng):
                          "{\\pntxtb\\'b7}}\\fi-360\\li360 " + text(1) + "\\par\n{\\pntext\\f2\\'b7\\tab}" + text(1) + "\\par\n"
                          "\\pard{\\pntext 1.\\tab}{\\*\\pn\\pnlvlbody\\pndec\\pnstart1{\\pntxta .}}\\fi-360\\li360 " + text(1) +
                          "\\par\n{\\pntext 2.\\tab}" + text(1) + "\\par\n\\pard " + text(1) + "\\par}\n")
+    docs.update(more_programs(rng, text))
     return {name: body.encode("latin-1") for name, body in docs.items()}
+
+
+def encoded(text, page):
+    """`text` as "\\'xx" escapes of the code page `page` (two for a double-byte character)."""
+    out = []
+    for ch in text:
+        if ord(ch) < 128:
+            out.append("\\" + ch if ch in "\\{}" else ch)
+        else:
+            try:
+                out.append("".join("\\'%02x" % b for b in ch.encode(page)))
+            except UnicodeEncodeError:  # a page that writes accents as marks after the letter (1258)
+                out.append(encoded(unicodedata.normalize("NFD", ch), page) if len(unicodedata.normalize("NFD", ch)) > 1
+                           else "\\u%d?" % ord(ch))
+    return "".join(out)
+
+
+def more_programs(rng, text):
+    docs = {}
+    s = lambda k=None: rtf_escape(sentence(rng, k))
+    docs["java-swing"] = ("{\\rtf1\\ansi\n{\\fonttbl\\f0\\fnil Monospaced;\\f1\\fnil Dialog;}\n"
+                          "{\\colortbl\\red0\\green0\\blue0;\\red255\\green0\\blue0;}\n\n"
+                          + "".join("\\li0\\ri0\\fi0\\f1\\fs24\\i0\\b0\\ul0\\cf0 %s\\par\n" % s() for _ in range(5)) + "}\n")
+    docs["wordpad-95"] = ("{\\rtf1\\ansi\\deff0\\deftab720{\\fonttbl{\\f0\\fswiss MS Sans Serif;}{\\f1\\froman\\fcharset2 Symbol;}"
+                          "{\\f2\\fswiss Arial;}}\n{\\colortbl\\red0\\green0\\blue0;}\n\\deflang1033\\pard\\plain\\f2\\fs20 "
+                          + s() + "\n\\par \\plain\\f2\\fs20\\b " + s(4) + "\\plain\\f2\\fs20 \n\\par " + s() + "\n\\par }\n")
+    twin = s()
+    docs["word95-unicode-wrap"] = (
+        "{\\rtf1\\ansi\\ansicpg1252\\uc1\\deff0{\\fonttbl{\\f0\\froman\\fcharset0 Times New Roman;}}\n"
+        "\\pard\\plain\\f0\\fs20 {\\upr{\\fs20 " + twin + " Lukasz}{\\*\\ud{\\fs20 " + twin + " \\u321\\'4cukasz}}}\\par\n"
+        "{\\*\\pnseclvl1\\pnucrm\\pnstart1\\pnindent720\\pnhang{\\pntxta .}}{\\*\\pnseclvl2\\pnucltr\\pnstart1\\pnindent720\\pnhang{\\pntxta .}}\n"
+        "\\pard " + s() + "\\par}\n")
+    docs["pandoc-like"] = (
+        "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 \\fswiss Helvetica;}{\\f1 \\fmodern Courier;}}\n{\\colortbl;\\red255\\green0\\blue0;}\n"
+        "\\widowctrl\\hyphauto\n\n{\\pard \\ql \\f0 \\sa180 \\li0 \\fi0 \\outlinelevel0 \\b \\fs36 " + s(3) + "\\par}\n"
+        "{\\pard \\ql \\f0 \\sa180 \\li0 \\fi0 " + s() + " {\\field{\\*\\fldinst{HYPERLINK \"https://example.com/\"}}{\\fldrslt{\\ul\n"
+        + s(2) + "\n}}}\n " + s() + "\\par}\n"
+        "{\\pard \\ql \\f0 \\sa0 \\li360 \\fi-360 \\bullet \\tx360\\tab " + s() + "\\par}\n"
+        "{\\pard \\ql \\f0 \\sa0 \\li360 \\fi-360 \\bullet \\tx360\\tab " + s() + "\\sa180\\par}\n"
+        "{\\pard \\ql \\f0 \\sa180 \\li0 \\fi0 {\\f1 code sample} and {\\i " + s(3) + "}\\par}\n}\n")
+    docs["outlook-html"] = (
+        "{\\rtf1\\ansi\\ansicpg1252\\fromhtml1 \\fbidis \\deff0{\\fonttbl\n{\\f0\\fswiss\\fcharset0 Arial;}\n"
+        "{\\f1\\fmodern Courier New;}\n{\\f2\\fnil\\fcharset2 Symbol;}\n{\\f3\\fmodern\\fcharset0 Courier New;}}\n"
+        "{\\colortbl\\red0\\green0\\blue0;\\red5\\green99\\blue193;}\n\\uc1\\pard\\plain\\deftab360 \\f0\\fs24 \n"
+        "{\\*\\htmltag19 <html>}{\\*\\htmltag34 <head>}{\\*\\htmltag41 <style>}{\\*\\htmltag241 p {margin:0}}"
+        "{\\*\\htmltag49 </style>}{\\*\\htmltag35 </head>}{\\*\\htmltag17 <body>}\n"
+        + "".join("{\\*\\htmltag64 <p>}\\htmlrtf {\\htmlrtf0 " + s() + "\n{\\*\\htmltag244 <o:p>}{\\*\\htmltag252 </o:p>}\\htmlrtf \\par\n}\\htmlrtf0\n{\\*\\htmltag72 </p>}\n"
+                  for _ in range(5))
+        + "{\\*\\htmltag64 <p>}\\htmlrtf {\\htmlrtf0 Caf\\'e9 \\'80 \\'b6 {\\*\\htmltag84 <b>}\\htmlrtf {\\b \\htmlrtf0 bold words\\htmlrtf }\\htmlrtf0 {\\*\\htmltag92 </b>}\\htmlrtf \\par\n}\\htmlrtf0\n"
+        "{\\*\\htmltag58 </body>}{\\*\\htmltag27 </html>}}\n")
+    docs["fromtext-mail"] = ("{\\rtf1\\ansi\\ansicpg1252\\fromtext \\fbidis \\deff0{\\fonttbl\n{\\f0\\fswiss Arial;}\n{\\f1\\fmodern Courier New;}}\n"
+                             "{\\colortbl\\red0\\green0\\blue0;\\red0\\green0\\blue255;}\n\\uc1\\pard\\plain\\deftab360 \\f0\\fs20 "
+                             + "\\par\n".join(s() for _ in range(6)) + "\\par\n}\n")
+    docs["word-textbox"] = (
+        "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\froman Times New Roman;}}\n\\pard\\plain " + s() + "\\par\n"
+        "{\\shp{\\*\\shpinst\\shpleft0\\shptop0\\shpright3000\\shpbottom1000\\shpfhdr0\\shpbxcolumn\\shpbypara\\shpwr3"
+        "{\\sp{\\sn shapeType}{\\sv 202}}{\\sp{\\sn fFitShapeToText}{\\sv 1}}"
+        "{\\shptxt \\pard\\plain " + s() + "\\par}}"
+        "{\\shprslt{\\*\\do\\dobxcolumn\\dobypara\\dodhgt8193\\dptxbx{\\dptxbxtext\\pard\\plain " + s() + "\\par}"
+        "\\dpx0\\dpy0\\dpxsize3000\\dpysize1000}}}\n\\pard " + s() + "\\par}\n")
+    docs["word-sections-notes"] = (
+        "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\froman Times New Roman;}}\n{\\stylesheet{\\s0 Normal;}"
+        "{\\s1\\b\\fs32 heading 1;}{\\*\\cs15\\super footnote reference;}}\n"
+        "{\\header \\pard\\plain " + s(4) + "\\par}{\\footer \\pard\\plain Page {\\field{\\*\\fldinst PAGE}{\\fldrslt 1}}\\par}\n"
+        "\\pard\\plain\\s1\\b\\fs32 " + s(3) + "\\par\n\\pard\\plain " + s() + "{\\*\\cs15\\super\\chftn}"
+        "{\\footnote\\pard\\plain {\\*\\cs15\\super\\chftn} " + s() + "\\par} " + s() + "\\par\n"
+        "{\\*\\bkmkstart here}" + s(3) + "{\\*\\bkmkend here} see {\\field{\\*\\fldinst REF here \\\\h}{\\fldrslt " + s(2) + "}}\\par\n"
+        "\\sect\\sectd\\sbknone\\pard\\plain " + s() + "\\par\n"
+        "\\pard\\plain\\s1\\b\\fs32 " + s(3) + "\\par\n\\pard\\plain " + s() + "\\par}\n")
+    docs["word-nested-tables"] = (
+        "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\froman Times New Roman;}}\n\\pard " + s() + "\\par\n"
+        "\\trowd\\cellx3000\\cellx6000\\pard\\intbl\\itap1 " + s(3) + "\\cell "
+        "\\pard\\intbl\\itap2 " + s(2) + "\\nestcell " + s(2) + "\\nestcell{\\*\\nesttableprops\\trowd\\cellx1500\\cellx3000\\nestrow}{\\nonesttables\\par}"
+        "\\pard\\intbl\\itap1 " + s(2) + "\\cell\\pard\\intbl\\itap1\\row\n"
+        "\\pard " + s() + "\\par}\n")
+    docs["textedit-list"] = (
+        "{\\rtf1\\ansi\\ansicpg1252\\cocoartf2709\n\\cocoatextscaling0\\cocoaplatform0{\\fonttbl\\f0\\fswiss\\fcharset0 Helvetica;}\n"
+        "{\\colortbl;\\red255\\green255\\blue255;}\n{\\*\\expandedcolortbl;;}\n"
+        "{\\*\\listtable{\\list\\listtemplateid1\\listhybrid{\\listlevel\\levelnfc23\\levelnfcn23\\leveljc0\\leveljcn0\\levelfollow0"
+        "\\levelstartat1\\levelspace360\\levelindent0{\\*\\levelmarker \\{disc\\}}{\\leveltext\\leveltemplateid1\\'01\\uc0\\u8226 ;}"
+        "{\\levelnumbers;}\\fi-360\\li720\\lin720 }{\\listname ;}\\listid1}}\n"
+        "{\\*\\listoverridetable{\\listoverride\\listid1\\listoverridecount0\\ls1}}\n"
+        "\\paperw11900\\paperh16840\\margl1440\\margr1440\\vieww11520\\viewh8400\\viewkind0\n"
+        "\\pard\\tx220\\tx720\\pardeftab720\\li720\\fi-720\\pardirnatural\\partightenfactor0\n\\ls1\\ilvl0\n"
+        "\\f0\\fs24 \\cf0 " + "".join("{\\listtext\t\\uc0\\u8226 \t}" + s(5) + "\\\n" for _ in range(4)) +
+        "\\pard\\pardirnatural\\partightenfactor0\n\\cf0 " + s() + "}\n")
+    docs["abiword-like"] = (
+        "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl\n{\\f0\\froman\\fcharset0\\fprq2 Times New Roman;}\n"
+        "{\\f1\\fnil\\fcharset2\\fprq2 Symbol;}\n}\n{\\colortbl\n\\red0\\green0\\blue0;\n}\n"
+        "{\\stylesheet\n{\\s1\\li0\\ri0\\fi0\\ql\\sbasedon2\\snext1 Normal;}\n{\\*\\cs2\\f0\\fs24 Normal Clean;}\n}\n"
+        "{\\*\\abiversion 2.9.4}\n{\\*\\generator AbiWord}\n\\kerning0\\cf0\\ftnbj\\fet2\\ftnstart1\\ftnnar\\aftnnar\\ftnstart1\\aftnstart1\\aenddoc\\facingp\\titlepg\\revprop3{\\info{\\creatim\\yr2024}}\n"
+        "\\sectd\\sbknone\\pgwsxn11906\\pghsxn16838\n"
+        + "".join("{\\pard\\plain\\s1\\ql{\\*\\abiltr}\\sa240\\f0\\fs24{\\f0\\fs24\\lang2057{\\*\\listtag0}" + s() + "}\\par}\n" for _ in range(4))
+        + "}\n")
+    # Other code pages, each with its own words.
+    pages = [
+        ("cp1253-greek", 1253, 161, "cp1253", "Καλημέρα κόσμε, ένα δοκιμαστικό κείμενο."),
+        ("cp1254-turkish", 1254, 162, "cp1254", "Pijamalı hasta yağız şoföre çabucak güvendi."),
+        ("cp1255-hebrew", 1255, 177, "cp1255", "שלום עולם זהו מסמך בדיקה"),
+        ("cp1256-arabic", 1256, 178, "cp1256", "مرحبا بالعالم هذا نص تجريبي"),
+        ("cp1257-baltic", 1257, 186, "cp1257", "Įlinkdama fechtuotojo špaga sublykčiojusi"),
+        ("cp1258-vietnamese", 1258, 163, "cp1258", "Tiếng Việt có dấu"),
+        ("cp874-thai", 874, 222, "cp874", "สวัสดีชาวโลก ภาษาไทย"),
+        ("cp932-japanese", 932, 128, "cp932", "日本語の文章、構造と表。"),
+        ("cp936-chinese", 936, 134, "gbk", "简体中文测试文件。"),
+        ("cp949-korean", 949, 129, "cp949", "안녕하세요 세계 한국어 문서"),
+        ("cp950-chinese", 950, 136, "cp950", "繁體中文測試文件，構造。"),
+        ("cp1251-russian", 1251, 204, "cp1251", "Съешь же ещё этих мягких французских булок."),
+        ("cp1250-czech", 1250, 238, "cp1250", "Příliš žluťoučký kůň úpěl ďábelské ódy."),
+    ]
+    for name, page, charset, codec, line in pages:
+        docs[name] = ("{\\rtf1\\ansi\\ansicpg%d\\deff0\\deflang1033{\\fonttbl{\\f0\\fnil\\fcharset%d Local;}{\\f1\\fswiss\\fcharset0 Arial;}}\n"
+                      "\\pard\\f0\\fs22 %s\\par\n{\\f1 %s}\\par\n\\f0 %s\\par}\n" % (page, charset, encoded(line, codec), s(), encoded(line, codec)))
+    # Word writing Japanese: the associated fonts pick the double-byte font.
+    docs["word-japanese-dbch"] = (
+        "{\\rtf1\\adeflang1025\\ansi\\ansicpg932\\uc2\\adeff0\\deff0\\stshfdbch11\\stshfloch0\\stshfhich0\\deflang1033\\deflangfe1041"
+        "{\\fonttbl{\\f0\\froman\\fcharset0\\fprq2 Times New Roman;}{\\f11\\fmodern\\fcharset128\\fprq1{\\*\\panose 02020609040205080304}"
+        "\\'82\\'6c\\'82\\'72 \\'96\\'be\\'92\\'a9{\\*\\falt MS Mincho};}}\n"
+        "\\pard\\plain \\ltrpar\\qj \\li0\\ri0\\nowidctlpar\\wrapdefault\\faauto\\rin0\\lin0\\itap0 \\rtlch\\fcs1 \\af0\\afs24\\alang1025 "
+        "\\ltrch\\fcs0 \\kerning2\\fs21\\lang1033\\langfe1041\\loch\\f0\\hich\\af0\\dbch\\af11\\cgrid\\langnp1033\\langfenp1041 "
+        "{\\rtlch\\fcs1 \\af0 \\ltrch\\fcs0 \\hich\\af0\\dbch\\af11\\loch\\f0 " + s(4) + " }"
+        "{\\rtlch\\fcs1 \\af0 \\ltrch\\fcs0 \\hich\\af0\\dbch\\af11\\loch\\f0 \\'93\\'fa\\'96\\'7b\\'8c\\'ea\\'82\\'cc\\'95\\'b6\\'8f\\'cd}"
+        "{\\rtlch\\fcs1 \\af0 \\ltrch\\fcs0 \\loch\\af11\\hich\\af11\\dbch\\f11 \\uc2\\u27083\\'8d\\'5c\\u36896\\'91\\'a2}\\par}\n")
+    return docs
 
 
 def main():

@@ -37,6 +37,7 @@ const std::unordered_map<std::string_view, TWord>& NamedWords() {
             {"super", TWord::Superscript}, {"sub", TWord::Subscript}, {"nosupersub", TWord::NoSuperSub},
             {"strike", TWord::Strike}, {"strikedl", TWord::Strike},
             {"strike0", TWord::StrikeOff}, {"strikedl0", TWord::StrikeOff},
+            {"upr", TWord::AnsiTwin},
             {"mac", TWord::DocumentCodePage}, {"pc", TWord::DocumentCodePage}, {"pca", TWord::DocumentCodePage},
         };
         // A skipped destination goes first: the scanner passes over its group.
@@ -68,10 +69,11 @@ TWord ClassifyByPrefix(std::string_view w) {
 }
 
 // The families of words with a number, by their letters; with the named words they
-// are the words a writer may star that are still words of the text. "cs", "ls" and
-// "ilvl" have no action here, but their group's text belongs to the page.
+// are the words a writer may star that are still words of the text. "cs", "ls",
+// "ilvl" and "ud" (the Unicode twin of "\upr") have no action here, but their
+// group's text belongs to the page.
 constexpr std::string_view kNumberedFamilies[] = {"s", "cs", "ls", "ilvl", "u", "uc", "li", "fi",
-                                                  "f", "fs", "cf", "up", "dn", "ansicpg"};
+                                                  "f", "fs", "cf", "up", "dn", "ansicpg", "ud"};
 
 bool IsNumber(std::string_view text) {
     if (!text.empty() && text[0] == '-') text.remove_prefix(1);

@@ -14,6 +14,7 @@ enum class TWord : uint8_t {
     Plain, ParagraphDefaults, Hidden, HiddenOff, Caps, CapsOff, Tab, Center, Right, ParagraphEnd, Line, Page,
     Dash, Space, Quote, DoubleQuote, Bold, BoldOff, Italic, ItalicOff, Underline, UnderlineOff, Superscript,
     Subscript, NoSuperSub, Strike, StrikeOff, LeftIndent, FirstIndent, Font, FontSize, Color, DocumentCodePage,
+    AnsiTwin, // "\upr": its first group is the ANSI twin of the "\ud" group that follows
 };
 
 // `word` without its backslash, its parameter attached.

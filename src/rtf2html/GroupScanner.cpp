@@ -116,6 +116,7 @@ private:
             R.ReopenTags = true;
             CopyFormat(F, outer);
         }
+        F.UnicodeFallbacks = outer.UnicodeFallbacks; // "\ucN" holds for its group
         FSaved.pop_back();
         return true;
     }
@@ -205,13 +206,14 @@ private:
             R.EndOfInput = B.InputAtEnd();
             return 0;
         case TWord::Unicode: {
-            const TUnicodeRead u = ReadUnicode(R, B, word, next);
+            const TUnicodeRead u = ReadUnicode(R, B, word, next, F);
             if (!u.Text.empty()) EmitText(u.Text);
             return u.Next;
         }
         case TWord::UnicodeSkip:
-            SetUnicodeFallbacks(R, word);
+            SetUnicodeFallbacks(F, word);
             return next;
+        case TWord::AnsiTwin: return PassOverAnsiTwin(B, next);
         case TWord::SkippedDestination:
             Skip(next);
             if (word == "pict") EmitText("&pict;");
@@ -359,15 +361,21 @@ bool StarsAKnownWord(const TLineBuffer& buffer, size_t star) {
     return end < buffer.size() && KnownWhenStarred(buffer.View(at).substr(0, end - at));
 }
 
-void SetUnicodeFallbacks(TRun& run, std::string_view word) {
-    run.UnicodeFallbacks = std::clamp(NumberOr(word.substr(2), 1), 0, 16);
+size_t PassOverAnsiTwin(TLineBuffer& buffer, size_t next) {
+    while (buffer.Reach(next) && buffer[next] == ' ') ++next;
+    if (!buffer.Reach(next) || buffer[next] != '{') return next;
+    return std::min(SkipGroup(buffer, next + 1, true) + 1, buffer.size());
+}
+
+void SetUnicodeFallbacks(format& fmt, std::string_view word) {
+    fmt.UnicodeFallbacks = std::clamp(NumberOr(word.substr(2), 1), 0, 16);
 }
 
 namespace {
 
 // Whether the one fallback character at `next` is the character `unit` itself.
-bool FallbackIs(const TRun& run, TLineBuffer& buffer, char32_t unit, size_t next) {
-    if (run.UnicodeFallbacks != 1 || next >= buffer.size()) return false;
+bool FallbackIs(int32_t fallbacks, TLineBuffer& buffer, char32_t unit, size_t next) {
+    if (fallbacks != 1 || next >= buffer.size()) return false;
     const char c = buffer[next];
     if (!buffer.StartsWith(next, "\\'")) return c != '\\' && c != '{' && c != '}' && char32_t(uint8_t(c)) == unit;
     if (!buffer.Reach(next + 3) || !std::isxdigit(uint8_t(buffer[next + 2])) || !std::isxdigit(uint8_t(buffer[next + 3])))
@@ -376,8 +384,8 @@ bool FallbackIs(const TRun& run, TLineBuffer& buffer, char32_t unit, size_t next
 }
 
 // Passes over as many fallback characters as "\ucN" said (one unless it said otherwise).
-size_t PassOverFallback(const TRun& run, const TLineBuffer& buffer, size_t next) {
-    for (int32_t k = 0; k < run.UnicodeFallbacks && next < buffer.size(); ++k) {
+size_t PassOverFallback(int32_t fallbacks, const TLineBuffer& buffer, size_t next) {
+    for (int32_t k = 0; k < fallbacks && next < buffer.size(); ++k) {
         if (buffer.StartsWith(next, "\\'")) next = std::min(next + 4, buffer.size());
         else if (buffer[next] != '\\' && buffer[next] != '{' && buffer[next] != '}') ++next;
         else break;
@@ -406,14 +414,14 @@ std::string UnicodeText(TRun& run, char32_t unit) {
 
 } // namespace
 
-TUnicodeRead ReadUnicode(TRun& run, TLineBuffer& buffer, std::string_view word, size_t next) {
+TUnicodeRead ReadUnicode(TRun& run, TLineBuffer& buffer, std::string_view word, size_t next, const format& fmt) {
     const int32_t n = NumberOr(word.substr(1), 0);
     const char32_t unit = char32_t(n < 0 ? n + 65536 : n) & 0xFFFF;
     // Below 256 the fallback is usually that very character, and it is then written as
     // it always was; a writer may put "?" there instead.
-    if (unit < 256 && !run.WritesReferences && FallbackIs(run, buffer, unit, next)) return {{}, next};
+    if (unit < 256 && !run.WritesReferences && FallbackIs(fmt.UnicodeFallbacks, buffer, unit, next)) return {{}, next};
     std::string text = UnicodeText(run, unit);
-    return {std::move(text), PassOverFallback(run, buffer, next)};
+    return {std::move(text), PassOverFallback(fmt.UnicodeFallbacks, buffer, next)};
 }
 
 TControlWord ReadControlWord(TLineBuffer& buffer, size_t at, bool append) {

@@ -52,9 +52,11 @@ struct TUnicodeRead {
     std::string Text;
     size_t Next;
 };
-TUnicodeRead ReadUnicode(TRun& run, TLineBuffer& buffer, std::string_view word, size_t next);
-// "\ucN": how many fallback characters follow each "\uN".
-void SetUnicodeFallbacks(TRun& run, std::string_view word);
+TUnicodeRead ReadUnicode(TRun& run, TLineBuffer& buffer, std::string_view word, size_t next, const format& fmt);
+// "\upr {ANSI text}{\*\ud {Unicode text}}": where scanning goes on, past the ANSI twin.
+size_t PassOverAnsiTwin(TLineBuffer& buffer, size_t next);
+// "\ucN": how many fallback characters follow each "\uN" in the group.
+void SetUnicodeFallbacks(format& fmt, std::string_view word);
 
 // The text the control symbol "\" + c writes ("\\", "\{", "\}", "\~", "\_"),
 // empty for the others.

@@ -93,6 +93,7 @@ private:
                 R.ReopenTags = true;
                 CopyFormat(F, FSaved.back());
             }
+            F.UnicodeFallbacks = FSaved.back().UnicodeFallbacks;
             FSaved.pop_back();
         }
     }
@@ -155,13 +156,14 @@ private:
         }
         switch (ClassifyWord(w)) {
         case TWord::Unicode: {
-            const TUnicodeRead u = ReadUnicode(R, B, w, next);
+            const TUnicodeRead u = ReadUnicode(R, B, w, next, F);
             if (!u.Text.empty()) Out(FormatText(R, u.Text, F));
             return u.Next;
         }
         case TWord::UnicodeSkip:
-            SetUnicodeFallbacks(R, w);
+            SetUnicodeFallbacks(F, w);
             return next;
+        case TWord::AnsiTwin: return PassOverAnsiTwin(B, next);
         default: break;
         }
         if (w == "par" || w == "sect") {

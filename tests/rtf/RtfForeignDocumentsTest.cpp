@@ -47,6 +47,8 @@ TEST(RtfForeignDocuments, StarredWordsTheReaderKnowsAreRead)
         {"a starred paragraph word", "\\pard{\\*\\ls0 kept}\\par ", "kept"},
         {"unknown starred destinations are skipped", "a{\\*\\generator Writer 1.0;}{\\*\\unknownthing x{y}}b\\par ", "ab"},
         {"a starred destination the reader skips", "a{\\*\\themedata 0102}b\\par ", "ab"},
+        {"the Unicode twin is read, not its ANSI twin", "a{\\upr{Lukasz}{\\*\\ud{\\u321 Lukasz}}}b\\par ",
+         QString::fromUtf8("a\u0141ukaszb")},
     };
     for (const Case& c : cases) {
         auto doc = Read(Rtf(c.body));

@@ -38,6 +38,8 @@ TEST(GroupScanner, SkippedDestinations) {
         {"starred character style is text", "a{\\*\\cs7\\b Every} {\\*\\cs8 styled}{\\*\\ls2\\ilvl0 x}b",
          "a<B>Every</B> styledxb"},
         {"starred known words act", "{\\*\\b x}{\\*\\fs48 y}", "<B>x</B><FONT SIZE=+3>y</FONT>"},
+        {"the Unicode twin is read, not its ANSI twin", "a{\\upr{\\fs20 Lukasz}{\\*\\ud{\\fs20 \\u321 Lukasz}}}b",
+         "a<FONT SIZE=-1>&#321;ukasz</FONT>b"},
         {"starred unknown words with known letters are skipped", "a{\\*\\csx y}{\\*\\cs7x z}b", "ab"},
         {"starred destinations of the skip list stay skipped", "a{\\*\\pict x}{\\*\\listtable y}b", "ab"},
         {"header", "a{\\header \\pard\\plain Page header\\par}b", "ab"},
