@@ -24,7 +24,8 @@ const std::unordered_map<std::string_view, TWord>& NamedWords() {
             {"trowd", TWord::TableRow},
             {"plain", TWord::Plain}, {"pard", TWord::ParagraphDefaults}, {"sectd", TWord::ParagraphDefaults},
             {"v", TWord::Hidden}, {"v0", TWord::HiddenOff}, {"caps", TWord::Caps}, {"caps0", TWord::CapsOff},
-            {"tab", TWord::Tab}, {"qc", TWord::Center}, {"qr", TWord::Right},
+            {"tab", TWord::Tab}, {"nestcell", TWord::Tab}, // a nested table's cells stand apart in their cell
+            {"qc", TWord::Center}, {"qr", TWord::Right},
             {"par", TWord::ParagraphEnd}, {"sect", TWord::ParagraphEnd}, {"line", TWord::Line}, {"page", TWord::Page},
             {"emdash", TWord::Dash}, {"endash", TWord::Dash}, {"emspace", TWord::Space}, {"enspace", TWord::Space},
             {"lquote", TWord::Quote}, {"rquote", TWord::Quote},
