@@ -88,6 +88,8 @@ TEST(RtfForeignDocuments, OtherCodePagesReadAndSaveBackTheSame)
         {"Big5", "{\\rtf1\\ansi\\ansicpg950 \\'a4\\'a4\\'a4\\'e5\\par}", QString::fromUtf8("中文")},
         {"a Cyrillic font holding letters 1252 also has", "{\\rtf1\\ansi" + sjis + "\\f1 \\'cf\\'e8 \\u233?\\par}",
          QString::fromUtf8("Пи é")},
+        {"a Mac font table whose entries have no group", "{\\rtf1\\mac{\\fonttbl\\f0\\fswiss\\fcharset77 Helvetica;}\\f0 Caf\\'8e\\par}",
+         QString::fromUtf8("Café")},
     };
     for (const Case& c : cases) {
         auto doc = Read(c.rtf);
