@@ -19,7 +19,15 @@ words are aligned, and for each document it reports
   - header/footer: the share of LibreOffice's words in the top and bottom 12% of a page
     that Kelvora prints on that page in the same band.
 
-usage: tools/lo-fidelity.py [--kelvora build/kelvora] [--print] [FILE.rtf ...]
+With --roads, the words and pictures each road keeps: LibreOffice's text export of the
+original is the reference, and for each document it reports the share of its words found,
+in order, in `kelvora text`, in LibreOffice's text export of `kelvora convert`'s output and
+in the page of `kelvora html`; and the pictures ("\\pict" groups, an alternative's kept copy
+in "\\nonshppict" and a shape's fill not counted) in the original, after `convert`, and the converter's
+picture marks in the page (pictures in headers, footers and footnotes, which the converter
+leaves out, not counted there). Ends with the median and 10th percentile of each road.
+
+usage: tools/lo-fidelity.py [--kelvora build/kelvora] [--print | --roads] [FILE.rtf ...]
 With no files: tests/rtf/samples/*.rtf and ../shared/rtf-samples/*.rtf.
 Needs soffice (Debian: libreoffice-writer-nogui) on this machine only.
 """
@@ -34,6 +42,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import unicodedata
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
@@ -178,10 +187,153 @@ def main_print(args, files, env):
         totals["band_found"], totals["band_words"], work))
 
 
+def rtf_pictures(data):
+    """(pictures, pictures outside headers, footers and footnotes) of an RTF file's bytes."""
+    stack, total, in_body, name = [], 0, 0, b""
+    pending_group = False
+    i, n = 0, len(data)
+    while i < n:
+        c = data[i]
+        if c == 0x7B:  # {
+            stack.append(None)
+            pending_group = True
+            i += 1
+        elif c == 0x7D:  # }
+            if stack:
+                stack.pop()
+            i += 1
+        elif c == 0x5C:  # backslash
+            m = re.match(rb"\\([a-zA-Z]+)(-?\d+)? ?", data[i:i + 64])
+            if not m:
+                i += 2
+                continue
+            word = m.group(1).decode()
+            i += m.end()
+            if word == "bin" and m.group(2):
+                i += max(0, int(m.group(2)))
+                continue
+            if stack and stack[-1] is None:
+                stack[-1] = word
+            if word == "sn":
+                name = re.match(rb"[^}]*", data[i:i + 64]).group(0).strip()
+            if word == "pict":
+                inside = set(w for w in stack[:-1] if w)
+                # A shape's own picture is its "pib"; its other pictures fill or edge it.
+                if "nonshppict" not in inside and ("sv" not in inside or name == b"pib"):
+                    total += 1
+                    if not inside & {"header", "headerl", "headerr", "headerf", "footer", "footerl", "footerr",
+                                     "footerf", "footnote"}:
+                        in_body += 1
+        else:
+            if stack and stack[-1] is None and c not in b"\r\n":
+                stack[-1] = ""
+            i += 1
+    return total, in_body
+
+
+def word_list(text):
+    return re.findall(r"\w+", unicodedata.normalize("NFC", text).lower())
+
+
+def page_text(page):
+    """What a browser shows of a page's markup: tags that break a line are white space,
+    the others (links, fonts) nothing."""
+    page = re.sub(r"(?i)<(?:br|p|/?td|/?tr|/?table|/?li|/?ul|/?ol|hr|/?div|/?center)\b[^>]*>", " ", page)
+    return html.unescape(re.sub(r"<[^>]*>", "", page))
+
+
+def content_words(text):
+    """The words of a text export without the list numbers and bullets that start its lines
+    (the editor's lines and the converter's page write them their own way, or not at all)."""
+    marker = re.compile(r"^\s*(?:\d+(?:\.\d+)*[.)]?|[ivxlc]+[.)]|[IVXLC]+[.)]|[a-zA-Z][.)]|\(\w+\)|[•◦▪·\-–])\s+")
+    return word_list("\n".join(marker.sub("", line) for line in text.splitlines()))
+
+
+def kept(reference, got):
+    """The share of the reference's words found in order in `got`."""
+    if not reference:
+        return 1.0
+    matcher = difflib.SequenceMatcher(None, reference, got, autojunk=False)
+    return sum(b.size for b in matcher.get_matching_blocks()) / len(reference)
+
+
+def percentile(values, share):
+    ordered = sorted(values)
+    return ordered[min(len(ordered) - 1, int(share * len(ordered)))] if ordered else 1.0
+
+
+def judged_words(rtf, work):
+    """The words of LibreOffice's text export of `rtf` (made beforehand), or of unrtf's page
+    where LibreOffice refuses a document other readers open; None when neither reads it."""
+    if os.path.exists(rtf[:-4] + ".txt"):
+        with open(rtf[:-4] + ".txt", encoding="utf-8", errors="replace") as f:
+            return content_words(f.read()), ""
+    if not shutil.which("unrtf"):
+        return None, ""
+    out = subprocess.run(["unrtf", "--html", rtf], capture_output=True, timeout=300, cwd=work).stdout
+    body = out.decode("utf-8", "replace").split("<body>", 1)[-1]
+    return content_words(html.unescape(re.sub(r"<!--.*?-->|<[^>]*>", " ", body.replace("<br>", "\n")))), "(unrtf) "
+
+
+def main_roads(args, files, env):
+    work = tempfile.mkdtemp(prefix="lo-roads-")
+    docs = []
+    for number, path in enumerate(files):
+        name = "%03d-%s" % (number, os.path.splitext(os.path.basename(path))[0])
+        orig, ours, page = (os.path.join(work, name + ext) for ext in (".orig.rtf", ".ours.rtf", ".html"))
+        shutil.copy(path, orig)
+        text = subprocess.run([args.kelvora, "text", path], env=env, capture_output=True, timeout=300)
+        converted = subprocess.run([args.kelvora, "convert", path, ours], env=env, capture_output=True, timeout=300)
+        converted_ok = converted.returncode == 0 and os.path.exists(ours)
+        made = subprocess.run([args.kelvora, "html", path, page], env=env, capture_output=True, timeout=300)
+        body = ""
+        if made.returncode == 0 and os.path.exists(page):
+            with open(page, "rb") as f:
+                body = f.read().decode("cp1252", "replace").split("<BODY", 1)[-1].split(">", 1)[-1]
+        docs.append({"name": name, "orig": orig, "ours": ours if converted_ok else None, "page": body,
+                     "text": text.stdout.decode("utf-8", "replace"),
+                     "failed": [road for road, r in (("text", text), ("convert", converted), ("html", made))
+                                if r.returncode != 0]})
+    soffice("txt:Text (encoded):UTF8", [d["orig"] for d in docs] + [d["ours"] for d in docs if d["ours"]], work)
+    roads = collections.defaultdict(list)
+    pictures = collections.Counter()
+    print("%-34s %6s %6s %7s %6s  %s" % ("document", "words", "text", "convert", "html", "pictures orig/convert/html"))
+    for d in docs:
+        reference, judge = judged_words(d["orig"], work)
+        if reference is None:
+            print("%-34s no judge reads it" % d["name"][:34])
+            continue
+        converted = (judged_words(d["ours"], work)[0] or []) if d["ours"] else []
+        marks = d["page"].count("[*** picture ***]")
+        page_words = word_list(page_text(d["page"].replace("[*** picture ***]", " ")))
+        row = {"text": kept(reference, word_list(d["text"])), "convert": kept(reference, converted),
+               "html": kept(reference, page_words)}
+        for road, value in row.items():
+            roads[road].append(value)
+        with open(d["orig"], "rb") as f:
+            total, in_body = rtf_pictures(f.read())
+        saved = 0
+        if d["ours"]:
+            with open(d["ours"], "rb") as f:
+                saved = rtf_pictures(f.read())[0]
+        pictures.update({"orig": total, "saved": min(saved, total), "body": in_body, "marks": min(marks, in_body)})
+        print("%-34s %6d %6.3f %7.3f %6.3f  %d/%d/%d %s" % (d["name"][:34], len(reference), row["text"], row["convert"],
+                                                        row["html"], total, saved, marks,
+                                                        judge + ("FAILED " + ",".join(d["failed"]) if d["failed"] else "")))
+    for road, values in roads.items():
+        print("%-8s median %.3f, 10th percentile %.3f, worst %.3f (%d documents)" % (
+            road, percentile(values, 0.5), percentile(values, 0.1), min(values), len(values)))
+    print("pictures: %d of %d survive convert (%.1f%%); %d of %d outside headers and footers are marked in html "
+          "(%.1f%%); files in %s" % (pictures["saved"], pictures["orig"], 100 * pictures["saved"] / max(1, pictures["orig"]),
+                                      pictures["marks"], pictures["body"], 100 * pictures["marks"] / max(1, pictures["body"]),
+                                      work))
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--kelvora", default=os.path.join(ROOT, "build", "kelvora"))
     parser.add_argument("--print", action="store_true", help="compare the printed pages")
+    parser.add_argument("--roads", action="store_true", help="words and pictures kept by text, convert and html")
     parser.add_argument("files", nargs="*")
     args = parser.parse_args()
     files = args.files or sorted(glob.glob(os.path.join(ROOT, "tests/rtf/samples/*.rtf")) +
@@ -191,6 +343,9 @@ def main():
     env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
     if args.print:
         main_print(args, files, env)
+        return
+    if args.roads:
+        main_roads(args, files, env)
         return
     work = tempfile.mkdtemp(prefix="lo-fidelity-")
     pairs = []

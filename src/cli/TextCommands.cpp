@@ -42,10 +42,11 @@ int RunTextCommand(const std::vector<std::string>& args) {
         TRichEdit98 edit;
         ConfigureForCommandLine(edit, false);
         edit.Lines().LoadFromFile(args[0]);
-        // Every character as the editor holds it, in the terminal's encoding.
+        // Every character as the editor holds it, in the terminal's encoding; a long paragraph
+        // whole, not cut where the line list stops.
         const int count = edit.WideLines().Count();
         for (int i = 0; i < count; ++i)
-            std::cout << Platform::Utf8ToLocale(PrintableLine(RichEditText::FromEngineText(edit.WideLines().Get(i)).toStdString())) << '\n';
+            std::cout << Platform::Utf8ToLocale(PrintableLine(RichEditText::FromEngineText(edit.WideLines().WholeLine(i)).toStdString())) << '\n';
         std::cout.flush();
         return std::cout ? 0 : Fail("Stream write error");
     } catch (const std::exception& error) {

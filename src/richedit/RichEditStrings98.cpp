@@ -12,6 +12,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <algorithm>
+#include <limits>
 
 namespace RichEditText {
 
@@ -140,10 +141,14 @@ int TWideRichEditStrings98::Count() const {
     return lines;
 }
 
-QString TWideRichEditStrings98::Get(int index) const {
+QString TWideRichEditStrings98::Get(int index) const { return LineText(index, MaxLineLength); }
+
+QString TWideRichEditStrings98::WholeLine(int index) const { return LineText(index, std::numeric_limits<int>::max()); }
+
+QString TWideRichEditStrings98::LineText(int index, int limit) const {
     const int start = FOwner.LineIndex(index);
     if (index < 0 || start < 0) return QString();
-    QString line = EngineLineText(*FOwner.document(), start, std::min(FOwner.LineLength(index), MaxLineLength));
+    QString line = EngineLineText(*FOwner.document(), start, std::min(FOwner.LineLength(index), limit));
     if (line.endsWith(QChar::LineSeparator)) line.chop(1);
     return line;
 }

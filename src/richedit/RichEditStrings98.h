@@ -43,6 +43,8 @@ public:
 
     int Count() const;
     QString Get(int index) const;
+    // The whole line, however long (Get stops at MaxLineLength).
+    QString WholeLine(int index) const;
     void Put(int index, const QString& text);
     void Insert(int index, const QString& text);
     void Delete(int index);
@@ -57,6 +59,8 @@ public:
     static constexpr int MaxLineLength = 4096;
 
 private:
+    QString LineText(int index, int limit) const;
+
     TCustomRichEdit98& FOwner;
 };
 

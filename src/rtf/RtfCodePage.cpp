@@ -2,6 +2,7 @@
 
 #include "platform/Cp1252.h"
 
+#include <QList>
 #include <string_view>
 
 namespace RtfEngine {
@@ -31,6 +32,16 @@ int NumberAfter(const QByteArray& entry, const char* word)
     return digits ? value : -1;
 }
 
+// The number of the first "\fN" in a font table's entry; -1 when there is none
+// ("\fonttbl", "\fcharset" are other words).
+int FontNumberOf(const QByteArray& entry)
+{
+    for (qsizetype at = entry.indexOf("\\f"); at >= 0; at = entry.indexOf("\\f", at + 2))
+        if (at + 2 < entry.size() && entry[at + 2] >= '0' && entry[at + 2] <= '9')
+            return NumberAfter(entry.mid(at), "\\f");
+    return -1;
+}
+
 } // namespace
 
 bool EndsInLeadByte(const QByteArray& bytes, int codePage)
@@ -44,12 +55,10 @@ bool EndsInLeadByte(const QByteArray& bytes, int codePage)
 std::map<int, int> ForeignFontCodePages(const QByteArray& fontTable)
 {
     std::map<int, int> pages;
-    for (qsizetype at = fontTable.indexOf("{\\f"); at >= 0; at = fontTable.indexOf("{\\f", at + 3)) {
-        if (at + 3 >= fontTable.size() || fontTable[at + 3] < '0' || fontTable[at + 3] > '9')
-            continue; // "{\fonttbl", "{\falt"
-        const qsizetype end = fontTable.indexOf(';', at);
-        const QByteArray entry = fontTable.mid(at, end < 0 ? -1 : end - at);
-        const int number = NumberAfter(entry, "{\\f");
+    // Each entry ends at its ";", in a group of its own ("{\f0 Arial;}") or not, as a Mac
+    // editor writes them ("{\fonttbl\f0 Helvetica;\f1 Courier;}").
+    for (const QByteArray& entry : fontTable.split(';')) {
+        const int number = FontNumberOf(entry);
         int page = NumberAfter(entry, "\\cpg");
         if (page <= 0) {
             const int charset = NumberAfter(entry, "\\fcharset");

@@ -99,6 +99,7 @@ struct Group {
     QVariantList fields; // the fields whose result this group is in, outermost first
     bool starred = false; // "\*" seen: the next word names an optional destination
     bool nestProps = false; // inside "\nesttableprops": row words define the nested row
+    bool ansiTwinNext = false; // after "\upr": the next group is the ANSI twin of the "\ud" group
     std::size_t start = 0; // offset of the group's brace in the input
 };
 

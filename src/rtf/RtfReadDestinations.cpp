@@ -52,6 +52,8 @@ bool RtfParser::OnDestinationWord(std::string_view w)
         }
     }
     if (w == "nesttableprops") { g.nestProps = true; return true; }
+    if (w == "upr") { g.ansiTwinNext = true; return true; }
+    if (w == "ud") return true; // read as the body it is
     static const std::string_view kSkipped[] = {
         "nonesttables", "annotation", "pntext", "listtext", "xe", "tc", "txe",
         "rxe", "nonshppict", "shprslt", "levelnumbers", "listname", "objdata", "objclass",

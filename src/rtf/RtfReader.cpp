@@ -137,8 +137,12 @@ void RtfParser::OpenGroup()
     }
     Group inner = Top();
     inner.starred = false;
+    inner.ansiTwinNext = false;
     inner.start = start;
+    const bool ansiTwin = std::exchange(Top().ansiTwinNext, false);
     FGroups.push_back(std::move(inner));
+    if (ansiTwin)
+        BeginSkip(); // its "\ud" twin holds the same text in Unicode
 }
 
 bool RtfParser::CloseGroup()

@@ -1,5 +1,7 @@
 #include "rtf2html/ControlWords.h"
 
+#include <algorithm>
+#include <iterator>
 #include <unordered_map>
 
 namespace rtf2html {
@@ -22,7 +24,8 @@ const std::unordered_map<std::string_view, TWord>& NamedWords() {
             {"trowd", TWord::TableRow},
             {"plain", TWord::Plain}, {"pard", TWord::ParagraphDefaults}, {"sectd", TWord::ParagraphDefaults},
             {"v", TWord::Hidden}, {"v0", TWord::HiddenOff}, {"caps", TWord::Caps}, {"caps0", TWord::CapsOff},
-            {"tab", TWord::Tab}, {"qc", TWord::Center}, {"qr", TWord::Right},
+            {"tab", TWord::Tab}, {"nestcell", TWord::Tab}, // a nested table's cells stand apart in their cell
+            {"qc", TWord::Center}, {"qr", TWord::Right},
             {"par", TWord::ParagraphEnd}, {"sect", TWord::ParagraphEnd}, {"line", TWord::Line}, {"page", TWord::Page},
             {"emdash", TWord::Dash}, {"endash", TWord::Dash}, {"emspace", TWord::Space}, {"enspace", TWord::Space},
             {"lquote", TWord::Quote}, {"rquote", TWord::Quote},
@@ -35,6 +38,7 @@ const std::unordered_map<std::string_view, TWord>& NamedWords() {
             {"super", TWord::Superscript}, {"sub", TWord::Subscript}, {"nosupersub", TWord::NoSuperSub},
             {"strike", TWord::Strike}, {"strikedl", TWord::Strike},
             {"strike0", TWord::StrikeOff}, {"strikedl0", TWord::StrikeOff},
+            {"upr", TWord::AnsiTwin},
             {"mac", TWord::DocumentCodePage}, {"pc", TWord::DocumentCodePage}, {"pca", TWord::DocumentCodePage},
         };
         // A skipped destination goes first: the scanner passes over its group.
@@ -65,7 +69,31 @@ TWord ClassifyByPrefix(std::string_view w) {
     }
 }
 
+// The families of words with a number, by their letters; with the named words they
+// are the words a writer may star that are still words of the text. "cs", "ls",
+// "ilvl" and "ud" (the Unicode twin of "\upr") have no action here, but their
+// group's text belongs to the page.
+constexpr std::string_view kNumberedFamilies[] = {"s", "cs", "ls", "ilvl", "u", "uc", "li", "fi",
+                                                  "f", "fs", "cf", "up", "dn", "ansicpg", "ud"};
+
+bool IsNumber(std::string_view text) {
+    if (!text.empty() && text[0] == '-') text.remove_prefix(1);
+    return !text.empty() && std::all_of(text.begin(), text.end(), IsDigit);
+}
+
 } // namespace
+
+bool KnownWhenStarred(std::string_view word) {
+    const auto& named = NamedWords();
+    if (const auto hit = named.find(word); hit != named.end())
+        return hit->second != TWord::SkippedDestination && hit->second != TWord::FontTable &&
+               hit->second != TWord::ColorTable && hit->second != TWord::StyleSheet;
+    const size_t letters = std::min(word.find_first_of("-0123456789"), word.size());
+    const std::string_view number = word.substr(letters);
+    return (number.empty() || IsNumber(number)) &&
+           std::find(std::begin(kNumberedFamilies), std::end(kNumberedFamilies), word.substr(0, letters)) !=
+               std::end(kNumberedFamilies);
+}
 
 TWord ClassifyWord(std::string_view word) {
     if (word.empty()) return TWord::Other;

@@ -194,7 +194,15 @@ void ParseFontTable(TRun& run, TLineBuffer& b, size_t from) {
             b.CutAt(first ? from : i);
             return;
         }
+        const bool braced = b.View(i).substr(0, slash - i).find('{') != std::string_view::npos;
         b.CutAt(ReadFontEntry(run, b, slash, slot));
+        if (!braced) {
+            // Entries without their own group, one after the other ("{\fonttbl\f0 Helvetica;\f1 Courier;}"),
+            // as Mac editors write them: the table's "}" ends them.
+            if (b.Reach(0) && b[0] == ';') b.CutAt(1);
+            i = 0;
+            continue;
+        }
         const size_t close = EntryEnd(b, 0);
         if (b.Reach(close + 1) && b[close + 1] == '}') {
             b.CutAt(close + 1);

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 
 namespace rtf2html {
 
@@ -115,6 +116,7 @@ private:
             R.ReopenTags = true;
             CopyFormat(F, outer);
         }
+        F.UnicodeFallbacks = outer.UnicodeFallbacks; // "\ucN" holds for its group
         FSaved.pop_back();
         return true;
     }
@@ -168,6 +170,7 @@ private:
             NumberingGroup(star + 4);
             return 0;
         }
+        if (StarsAKnownWord(B, star)) return star + 1;
         if (B.StartsWith(star + 1, "\\bkmk") && !R.BookmarkBreakDone) {
             Emit("<P>");
             R.BookmarkBreakDone = true;
@@ -202,10 +205,15 @@ private:
             ParseTable(R, B);
             R.EndOfInput = B.InputAtEnd();
             return 0;
-        case TWord::Unicode: return UnicodeCharacter(word, next);
+        case TWord::Unicode: {
+            const TUnicodeRead u = ReadUnicode(R, B, word, next, F);
+            if (!u.Text.empty()) EmitText(u.Text);
+            return u.Next;
+        }
         case TWord::UnicodeSkip:
-            R.UnicodeFallbacks = std::clamp(NumberOr(std::string_view(word).substr(2), 1), 0, 16);
+            SetUnicodeFallbacks(F, word);
             return next;
+        case TWord::AnsiTwin: return PassOverAnsiTwin(B, next);
         case TWord::SkippedDestination:
             Skip(next);
             if (word == "pict") EmitText("&pict;");
@@ -224,32 +232,6 @@ private:
         else if (word == "colortbl") ParseColorTable(R, B, next);
         else ParseStyleSheet(R, B, next);
         R.EndOfInput = B.InputAtEnd();
-    }
-
-    // "\uN" (N the signed UTF-16 unit) becomes a character reference, a surrogate
-    // pair one reference; the one fallback character a reader without Unicode shows
-    // instead is passed over. Below 256 the fallback is that very character, and it
-    // is written as it always was.
-    size_t UnicodeCharacter(const std::string& word, size_t next) {
-        const int32_t n = NumberOr(std::string_view(word).substr(1), 0);
-        const char32_t unit = char32_t(n < 0 ? n + 65536 : n) & 0xFFFF;
-        if (unit < 256) return next;
-        if (unit >= 0xD800 && unit <= 0xDBFF) {
-            FHighSurrogate = unit;
-        } else {
-            char32_t u = unit;
-            if (unit >= 0xDC00 && unit <= 0xDFFF)
-                u = FHighSurrogate ? 0x10000 + ((FHighSurrogate - 0xD800) << 10) + (unit - 0xDC00) : 0xFFFD;
-            FHighSurrogate = 0;
-            if (u != 0) EmitText("&&&#" + std::to_string(uint32_t(u)) + ";");
-        }
-        // The fallback: as many characters as "\\ucN" said (one unless it said otherwise).
-        for (int32_t k = 0; k < R.UnicodeFallbacks && next < B.size(); ++k) {
-            if (B.StartsWith(next, "\\'")) next = std::min(next + 4, B.size());
-            else if (B[next] != '\\' && B[next] != '{' && B[next] != '}') ++next;
-            else break;
-        }
-        return next;
     }
 
     size_t ApplyStyle(const std::string& word, size_t next) {
@@ -354,7 +336,6 @@ private:
     TLineBuffer& B;
     format& F;
     std::vector<format> FSaved; // the format of each open group, taken at its "{"
-    char32_t FHighSurrogate = 0; // first half of a pair of "\\u" escapes
 };
 
 } // namespace
@@ -370,6 +351,77 @@ std::string_view SymbolText(char c) {
     case '_': return "-";
     default: return {};
     }
+}
+
+bool StarsAKnownWord(const TLineBuffer& buffer, size_t star) {
+    const size_t at = star + 2;
+    if (!buffer.StartsWith(star + 1, "\\") || at >= buffer.size() || !IsLower(buffer[at])) return false;
+    size_t end = at;
+    while (end < buffer.size() && IsWordLetter(buffer[end])) ++end;
+    return end < buffer.size() && KnownWhenStarred(buffer.View(at).substr(0, end - at));
+}
+
+size_t PassOverAnsiTwin(TLineBuffer& buffer, size_t next) {
+    while (buffer.Reach(next) && buffer[next] == ' ') ++next;
+    if (!buffer.Reach(next) || buffer[next] != '{') return next;
+    return std::min(SkipGroup(buffer, next + 1, true) + 1, buffer.size());
+}
+
+void SetUnicodeFallbacks(format& fmt, std::string_view word) {
+    fmt.UnicodeFallbacks = std::clamp(NumberOr(word.substr(2), 1), 0, 16);
+}
+
+namespace {
+
+// Whether the one fallback character at `next` is the character `unit` itself.
+bool FallbackIs(int32_t fallbacks, TLineBuffer& buffer, char32_t unit, size_t next) {
+    if (fallbacks != 1 || next >= buffer.size()) return false;
+    const char c = buffer[next];
+    if (!buffer.StartsWith(next, "\\'")) return c != '\\' && c != '{' && c != '}' && char32_t(uint8_t(c)) == unit;
+    if (!buffer.Reach(next + 3) || !std::isxdigit(uint8_t(buffer[next + 2])) || !std::isxdigit(uint8_t(buffer[next + 3])))
+        return false;
+    return char32_t(HexValue(buffer.View(next + 2).substr(0, 2))) == unit;
+}
+
+// Passes over as many fallback characters as "\ucN" said (one unless it said otherwise).
+size_t PassOverFallback(int32_t fallbacks, const TLineBuffer& buffer, size_t next) {
+    for (int32_t k = 0; k < fallbacks && next < buffer.size(); ++k) {
+        if (buffer.StartsWith(next, "\\'")) next = std::min(next + 4, buffer.size());
+        else if (buffer[next] != '\\' && buffer[next] != '{' && buffer[next] != '}') ++next;
+        else break;
+    }
+    return next;
+}
+
+// The text of one UTF-16 unit: a character reference, a surrogate pair one reference
+// (its first half waits for the second).
+std::string UnicodeText(TRun& run, char32_t unit) {
+    if (unit < 0x80) return unit >= 0x20 ? std::string(1, char(unit)) : std::string();
+    if (unit < 256 && !run.WritesReferences && unit >= 0xA0) {
+        const char hex[] = "0123456789abcdef";
+        return {hex[unit >> 4], hex[unit & 15]}; // the 1252 byte of the same character
+    }
+    if (unit >= 0xD800 && unit <= 0xDBFF) {
+        run.HighSurrogate = unit;
+        return {};
+    }
+    char32_t u = unit;
+    if (unit >= 0xDC00 && unit <= 0xDFFF)
+        u = run.HighSurrogate ? 0x10000 + ((run.HighSurrogate - 0xD800) << 10) + (unit - 0xDC00) : 0xFFFD;
+    run.HighSurrogate = 0;
+    return u != 0 ? "&&&#" + std::to_string(uint32_t(u)) + ";" : std::string();
+}
+
+} // namespace
+
+TUnicodeRead ReadUnicode(TRun& run, TLineBuffer& buffer, std::string_view word, size_t next, const format& fmt) {
+    const int32_t n = NumberOr(word.substr(1), 0);
+    const char32_t unit = char32_t(n < 0 ? n + 65536 : n) & 0xFFFF;
+    // Below 256 the fallback is usually that very character, and it is then written as
+    // it always was; a writer may put "?" there instead.
+    if (unit < 256 && !run.WritesReferences && FallbackIs(fmt.UnicodeFallbacks, buffer, unit, next)) return {{}, next};
+    std::string text = UnicodeText(run, unit);
+    return {std::move(text), PassOverFallback(fmt.UnicodeFallbacks, buffer, next)};
 }
 
 TControlWord ReadControlWord(TLineBuffer& buffer, size_t at, bool append) {

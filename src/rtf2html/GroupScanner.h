@@ -10,8 +10,11 @@
 
 namespace rtf2html {
 
-// Deeper nesting than this is refused with EStructureError.
-constexpr size_t kMaxGroupDepth = 10000;
+// Each open group keeps a copy of the format taken at its "{", so the depth is bounded
+// by the memory those copies may take (about a million levels); deeper nesting is
+// refused with EStructureError.
+constexpr size_t kGroupMemory = size_t(64) << 20;
+constexpr size_t kMaxGroupDepth = kGroupMemory / sizeof(format);
 
 // Style codes put into the text are limited to this many bytes plus a multiple
 // of the input read, so that a small file cannot apply huge styles without end;
@@ -38,6 +41,22 @@ struct TControlWord {
 TControlWord ReadControlWord(TLineBuffer& buffer, size_t at, bool append);
 
 bool IsWordLetter(char c);
+
+// Whether the "\*" at `star` is followed by a word read as itself (KnownWhenStarred),
+// whole in the buffer.
+bool StarsAKnownWord(const TLineBuffer& buffer, size_t star);
+
+// "\uN" (N the signed UTF-16 unit): the text it writes (for FormatText; empty for
+// none) and where scanning goes on, past the fallback characters that stand in for it.
+struct TUnicodeRead {
+    std::string Text;
+    size_t Next;
+};
+TUnicodeRead ReadUnicode(TRun& run, TLineBuffer& buffer, std::string_view word, size_t next, const format& fmt);
+// "\upr {ANSI text}{\*\ud {Unicode text}}": where scanning goes on, past the ANSI twin.
+size_t PassOverAnsiTwin(TLineBuffer& buffer, size_t next);
+// "\ucN": how many fallback characters follow each "\uN" in the group.
+void SetUnicodeFallbacks(format& fmt, std::string_view word);
 
 // The text the control symbol "\" + c writes ("\\", "\{", "\}", "\~", "\_"),
 // empty for the others.

@@ -28,6 +28,7 @@ struct format {
     bool AlignRight = false;
     bool AlignCenter = false;
     int32_t TableState = 0;
+    int32_t UnicodeFallbacks = 1; // characters after "\\uN" that stand in for it ("\\ucN"); no attribute
 };
 
 // Cell states of the table reader, kept in format::TableState.
@@ -92,7 +93,7 @@ struct TRun {
     bool EndOfInput = false;
     bool BookmarkBreakDone = false;
     size_t SplicedBytes = 0; // style codes put into the text so far
-    int32_t UnicodeFallbacks = 1; // characters after "\\uN" that stand in for it ("\\ucN")
+    char32_t HighSurrogate = 0; // first half of a pair of "\\u" escapes
 
     // Formatting layer.
     std::vector<stackelem> TagStack;

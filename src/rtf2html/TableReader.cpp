@@ -1,5 +1,6 @@
 #include "rtf2html/TableReader.h"
 
+#include "rtf2html/ControlWords.h"
 #include "rtf2html/Formatting.h"
 #include "rtf2html/GroupScanner.h"
 #include "rtf2html/HtmlWriter.h"
@@ -92,6 +93,7 @@ private:
                 R.ReopenTags = true;
                 CopyFormat(F, FSaved.back());
             }
+            F.UnicodeFallbacks = FSaved.back().UnicodeFallbacks;
             FSaved.pop_back();
         }
     }
@@ -117,7 +119,7 @@ private:
             return i + 3;
         }
         case '*':
-            return Skip(i, at);
+            return StarsAKnownWord(B, i) ? i + 1 : Skip(i, at);
         default:
             if (!IsLower(c)) return i + 1;
             TControlWord cw = ReadControlWord(B, i, FLookAhead);
@@ -151,6 +153,18 @@ private:
             const size_t at = Skip(next, wordStart);
             if (w == "pict") Out(FormatText(R, "&pict;", F));
             return at;
+        }
+        switch (ClassifyWord(w)) {
+        case TWord::Unicode: {
+            const TUnicodeRead u = ReadUnicode(R, B, w, next, F);
+            if (!u.Text.empty()) Out(FormatText(R, u.Text, F));
+            return u.Next;
+        }
+        case TWord::UnicodeSkip:
+            SetUnicodeFallbacks(F, w);
+            return next;
+        case TWord::AnsiTwin: return PassOverAnsiTwin(B, next);
+        default: break;
         }
         if (w == "par" || w == "sect") {
             std::string html = CloseAllTags(R);

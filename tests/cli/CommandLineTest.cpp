@@ -2,6 +2,7 @@
 #include "../assembly/PackageFixtures.h"
 #include "PdfText.h"
 #include "platform/Cp1252.h"
+#include "rtf2html/GroupScanner.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -180,7 +181,8 @@ TEST_F(MergeCommand, ReadOnlyOutputsAreRefusedAndKept) {
 // a full disk (a file-size limit), whose message names the page, not the temporary.
 TEST_F(MergeCommand, AFailedPageKeepsTheOldOne) {
     WriteFile("page.html", "previous");
-    WriteFile("deep.rtf", "{\\rtf1 " + std::string(10001, '{') + "caf\xE9" + std::string(10001, '}') + "}");
+    const size_t tooDeep = rtf2html::kMaxGroupDepth + 1;
+    WriteFile("deep.rtf", "{\\rtf1 " + std::string(tooDeep, '{') + "caf\xE9" + std::string(tooDeep, '}') + "}");
     CliRun r = Kelvora({"html", "deep.rtf", "page.html"});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("nested more than"), std::string::npos) << r.err;

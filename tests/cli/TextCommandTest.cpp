@@ -34,6 +34,9 @@ protected:
 };
 
 TEST_F(ControlTextCommand, TextPrintsTheLinesOfRtfAndOfPlainFilesInUtf8) {
+    std::string longParagraph;
+    for (int i = 0; longParagraph.size() < 6000; ++i) longParagraph += "word" + std::to_string(i) + " ";
+    longParagraph += "end";
     struct Case {
         const char* name;
         std::string bytes;
@@ -46,6 +49,8 @@ TEST_F(ControlTextCommand, TextPrintsTheLinesOfRtfAndOfPlainFilesInUtf8) {
         {"control bytes dropped, tabs kept", std::string("a\0b\x01" "c\td\x7f\r\n", 10), "abc\td\n"},
         {"escaped control bytes too", "{\\rtf1\\ansi x\\'00y\\'1bz\\'b6\\par}", "xyz\xC2\xB6\n"},
         {"a line break inside a paragraph", "{\\rtf1\\ansi Hello world\\line Lithuanian\\par}", "Hello world\nLithuanian\n"},
+        // Longer than a line of the editor's line list gives: printed whole.
+        {"a long paragraph", "{\\rtf1\\ansi " + longParagraph + "\\par}", longParagraph + "\n"},
     };
     for (const Case& c : cases) {
         const Result result = Run(RunTextCommand, {Write(c.name, c.bytes)});

@@ -47,6 +47,8 @@ TEST(RtfForeignDocuments, StarredWordsTheReaderKnowsAreRead)
         {"a starred paragraph word", "\\pard{\\*\\ls0 kept}\\par ", "kept"},
         {"unknown starred destinations are skipped", "a{\\*\\generator Writer 1.0;}{\\*\\unknownthing x{y}}b\\par ", "ab"},
         {"a starred destination the reader skips", "a{\\*\\themedata 0102}b\\par ", "ab"},
+        {"the Unicode twin is read, not its ANSI twin", "a{\\upr{Lukasz}{\\*\\ud{\\u321 Lukasz}}}b\\par ",
+         QString::fromUtf8("a\u0141ukaszb")},
     };
     for (const Case& c : cases) {
         auto doc = Read(Rtf(c.body));
@@ -86,6 +88,8 @@ TEST(RtfForeignDocuments, OtherCodePagesReadAndSaveBackTheSame)
         {"Big5", "{\\rtf1\\ansi\\ansicpg950 \\'a4\\'a4\\'a4\\'e5\\par}", QString::fromUtf8("中文")},
         {"a Cyrillic font holding letters 1252 also has", "{\\rtf1\\ansi" + sjis + "\\f1 \\'cf\\'e8 \\u233?\\par}",
          QString::fromUtf8("Пи é")},
+        {"a Mac font table whose entries have no group", "{\\rtf1\\mac{\\fonttbl\\f0\\fswiss\\fcharset77 Helvetica;}\\f0 Caf\\'8e\\par}",
+         QString::fromUtf8("Café")},
     };
     for (const Case& c : cases) {
         auto doc = Read(c.rtf);

@@ -47,6 +47,9 @@ TEST(FontTable, RecordsNamesAndNumbers) {
         {"{\\fonttbl{\\f0 Arial;}{\\x1 Odd;}}", {{"Arial", 0}}, "{\\x1 Odd;}}"},
         {"{\\fonttbl}", {}, "}"},
         {"{\\fonttbl{\\f0\\fnil Arial}{\\f1 Courier;}}", {{"Arial", 0}, {"Courier", 1}}, "}"},
+        // A Mac editor's entries have no group of their own.
+        {"{\\fonttbl\\f0\\fswiss\\fcharset0 Helvetica;\\f1\\fnil Courier;}\\pard x{y}", {{"Helvetica", 0}, {"Courier", 1}},
+         "}\\pard x{y}"},
     };
     for (const TCase& c : cases) {
         TWriterRun w;
@@ -57,6 +60,11 @@ TEST(FontTable, RecordsNamesAndNumbers) {
 
 TEST(FontTable, AFirstEntryThatIsNoFontLeavesTheGroupToTheScanner) {
     EXPECT_EQ(BodyOf("{\\fonttbl{\\x Foo;}}after"), "Foo;after");
+}
+
+TEST(FontTable, EntriesWithoutGroupsLeaveTheTextAfterTheTable) {
+    EXPECT_EQ(BodyOf("{\\fonttbl\\f0\\fswiss Helvetica;}\n\\pard\\f0 First\\par\n{\\b Second}"),
+              "<FONT FACE=\"Helvetica\">First</FONT><BR><B><FONT FACE=\"Helvetica\">Second</FONT></B>");
 }
 
 TEST(FontTable, OptionsDecideWhatIsRecorded) {

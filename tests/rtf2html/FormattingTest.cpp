@@ -60,7 +60,11 @@ TEST(Formatting, UnicodeEscapesBecomeCharacterReferences) {
         {"no fallback before a group", "\\u321{\\b x}", "&#321;<B>x</B>"},
         {"hidden", "\\v\\u321?\\v0 x", "x"},
         {"other u words", "\\ul x\\ulnone", "<U>x</U>"},
-        {"latin-1 keeps its fallback", "K\\u252\\'fcndigung \\u233?", "K&uuml;ndigung ?"},
+        {"latin-1 keeps its fallback", "K\\u252\\'fcndigung", "K&uuml;ndigung"},
+        // Writers that go through an older format put "?" where the character was.
+        {"latin-1 with a question mark for fallback", "Gr\\u246\\'3f\\u223\\'3fe \\u233?", "Gr&ouml;&szlig;e \xE9"},
+        {"the fallback count holds for its group", "{\\uc0\\u8226 }\\u322?ukasz{\\uc2\\u321 ab}x", "&#8226;&#322;ukasz&#321;x"},
+        {"latin-1 without fallback", "\\uc0\\u246\\u65  x", "&ouml;A x"},
     });
 }
 

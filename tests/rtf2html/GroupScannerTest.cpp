@@ -35,6 +35,13 @@ TEST(GroupScanner, SymbolsAndEscapes) {
 TEST(GroupScanner, SkippedDestinations) {
     ExpectBodies({
         {"starred destination", "a{\\*\\generator Some writer;}b", "ab"},
+        {"starred character style is text", "a{\\*\\cs7\\b Every} {\\*\\cs8 styled}{\\*\\ls2\\ilvl0 x}b",
+         "a<B>Every</B> styledxb"},
+        {"starred known words act", "{\\*\\b x}{\\*\\fs48 y}", "<B>x</B><FONT SIZE=+3>y</FONT>"},
+        {"the Unicode twin is read, not its ANSI twin", "a{\\upr{\\fs20 Lukasz}{\\*\\ud{\\fs20 \\u321 Lukasz}}}b",
+         "a<FONT SIZE=-1>&#321;ukasz</FONT>b"},
+        {"starred unknown words with known letters are skipped", "a{\\*\\csx y}{\\*\\cs7x z}b", "ab"},
+        {"starred destinations of the skip list stay skipped", "a{\\*\\pict x}{\\*\\listtable y}b", "ab"},
         {"header", "a{\\header \\pard\\plain Page header\\par}b", "ab"},
         {"all skipped words", "{\\footnote x}{\\info{\\title t}}{\\listtable{\\list y}}{\\sp z}{\\template q}.", "."},
         {"picture leaves a marker", "a{\\pict\\pngblip 0123{}}b", "a<P>[*** picture ***]<P>b"},
@@ -152,8 +159,8 @@ TEST(GroupScanner, HostileInputEndsCleanly) {
     std::string binaryGarbage;
     for (int i = 0; i < 200000; ++i) binaryGarbage += char((i * 7919 + i / 3) & 0xFF);
     const TCase cases[] = {
-        {"100000 nested groups", std::string(100000, '{') + "x" + std::string(100000, '}'), true},
-        {"deep but allowed", std::string(5000, '{') + "x" + std::string(5000, '}'), false},
+        {"nested beyond the memory bound", std::string(kMaxGroupDepth + 1, '{') + "x", true},
+        {"100000 nested groups", std::string(100000, '{') + "x" + std::string(100000, '}'), false},
         {"huge bin count", "{\\rtf1{\\pict\\bin2147483647 abc}} tail", false},
         {"bin count too large to read", "{\\rtf1{\\pict\\bin99999999999 abc}}tail", false},
         {"truncated escape", "abc\\'4", false},
@@ -178,6 +185,18 @@ TEST(GroupScanner, HostileInputEndsCleanly) {
         EXPECT_EQ(page.Lines.back(), "</HTML>") << c.name;
     }
     EXPECT_EQ(BodyOf(std::string(5000, '{') + "x" + std::string(5000, '}')), "x");
+}
+
+TEST(GroupScanner, DeepNestingKeepsTheTextOfEveryLevel) {
+    // An e-mail program nests thousands of groups, each with its own format and text.
+    for (const size_t depth : {size_t(2714), size_t(10000), size_t(100000)}) {
+        std::string rtf = "{\\rtf1\\ansi ";
+        for (size_t i = 0; i < depth; ++i) rtf += i % 2 ? "{\\b0 w" : "{\\b w";
+        rtf += std::string(depth, '}') + " end}";
+        const std::string body = BodyOf(rtf);
+        EXPECT_EQ(size_t(std::count(body.begin(), body.end(), 'w')), depth) << depth;
+        EXPECT_NE(body.find(" end"), std::string::npos) << depth;
+    }
 }
 
 TEST(SkipGroup, FindsTheClosingBraceAcrossLines) {

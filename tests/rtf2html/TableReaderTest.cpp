@@ -65,6 +65,14 @@ TEST(TableReader, CellContents) {
          "<BR><TABLE BORDER=2><TR><TD>&auml;&nbsp;{</TD></TR></TABLE><BR>"},
         {"pictures and skipped groups", "\\trowd\\pard\\intbl{\\pict 00}{\\*\\x y}z\\cell\\row\\pard\\pard",
          "<BR><TABLE BORDER=2><TR><TD><P>[*** picture ***]<P>z</TD></TR></TABLE><BR>"},
+        {"Unicode escapes, their fallbacks and starred character styles",
+         "\\trowd\\pard\\intbl Gr\\u246\\'3f\\u223\\'3fe \\u321?ukasz\\cell{\\*\\cs7\\b x}\\uc0\\u8364\\cell\\row\\pard\\pard",
+         "<BR><TABLE BORDER=2><TR><TD>Gr&ouml;&szlig;e &#321;ukasz</TD><TD><B>x</B>&#8364;</TD></TR></TABLE><BR>"},
+        {"cells of a nested table stand apart",
+         "\\trowd\\pard\\intbl A\\par\\pard\\intbl\\itap2 x\\nestcell y\\nestcell{\\*\\nesttableprops\\trowd\\nestrow}"
+         "{\\nonesttables\\par}\\pard\\intbl\\cell\\row\\pard\\pard",
+         "<BR><TABLE BORDER=2><TR><TD>A<BR>x&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;y&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;<BR>"
+         "</TD></TR></TABLE><BR>"},
         {"indents open no lists in tables", "\\trowd\\pard\\intbl\\li720 A\\cell\\row\\pard\\pard",
          "<BR><TABLE BORDER=2><TR><TD>A</TD></TR></TABLE><BR>"},
         {"formatting left open at a cell ends with it",
