@@ -68,6 +68,7 @@ void ReadWord(const RtfToken& token, TDocumentPage& page, TReadState& state) {
     else if (w == "titlepg") page.TitlePage = on;
     else if (w == "facingp") page.FacingPages = on;
     else if (w == "pgnstarts" && token.hasParam) page.FirstPageNumber = token.param;
+    else if (w == "deftab" && token.hasParam && token.param > 0) page.DefaultTabTwips = Clamped(token.param, 1);
 }
 
 std::optional<int> SectionOrDocument(const std::optional<int> (&values)[2]) {
@@ -303,7 +304,8 @@ QByteArray HeaderFooterRtf(const QByteArray& group, const QTextDocument& body) {
     tokens.Next(); // "\header" …
     const QTextFrameFormat root = body.rootFrame()->frameFormat();
     QByteArray rtf = "{\\rtf1\\ansi\\ansicpg1252\\deff" +
-                     QByteArray::number(root.intProperty(RtfEngine::kDocDefaultFontProperty));
+                     QByteArray::number(root.intProperty(RtfEngine::kDocDefaultFontProperty)) + "\\deftab" +
+                     QByteArray::number(DocumentPageOf(body).DefaultTabTwips);
     for (int property : {RtfEngine::kDocFontTableProperty, RtfEngine::kDocColourTableProperty,
                          RtfEngine::kDocStylesheetProperty, RtfEngine::kDocListTablesProperty,
                          RtfEngine::kDocListOverridesProperty})

@@ -24,6 +24,7 @@ struct TDocumentPage {
     bool TitlePage = false;               // the first page has its own header and footer
     bool FacingPages = false;             // left and right pages have their own
     int FirstPageNumber = 0;              // "\pgnstarts", 0: not declared
+    int DefaultTabTwips = 720;            // "\deftab": the distance of default tab stops
     // The groups as written, "{\header ...}", empty when absent.
     QByteArray Header, HeaderLeft, HeaderRight, HeaderFirst;
     QByteArray Footer, FooterLeft, FooterRight, FooterFirst;

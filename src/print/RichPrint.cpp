@@ -624,9 +624,10 @@ void TRichPrinter::DrawHeaderFooterDocument(QTextDocument& part, bool footer) {
     QPainter* surface = DrawingSurface();
     if (!surface || !surface->isActive() || part.isEmpty()) return;
     QPaintDevice& device = *ReferenceDevice();
-    const QSizeF area = TRangeFormatter::ToDocumentUnits(QSizeF(TextAreaWidth(), TextAreaHeight()), device);
+    const QSizeF area = TRangeFormatter::ToLayoutUnits(QSizeF(TextAreaWidth(), TextAreaHeight()), device);
     TRangeFormatter::PrepareForPaper(part, area);
-    const qreal height = part.documentLayout()->documentSize().height() * device.logicalDpiY() / 96.0;
+    const qreal height =
+        part.documentLayout()->documentSize().height() * device.logicalDpiY() / TRangeFormatter::kLayoutDpi;
     const int edge = footer ? ToPixelsY(PhysicalHeight() - TwipsToUnit(FDocumentPage.FooterYTwips) - GutterTop())
                             : ToPixelsY(TwipsToUnit(FDocumentPage.HeaderYTwips) - GutterTop());
     surface->save();

@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QPicture>
 #include <QProcess>
+#include <QRawFont>
 #include <QRegularExpression>
 #include <QTextDocument>
 
@@ -79,6 +80,31 @@ TEST_F(DocumentPage, BlockLengthsPrintAtTheirSizeOnA600DpiPrinter) {
     EXPECT_NEAR(right->xMax, 612 - 72, 2.0);
     const TPdfWord* first = Find(words, "Zero");
     EXPECT_NEAR(first->yMin, 72, 6.0);
+}
+
+// Lines stand as far apart as their font's design says (ascent, descent and line gap),
+// to the twip, not as a screen's whole pixels round it, space after a paragraph adds its points, and a
+// tab without a stop of its own goes to the next multiple of "\deftab".
+TEST_F(DocumentPage, LinesFollowTheFontsDesignAndDefaultTabStops) {
+    std::string body = "\\pard\\fs22 ";
+    for (int i = 1; i <= 30; ++i) body += "Line" + std::to_string(i) + "\\par ";
+    body += "\\pard\\sa240\\fs22 Spaced\\par\\pard\\fs22 After\\par\\pard\\fs22 A\\tab Tabbed\\par";
+    const QString pdf = Path("lines.pdf");
+    PrintToPdf(Rtf(kLetterPage + "\\deftab1440", body), pdf);
+    const auto words = PdfWords(pdf, 1);
+    const TPdfWord* first = Find(words, "Line1");
+    const TPdfWord* last = Find(words, "Line30");
+    const TPdfWord* spaced = Find(words, "Spaced");
+    const TPdfWord* after = Find(words, "After");
+    const TPdfWord* tabbed = Find(words, "Tabbed");
+    ASSERT_TRUE(first && last && spaced && after && tabbed);
+    QFont font("DejaVu Sans");
+    font.setPixelSize(2048);
+    const QRawFont raw = QRawFont::fromFont(font);
+    const double pitch = (raw.ascent() + raw.descent() + raw.leading()) / 2048 * 11;
+    EXPECT_NEAR((last->yMin - first->yMin) / 29, pitch, 0.05); // a line is whole twips high
+    EXPECT_NEAR(after->yMin - spaced->yMin, pitch + 12, 0.1);
+    EXPECT_NEAR(tabbed->xMin, 72 + 72, 1.0);
 }
 
 // The paper and margins the document declares (document words, a section's winning),
