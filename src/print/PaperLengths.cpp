@@ -3,6 +3,8 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextFrame>
+#include <QTextTable>
 #include <cmath>
 #include <initializer_list>
 #include <vector>
@@ -72,6 +74,68 @@ void ScaleLengths(QTextDocument& document, qreal factor) {
     if (font.pixelSize() > 0) {
         font.setPixelSize(std::max(1, int(std::lround(font.pixelSize() * factor))));
         document.setDefaultFont(font);
+    }
+}
+
+namespace {
+
+void KeepSpaceAroundTablesIn(QTextFrame& frame) {
+    QTextBlock previous;       // the paragraph just before, if the last thing seen was one
+    QTextTable* last = nullptr; // the table just before, if the last thing seen was one
+    for (auto it = frame.begin(); !it.atEnd(); ++it) {
+        if (QTextFrame* child = it.currentFrame()) {
+            KeepSpaceAroundTablesIn(*child);
+            last = qobject_cast<QTextTable*>(child);
+            if (last && previous.isValid() && previous.blockFormat().bottomMargin() > 0) {
+                QTextTableFormat format = last->format();
+                format.setTopMargin(format.topMargin() + previous.blockFormat().bottomMargin());
+                last->setFormat(format);
+            }
+            previous = QTextBlock();
+        } else if (const QTextBlock block = it.currentBlock(); block.isValid()) {
+            if (last && block.blockFormat().topMargin() > 0) {
+                QTextTableFormat format = last->format();
+                format.setBottomMargin(format.bottomMargin() + block.blockFormat().topMargin());
+                last->setFormat(format);
+            }
+            previous = block;
+            last = nullptr;
+        }
+    }
+}
+
+} // namespace
+
+void KeepSpaceAroundTables(QTextDocument& document) { KeepSpaceAroundTablesIn(*document.rootFrame()); }
+
+void AddSpaceBetweenParagraphs(QTextDocument& document, const std::function<bool(const QTextBlock&)>& startsPage) {
+    // Only paragraphs one after the other in the document's own flow: the blocks of a
+    // table's cells are not neighbours of each other across cells.
+    std::vector<TBlockChange> changes;
+    std::vector<QTextBlock> flow;
+    for (auto it = document.rootFrame()->begin(); !it.atEnd(); ++it)
+        flow.push_back(it.currentBlock()); // an invalid block stands for a table or frame
+    for (std::size_t i = 0; i < flow.size(); ++i) {
+        const QTextBlock& block = flow[i];
+        const qreal before = block.isValid() ? block.blockFormat().topMargin() : 0;
+        if (before <= 0) continue;
+        if (block.position() == 0) {
+            QTextFrameFormat root = document.rootFrame()->frameFormat();
+            root.setTopMargin(root.topMargin() + before);
+            document.rootFrame()->setFrameFormat(root);
+            continue;
+        }
+        if (i == 0 || !flow[i - 1].isValid() || startsPage(block)) continue; // after a table: the table has it
+        QTextBlockFormat above, below;
+        above.setBottomMargin(flow[i - 1].blockFormat().bottomMargin() + before);
+        below.setTopMargin(0);
+        changes.push_back({flow[i - 1].position(), above});
+        changes.push_back({block.position(), below});
+    }
+    QTextCursor cursor(&document);
+    for (const TBlockChange& change : changes) {
+        cursor.setPosition(change.position);
+        cursor.mergeBlockFormat(change.format);
     }
 }
 

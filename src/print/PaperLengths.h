@@ -5,7 +5,9 @@
 // line heights, tables, pictures), but not all; ScaleLengths scales the rest.
 #pragma once
 #include <QtGlobal>
+#include <functional>
 
+class QTextBlock;
 class QTextDocument;
 
 namespace Print {
@@ -13,5 +15,16 @@ namespace Print {
 // Multiplies by `factor` the lengths of `document` that its layout takes as device
 // pixels: paragraph side indents and first-line indent, word spacing and pixel-sized fonts.
 void ScaleLengths(QTextDocument& document, qreal factor);
+
+// The layout drops the space after a paragraph that a table follows and the space before
+// one that follows a table; word processors keep both. They move to the table's margins.
+void KeepSpaceAroundTables(QTextDocument& document);
+
+// Word processors put a paragraph's space after and the next one's space before both
+// between them, and space before above a document's first paragraph; the layout takes
+// the larger of the two and none above the first. A paragraph's space before moves into
+// the space after of the one above it, the first one's into the document's top margin;
+// a paragraph that `startsPage` keeps its own, for the top of its page.
+void AddSpaceBetweenParagraphs(QTextDocument& document, const std::function<bool(const QTextBlock&)>& startsPage);
 
 } // namespace Print

@@ -45,6 +45,7 @@ struct TItem {
     int pos;
     bool breakBefore = false;
     std::vector<TLine> lines;
+    qreal spaceBefore = 0; // kept above an item that starts a page by a break
     bool keepWithNext = false; // goes to the next page with the item after it
     // A table row's header rows (the band [headerTop, headerBottom)), repeated at the top
     // of a page that this row begins; empty for anything else.
@@ -85,6 +86,14 @@ TParaKeeping KeepingOf(const QTextBlockFormat& format) {
 bool SectionBreaksPage(const QTextBlockFormat& format) {
     if (!format.hasProperty(RtfEngine::kSectionProperty)) return false;
     return !format.property(RtfEngine::kSectionProperty).toByteArray().contains("\\sbknone");
+}
+
+// A paragraph that a page or section break puts at the top of a page.
+bool StartsPage(const QTextBlock& block) {
+    const QTextBlockFormat format = block.blockFormat();
+    return (format.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore) || SectionBreaksPage(format) ||
+           (block.previous().isValid() &&
+            (block.previous().blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysAfter));
 }
 
 // The lines [first, last) of a paragraph as one item.
@@ -196,6 +205,7 @@ private:
             for (std::size_t i = 0; i < n; ++i) Items.push_back(ItemOfLines(lines, i, i + 1));
         }
         Items[firstItem].breakBefore = breakBefore;
+        if (breakBefore) Items[firstItem].spaceBefore = format.topMargin() * kLayoutScale;
         Items.back().keepWithNext = keeping.withNext;
     }
 
@@ -297,7 +307,7 @@ std::vector<TRangeFormatter::TPage> CutIntoPages(const std::vector<TItem>& items
         pages.push_back({0, height, 0, length});
         return pages;
     }
-    TRangeFormatter::TPage page{items.front().top, 0, 0, 0};
+    TRangeFormatter::TPage page{std::min<qreal>(0, items.front().top), 0, 0, 0}; // space above the first line kept
     qreal room = height;       // for the page's own items, under a repeated header
     std::size_t pageFirst = 0; // the first item on the page
     auto close = [&](qreal bottom, int end) {
@@ -327,7 +337,7 @@ std::vector<TRangeFormatter::TPage> CutIntoPages(const std::vector<TItem>& items
                     item = &items[i];
                 }
             }
-            close(item->top, item->pos);
+            close(item->top - (item->breakBefore ? item->spaceBefore : 0), item->pos);
             pageFirst = i;
             repeatHeader(*item);
         }
@@ -453,9 +463,11 @@ bool GrowRows(QTextFrame* frame, QAbstractTextDocumentLayout* layout) {
 void TRangeFormatter::PrepareForPaper(QTextDocument& copy, const QSizeF& size) {
     copy.setUndoRedoEnabled(false);
     SplitAtFormFeeds(copy);
-    Print::ScaleLengths(copy, kLayoutScale);
-    FitPictures(copy, size);
     copy.setDocumentMargin(0);
+    Print::ScaleLengths(copy, kLayoutScale);
+    Print::KeepSpaceAroundTables(copy);
+    Print::AddSpaceBetweenParagraphs(copy, StartsPage);
+    FitPictures(copy, size);
     copy.setUseDesignMetrics(true); // widths as the font designs them, not as the screen rounds them
     QTextOption option = copy.defaultTextOption();
     option.setTabStopDistance(Print::DocumentPageOf(copy).DefaultTabTwips / RtfEngine::kTwipsPerUnit);
@@ -507,34 +519,33 @@ int TRangeFormatter::FormatRange(const QTextDocument& document, QPainter& painte
     const qreal left = render.left() * kLayoutDpi / dpiX;
     const qreal band = page->HeaderBottom - page->HeaderTop;
     // The band [top, bottom) of the laid-out copy drawn `down` units below the render top.
-    auto drawBand = [&](qreal top, qreal bottom, qreal down) {
+    auto drawBand = [&](qreal top, qreal bottom, qreal down, int first) {
         painter.save();
         painter.translate(render.left(), render.top());
         ScaleToDevice(painter, *device);
         painter.translate(0, down - top);
         const QRectF clip(-left, top, FCache->size.width() + 2 * left, bottom - top);
         painter.setClipRect(clip, Qt::IntersectClip);
-        DrawLaidOut(*FCache->copy, painter, clip);
+        DrawLaidOut(*FCache->copy, painter, clip, first);
         painter.restore();
     };
-    if (band > 0) drawBand(page->HeaderTop, page->HeaderBottom, 0);
-    drawBand(page->Top, page->Bottom, std::max<qreal>(band, 0));
+    if (band > 0) drawBand(page->HeaderTop, page->HeaderBottom, 0, -1);
+    drawBand(page->Top, page->Bottom, std::max<qreal>(band, 0), page->Start);
     return page->End;
 }
 
 namespace {
 
-// The paragraph of the flow that the clip's top cuts between two of its lines, if any.
-QTextBlock ParagraphCutAtTop(const QTextDocument& copy, const QRectF& clip) {
-    QAbstractTextDocumentLayout* layout = copy.documentLayout();
-    const int at = layout->hitTest(QPointF(clip.left() + clip.width() / 2, clip.top()), Qt::FuzzyHit);
-    const QTextBlock block = copy.findBlock(std::max(at, 0));
-    if (!block.isValid() || !block.layout() || QTextCursor(block).currentTable()) return QTextBlock();
+// The paragraph of the flow holding position `first` when the clip's top cuts it between
+// two of its lines.
+QTextBlock ParagraphCutAtTop(const QTextDocument& copy, const QRectF& clip, int first) {
+    const QTextBlock block = copy.findBlock(first);
+    if (first < 0 || !block.isValid() || !block.layout() || QTextCursor(block).currentTable()) return QTextBlock();
     const QTextLayout* lines = block.layout();
     if (lines->lineCount() < 2) return QTextBlock();
     const qreal origin = lines->position().y();
-    const QTextLine first = lines->lineAt(0), last = lines->lineAt(lines->lineCount() - 1);
-    const bool cut = origin + first.y() + first.height() <= clip.top() && origin + last.y() + last.height() > clip.top();
+    const QTextLine top = lines->lineAt(0), last = lines->lineAt(lines->lineCount() - 1);
+    const bool cut = origin + top.y() + top.height() <= clip.top() && origin + last.y() + last.height() > clip.top();
     return cut ? block : QTextBlock();
 }
 
@@ -555,7 +566,7 @@ qreal DrawLinesInClip(const QTextBlock& block, QPainter& painter, const QRectF& 
 
 } // namespace
 
-void TRangeFormatter::DrawLaidOut(const QTextDocument& copy, QPainter& painter, const QRectF& clip) {
+void TRangeFormatter::DrawLaidOut(const QTextDocument& copy, QPainter& painter, const QRectF& clip, int first) {
     // Text is drawn line by line within the context's clip: a hundredth of an inch inside
     // the band keeps the lines of neighbouring pages out of this page, even from a PDF's text.
     QAbstractTextDocumentLayout::PaintContext context;
@@ -565,7 +576,7 @@ void TRangeFormatter::DrawLaidOut(const QTextDocument& copy, QPainter& painter, 
     // The toolkit draws a paragraph's last line above the clip as well: a paragraph that
     // the band's top cuts has its lines in the band drawn one by one, the flow below it.
     QAbstractTextDocumentLayout::PaintContext below = context;
-    if (const QTextBlock cut = ParagraphCutAtTop(copy, context.clip); cut.isValid()) {
+    if (const QTextBlock cut = ParagraphCutAtTop(copy, context.clip, first); cut.isValid()) {
         painter.save();
         painter.setPen(Qt::black);
         const qreal bottom = DrawLinesInClip(cut, painter, context.clip);

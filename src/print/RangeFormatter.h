@@ -65,8 +65,8 @@ public:
     // to the page, tab stops every "\deftab"; lays it out.
     static void PrepareForPaper(QTextDocument& copy, const QSizeF& size);
     // Draws a prepared copy's band `clip` (layout units) with its list numbers and
-    // kept decorations.
-    static void DrawLaidOut(const QTextDocument& copy, QPainter& painter, const QRectF& clip);
+    // kept decorations; `first`: the position of the band's first line (-1: a table's rows).
+    static void DrawLaidOut(const QTextDocument& copy, QPainter& painter, const QRectF& clip, int first = -1);
 
 private:
     struct TCache;

@@ -39,6 +39,14 @@ QSizeF PdfPageSize(const QString& file) {
     return match.hasMatch() ? QSizeF(match.captured(1).toDouble(), match.captured(2).toDouble()) : QSizeF();
 }
 
+// The distance of two lines of DejaVu Sans at `points` as its design gives it.
+double DesignPitch(double points) {
+    QFont font("DejaVu Sans");
+    font.setPixelSize(2048);
+    const QRawFont raw = QRawFont::fromFont(font);
+    return (raw.ascent() + raw.descent() + raw.leading()) / 2048 * points;
+}
+
 void PrintToPdf(const std::string& rtf, const QString& pdf) {
     auto edit = EditorWith(rtf);
     PrintRichEditToPdf(*edit, pdf);
@@ -98,13 +106,39 @@ TEST_F(DocumentPage, LinesFollowTheFontsDesignAndDefaultTabStops) {
     const TPdfWord* after = Find(words, "After");
     const TPdfWord* tabbed = Find(words, "Tabbed");
     ASSERT_TRUE(first && last && spaced && after && tabbed);
-    QFont font("DejaVu Sans");
-    font.setPixelSize(2048);
-    const QRawFont raw = QRawFont::fromFont(font);
-    const double pitch = (raw.ascent() + raw.descent() + raw.leading()) / 2048 * 11;
+    const double pitch = DesignPitch(11);
     EXPECT_NEAR((last->yMin - first->yMin) / 29, pitch, 0.05); // a line is whole twips high
     EXPECT_NEAR(after->yMin - spaced->yMin, pitch + 12, 0.1);
     EXPECT_NEAR(tabbed->xMin, 72 + 72, 1.0);
+}
+
+// Space after a paragraph and space before the next add up, also around a table; the
+// first paragraph's space before stays above it, and so does that of a paragraph a page
+// break puts at the top of a page.
+TEST_F(DocumentPage, SpaceBeforeAndAfterAddUpAsWordProcessorsDo) {
+    const std::string body = "\\pard\\sb480\\fs22 First\\par"
+                             "\\pard\\sa240\\fs22 Above\\par\\pard\\sb360\\fs22 Below\\par"
+                             "\\pard\\sa240\\fs22 Before\\par\\trowd\\cellx2000\\pard\\intbl\\fs22 Cell\\cell\\row"
+                             "\\pard\\sb240\\fs22 After\\par"
+                             "\\pard\\sa240\\fs22 End\\par\\page\\pard\\sb480\\fs22 Top\\par";
+    const QString pdf = Path("spacing.pdf");
+    PrintToPdf(Rtf(kLetterPage, body), pdf);
+    const auto words = PdfWords(pdf, 1);
+    const auto second = PdfWords(pdf, 2);
+    const TPdfWord* first = Find(words, "First");
+    const TPdfWord* above = Find(words, "Above");
+    const TPdfWord* below = Find(words, "Below");
+    const TPdfWord* before = Find(words, "Before");
+    const TPdfWord* cell = Find(words, "Cell");
+    const TPdfWord* after = Find(words, "After");
+    const TPdfWord* top = Find(second, "Top");
+    ASSERT_TRUE(first && above && below && before && cell && after && top);
+    const double pitch = DesignPitch(11);
+    EXPECT_NEAR(first->yMin - 72, 24, 3.0);
+    EXPECT_NEAR(below->yMin - above->yMin, pitch + 12 + 18, 0.2);
+    EXPECT_NEAR(cell->yMin - before->yMin, pitch + 12, 1.0);
+    EXPECT_NEAR(after->yMin - cell->yMin, pitch + 12, 1.0);
+    EXPECT_NEAR(top->yMin, first->yMin, 0.2);
 }
 
 // The paper and margins the document declares (document words, a section's winning),
