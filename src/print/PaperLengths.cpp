@@ -1,10 +1,15 @@
 #include "print/PaperLengths.h"
 
+#include "rtf/ListNumbers.h"
+
+#include <QFontMetricsF>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
+#include <QTextList>
 #include <QTextTable>
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
 #include <vector>
@@ -107,6 +112,46 @@ void KeepSpaceAroundTablesIn(QTextFrame& frame) {
 } // namespace
 
 void KeepSpaceAroundTables(QTextDocument& document) { KeepSpaceAroundTablesIn(*document.rootFrame()); }
+
+void DropListIndents(QTextDocument& document) {
+    std::vector<QTextList*> lists;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+        if (QTextList* list = block.textList(); list && list->format().indent() != 0 &&
+                                                 std::find(lists.begin(), lists.end(), list) == lists.end())
+            lists.push_back(list);
+    for (QTextList* list : lists) {
+        QTextListFormat format = list->format();
+        format.setIndent(0);
+        list->setFormat(format);
+    }
+}
+
+namespace {
+
+// The width of the number (or bullet) and the space the layout puts before a list paragraph.
+qreal MarkerWidth(const QTextBlock& block) {
+    QString marker = RtfEngine::ListMarkerOf(block);
+    if (marker.isEmpty()) marker = QStringLiteral("\u2022");
+    const QFontMetricsF metrics(block.charFormat().font());
+    return metrics.horizontalAdvance(marker + QLatin1Char(' '));
+}
+
+} // namespace
+
+void HangListTexts(QTextDocument& document) {
+    std::vector<int> hung;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const qreal hanging = -block.blockFormat().textIndent();
+        if (block.textList() && hanging > 0 && MarkerWidth(block) <= hanging) hung.push_back(block.position());
+    }
+    QTextCursor cursor(&document);
+    QTextBlockFormat atIndent;
+    atIndent.setTextIndent(0);
+    for (const int position : hung) {
+        cursor.setPosition(position);
+        cursor.mergeBlockFormat(atIndent);
+    }
+}
 
 void AddSpaceBetweenParagraphs(QTextDocument& document, const std::function<bool(const QTextBlock&)>& startsPage) {
     // Only paragraphs one after the other in the document's own flow: the blocks of a

@@ -20,6 +20,16 @@ void ScaleLengths(QTextDocument& document, qreal factor);
 // one that follows a table; word processors keep both. They move to the table's margins.
 void KeepSpaceAroundTables(QTextDocument& document);
 
+// A list's paragraphs stand at their own indents, as in the editor and in word processors;
+// the layout would indent them further by the list's level.
+void DropListIndents(QTextDocument& document);
+
+// A list paragraph with a hanging first line has its number at the first line's indent
+// and a tab after it to the paragraph's indent, where the text begins when the number
+// fits before it. The layout draws the number just before the text: the first line's
+// text moves to the paragraph's indent.
+void HangListTexts(QTextDocument& document);
+
 // Word processors put a paragraph's space after and the next one's space before both
 // between them, and space before above a document's first paragraph; the layout takes
 // the larger of the two and none above the first. A paragraph's space before moves into

@@ -464,7 +464,9 @@ void TRangeFormatter::PrepareForPaper(QTextDocument& copy, const QSizeF& size) {
     copy.setUndoRedoEnabled(false);
     SplitAtFormFeeds(copy);
     copy.setDocumentMargin(0);
+    Print::HangListTexts(copy);
     Print::ScaleLengths(copy, kLayoutScale);
+    Print::DropListIndents(copy);
     Print::KeepSpaceAroundTables(copy);
     Print::AddSpaceBetweenParagraphs(copy, StartsPage);
     FitPictures(copy, size);
