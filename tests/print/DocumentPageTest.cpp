@@ -56,8 +56,8 @@ void PrintToPdf(const std::string& rtf, const QString& pdf) {
 
 using DocumentPage = PrinterTest;
 
-// Indents, first-line indents, tab stops and table columns at a 600 dpi printer stand where
-// their twips say: 1 inch margin plus the indent, to a point.
+// Indents, first-line indents, tab stops, table columns and the text of hanging list
+// paragraphs at a 600 dpi printer stand where their twips say: 1 inch margin plus the indent.
 TEST_F(DocumentPage, BlockLengthsPrintAtTheirSizeOnA600DpiPrinter) {
     const std::string body =
         "\\pard Zero\\par"
@@ -66,16 +66,23 @@ TEST_F(DocumentPage, BlockLengthsPrintAtTheirSizeOnA600DpiPrinter) {
         "\\pard\\li2880\\fi-1440 Hanging\\par"
         "\\pard\\tx4320 Tabbed\\tab Stop\\par"
         "\\trowd\\cellx2880\\cellx7200 CellOne\\cell CellTwo\\cell\\row"
-        "\\pard\\qr Right\\par";
+        "\\pard\\qr Right\\par"
+        "\\pard\\ls1\\ilvl0\\li1134\\fi-567 Listed\\par"
+        "\\pard\\ls1\\ilvl1\\li2268\\fi-567 Bulleted\\par";
+    const std::string lists =
+        "{\\*\\listtable{\\list\\listtemplateid1{\\listlevel\\levelnfc0\\levelfollow0\\levelstartat1"
+        "{\\leveltext\\'02\\'00.;}{\\levelnumbers\\'01;}\\fi-567\\li1134}{\\listlevel\\levelnfc23\\levelfollow0"
+        "{\\leveltext\\'01\\u8226 ?;}{\\levelnumbers;}\\fi-567\\li2268}\\listid1}}"
+        "{\\*\\listoverridetable{\\listoverride\\listid1\\listoverridecount0\\ls1}}";
     const QString pdf = Path("indents.pdf");
-    PrintToPdf(Rtf(kLetterPage, body), pdf);
+    PrintToPdf(Rtf(lists + kLetterPage, body), pdf);
     const auto words = PdfWords(pdf, 1);
     struct Case {
         const char* word;
         double x; // points from the paper's left edge
     };
     const Case cases[] = {{"Zero", 72}, {"Half", 72 + 36}, {"Two", 72 + 144}, {"Hanging", 72 + 72},
-                          {"Stop", 72 + 216}, {"CellTwo", 72 + 144}};
+                          {"Stop", 72 + 216}, {"CellTwo", 72 + 144}, {"Listed", 72 + 56.7}, {"Bulleted", 72 + 113.4}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.word);
         const TPdfWord* word = Find(words, c.word);
