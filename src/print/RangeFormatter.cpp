@@ -592,6 +592,11 @@ void TRangeFormatter::DrawLaidOut(const QTextDocument& copy, QPainter& painter, 
 
 std::size_t TRangeFormatter::PageCount() const { return FCache ? FCache->pages.size() : 0; }
 
+const std::vector<TRangeFormatter::TPage>& TRangeFormatter::Pages() const {
+    static const std::vector<TPage> none;
+    return FCache ? FCache->pages : none;
+}
+
 int TRangeFormatter::PageIndexOf(int start) const {
     if (!FCache) return 0;
     const auto& pages = FCache->pages;

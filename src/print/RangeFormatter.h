@@ -52,6 +52,7 @@ public:
     // The pages of the last pagination (0 before any), and the index of the page that
     // shows position `start`.
     std::size_t PageCount() const;
+    const std::vector<TPage>& Pages() const;
     int PageIndexOf(int start) const;
 
     // Every length of a document is in units of 1/96 inch; a copy for paper is laid out

@@ -216,6 +216,46 @@ TEST_F(DocumentPage, OwnHeadersAndFootersReplaceThePrintersOnEveryPage) {
     }
 }
 
+// Sections bring their own headers and page numbering: an odd-page break puts a blank
+// page before its section, a restart numbers from "\\pgnstarts", SECTIONPAGES counts the
+// section's pages and NUMPAGES all; a section without headers of its own keeps the ones
+// before it. DATE and TIME show the moment of printing in their pictures.
+TEST_F(DocumentPage, SectionsNumberTheirPagesAndBringTheirHeaders) {
+    const std::string field = "{\\field{\\*\\fldinst %1}{\\fldrslt 0}}";
+    auto Field = [&](const char* name) { return QString::fromStdString(field).arg(name).toStdString(); };
+    const std::string setup =
+        kLetterPage + "{\\header\\pard Alpha " + Field("PAGE") + "/" + Field("SECTIONPAGES") + "/" + Field("NUMPAGES") +
+        "\\par}{\\footer\\pard On " + Field("DATE \\\\@ \"yyyy-MM-dd\"") + " at " + Field("TIME \\\\@ \"HH:mm\"") + "\\par}";
+    const std::string body =
+        "First\\par"
+        "\\sect\\sectd\\sbkodd{\\header\\pard Beta " + Field("PAGE") + "\\par} Second\\par"
+        "\\sect\\sectd\\pgnrestart\\pgnstarts7{\\header\\pard Gamma " + Field("PAGE") + " of " +
+        Field("SECTIONPAGES") + "\\par} Third\\par\\page Fourth\\par"
+        "\\sect\\sectd Fifth\\par";
+    const QString pdf = Path("sections.pdf");
+    PrintToPdf(Rtf(setup, body), pdf);
+    ASSERT_EQ(PdfPages(pdf), 6);
+    struct Case {
+        const char* header;
+        const char* body; // "" on the blank page
+    };
+    const Case cases[] = {{"Alpha 1/2/6", "First"}, {"Alpha 2/2/6", ""},   {"Beta 3", "Second"},
+                          {"Gamma 7 of 2", "Third"}, {"Gamma 8 of 2", "Fourth"}, {"Gamma 9 of 1", "Fifth"}};
+    const std::string today = QDate::currentDate().toString("yyyy-MM-dd").toStdString();
+    for (int page = 1; page <= 6; ++page) {
+        const Case& c = cases[page - 1];
+        SCOPED_TRACE(page);
+        const std::string text = PdfText(pdf, page);
+        EXPECT_NE(text.find(c.header), std::string::npos) << text;
+        for (const char* word : {"First", "Second", "Third", "Fourth", "Fifth"})
+            EXPECT_EQ(text.find(word) != std::string::npos, std::string(word) == c.body) << word;
+        EXPECT_TRUE(QRegularExpression(QString::fromStdString("On " + today + R"( at \d\d:\d\d)"))
+                        .match(QString::fromStdString(text))
+                        .hasMatch())
+            << text;
+    }
+}
+
 TEST_F(DocumentPage, WithoutItsOwnHeaderThePrintersFooterNumbersThePages) {
     PrintToPdf(Rtf(kLetterPage, "Body\\par"), Path("plain.pdf"));
     EXPECT_NE(PdfText(Path("plain.pdf"), 1).find("Page 1"), std::string::npos);
