@@ -1,6 +1,8 @@
 #include "print/PaperLengths.h"
 
+#include "richedit/KeptDecorations.h"
 #include "rtf/ListNumbers.h"
+#include "rtf/RtfEngine.h"
 
 #include <QFontMetricsF>
 #include <QTextBlock>
@@ -150,6 +152,35 @@ void HangListTexts(QTextDocument& document) {
     for (const int position : hung) {
         cursor.setPosition(position);
         cursor.mergeBlockFormat(atIndent);
+    }
+}
+
+namespace {
+
+QByteArray KeptWordsOf(const QTextBlock& block) {
+    return block.isValid() ? block.blockFormat().property(RtfEngine::kParaKeptProperty).toByteArray() : QByteArray();
+}
+
+} // namespace
+
+void MakeRoomForBorders(QTextDocument& document) {
+    std::vector<TBlockChange> changes;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const QByteArray words = KeptWordsOf(block);
+        const auto [above, below] = RtfEngine::BorderRoomTwips(words);
+        if (above == 0 && below == 0) continue;
+        const QTextBlockFormat format = block.blockFormat();
+        QTextBlockFormat room;
+        if (above > 0 && KeptWordsOf(block.previous()) != words)
+            room.setTopMargin(format.topMargin() + above / RtfEngine::kTwipsPerUnit);
+        if (below > 0 && KeptWordsOf(block.next()) != words)
+            room.setBottomMargin(format.bottomMargin() + below / RtfEngine::kTwipsPerUnit);
+        changes.push_back({block.position(), room});
+    }
+    QTextCursor cursor(&document);
+    for (const TBlockChange& change : changes) {
+        cursor.setPosition(change.position);
+        cursor.mergeBlockFormat(change.format);
     }
 }
 

@@ -30,6 +30,10 @@ void DropListIndents(QTextDocument& document);
 // text moves to the paragraph's indent.
 void HangListTexts(QTextDocument& document);
 
+// A paragraph's borders take room above and below its text, as in word processors; a
+// run of paragraphs with the same borders shares one box.
+void MakeRoomForBorders(QTextDocument& document);
+
 // Word processors put a paragraph's space after and the next one's space before both
 // between them, and space before above a document's first paragraph; the layout takes
 // the larger of the two and none above the first. A paragraph's space before moves into

@@ -467,6 +467,7 @@ void TRangeFormatter::PrepareForPaper(QTextDocument& copy, const QSizeF& size) {
     Print::HangListTexts(copy);
     Print::ScaleLengths(copy, kLayoutScale);
     Print::DropListIndents(copy);
+    Print::MakeRoomForBorders(copy);
     Print::KeepSpaceAroundTables(copy);
     Print::AddSpaceBetweenParagraphs(copy, StartsPage);
     FitPictures(copy, size);

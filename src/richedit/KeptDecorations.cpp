@@ -189,6 +189,27 @@ std::vector<Border> BordersOf(const QByteArray& words)
     return borders;
 }
 
+} // namespace
+
+std::pair<int, int> BorderRoomTwips(const QByteArray& keptWords)
+{
+    std::pair<int, int> room{0, 0};
+    if (!keptWords.contains("\\brdr") && !keptWords.contains("\\box"))
+        return room;
+    for (const Border& border : BordersOf(keptWords)) {
+        if (border.none)
+            continue;
+        const int taken = border.widthTwips * (border.dbl ? 3 : 1) + border.spaceTwips;
+        if (border.edges[0])
+            room.first = std::max(room.first, taken);
+        if (border.edges[2])
+            room.second = std::max(room.second, taken);
+    }
+    return room;
+}
+
+namespace {
+
 QColor ColourOf(const QTextDocument& document, int index)
 {
     const QStringList colours = document.rootFrame()->frameFormat().property(kDocColoursProperty).toStringList();

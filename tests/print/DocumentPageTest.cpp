@@ -14,6 +14,7 @@
 #include <QRawFont>
 #include <QRegularExpression>
 #include <QTextDocument>
+#include <map>
 
 namespace {
 
@@ -27,6 +28,13 @@ const TPdfWord* Find(const std::vector<TPdfWord>& words, const std::string& text
     for (const TPdfWord& word : words)
         if (word.text == text) return &word;
     return nullptr;
+}
+
+// The words of a page by their text (the first of equal ones).
+std::map<std::string, TPdfWord> WordsByText(const std::vector<TPdfWord>& words) {
+    std::map<std::string, TPdfWord> byText;
+    for (const TPdfWord& word : words) byText.emplace(word.text, word);
+    return byText;
 }
 
 // "Page size: 612 x 792 pts" of one PDF.
@@ -106,46 +114,41 @@ TEST_F(DocumentPage, LinesFollowTheFontsDesignAndDefaultTabStops) {
     body += "\\pard\\sa240\\fs22 Spaced\\par\\pard\\fs22 After\\par\\pard\\fs22 A\\tab Tabbed\\par";
     const QString pdf = Path("lines.pdf");
     PrintToPdf(Rtf(kLetterPage + "\\deftab1440", body), pdf);
-    const auto words = PdfWords(pdf, 1);
-    const TPdfWord* first = Find(words, "Line1");
-    const TPdfWord* last = Find(words, "Line30");
-    const TPdfWord* spaced = Find(words, "Spaced");
-    const TPdfWord* after = Find(words, "After");
-    const TPdfWord* tabbed = Find(words, "Tabbed");
-    ASSERT_TRUE(first && last && spaced && after && tabbed);
+    const auto at = WordsByText(PdfWords(pdf, 1));
+    for (const char* word : {"Line1", "Line30", "Spaced", "After", "Tabbed"}) ASSERT_TRUE(at.count(word)) << word;
     const double pitch = DesignPitch(11);
-    EXPECT_NEAR((last->yMin - first->yMin) / 29, pitch, 0.05); // a line is whole twips high
-    EXPECT_NEAR(after->yMin - spaced->yMin, pitch + 12, 0.1);
-    EXPECT_NEAR(tabbed->xMin, 72 + 72, 1.0);
+    EXPECT_NEAR((at.at("Line30").yMin - at.at("Line1").yMin) / 29, pitch, 0.05); // a line is whole twips high
+    EXPECT_NEAR(at.at("After").yMin - at.at("Spaced").yMin, pitch + 12, 0.1);
+    EXPECT_NEAR(at.at("Tabbed").xMin, 72 + 72, 1.0);
 }
 
 // Space after a paragraph and space before the next add up, also around a table; the
 // first paragraph's space before stays above it, and so does that of a paragraph a page
-// break puts at the top of a page.
+// break puts at the top of a page; a paragraph's box takes its width and spacing above
+// and below the text.
 TEST_F(DocumentPage, SpaceBeforeAndAfterAddUpAsWordProcessorsDo) {
     const std::string body = "\\pard\\sb480\\fs22 First\\par"
                              "\\pard\\sa240\\fs22 Above\\par\\pard\\sb360\\fs22 Below\\par"
                              "\\pard\\sa240\\fs22 Before\\par\\trowd\\cellx2000\\pard\\intbl\\fs22 Cell\\cell\\row"
                              "\\pard\\sb240\\fs22 After\\par"
+                             "\\pard\\box\\brdrs\\brdrw30\\brsp80\\fs22 Boxed\\par\\pard\\fs22 Unboxed\\par"
                              "\\pard\\sa240\\fs22 End\\par\\page\\pard\\sb480\\fs22 Top\\par";
     const QString pdf = Path("spacing.pdf");
     PrintToPdf(Rtf(kLetterPage, body), pdf);
-    const auto words = PdfWords(pdf, 1);
-    const auto second = PdfWords(pdf, 2);
-    const TPdfWord* first = Find(words, "First");
-    const TPdfWord* above = Find(words, "Above");
-    const TPdfWord* below = Find(words, "Below");
-    const TPdfWord* before = Find(words, "Before");
-    const TPdfWord* cell = Find(words, "Cell");
-    const TPdfWord* after = Find(words, "After");
-    const TPdfWord* top = Find(second, "Top");
-    ASSERT_TRUE(first && above && below && before && cell && after && top);
-    const double pitch = DesignPitch(11);
-    EXPECT_NEAR(first->yMin - 72, 24, 3.0);
-    EXPECT_NEAR(below->yMin - above->yMin, pitch + 12 + 18, 0.2);
-    EXPECT_NEAR(cell->yMin - before->yMin, pitch + 12, 1.0);
-    EXPECT_NEAR(after->yMin - cell->yMin, pitch + 12, 1.0);
-    EXPECT_NEAR(top->yMin, first->yMin, 0.2);
+    const auto at = WordsByText(PdfWords(pdf, 1));
+    const auto second = WordsByText(PdfWords(pdf, 2));
+    for (const char* word : {"First", "Above", "Below", "Before", "Cell", "After", "Boxed", "Unboxed"})
+        ASSERT_TRUE(at.count(word)) << word;
+    ASSERT_TRUE(second.count("Top"));
+    const auto y = [&](const char* word) { return at.at(word).yMin; };
+    const double pitch = DesignPitch(11), box = (30 + 80) / 20.0;
+    EXPECT_NEAR(y("First") - 72, 24, 3.0);
+    EXPECT_NEAR(y("Below") - y("Above"), pitch + 12 + 18, 0.2);
+    EXPECT_NEAR(y("Cell") - y("Before"), pitch + 12, 1.0);
+    EXPECT_NEAR(y("After") - y("Cell"), pitch + 12, 1.0);
+    EXPECT_NEAR(y("Boxed") - y("After"), pitch + box, 0.2);
+    EXPECT_NEAR(y("Unboxed") - y("Boxed"), pitch + box, 0.2);
+    EXPECT_NEAR(second.at("Top").yMin, y("First"), 0.2);
 }
 
 // The paper and margins the document declares (document words, a section's winning),
