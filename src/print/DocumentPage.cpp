@@ -1,5 +1,6 @@
 #include "print/DocumentPage.h"
 
+#include "platform/AnsiText.h"
 #include "rtf/RtfEngine.h"
 #include "rtf/RtfTokenizer.h"
 
@@ -345,7 +346,7 @@ QString DatePictureOf(const QByteArray& instruction) {
     if (picture.startsWith('"')) picture = picture.mid(1, picture.indexOf('"', 1) - 1);
     else picture = picture.split(' ').value(0);
     picture.replace("AM/PM", "AP").replace("am/pm", "ap");
-    return QString::fromLatin1(picture);
+    return Platform::AnsiToQString(std::string_view(picture.constData(), std::size_t(picture.size())));
 }
 
 QString FieldValue(const QByteArray& instruction, const TPageFields& fields) {
