@@ -119,6 +119,41 @@ void Convert(benchmark::State& state, bool withUnrtf) {
 void KelvoraHtml(benchmark::State& state) { Convert(state, false); }
 void Unrtf(benchmark::State& state) { Convert(state, true); }
 
+// `merge --pdf` of the sample letter for 10, 100 and 1,000 spreadsheet rows (a printing
+// process on every core), beside LibreOffice converting the same merged letters to PDF
+// (when soffice is on the PATH: a judge on a developer's machine only).
+std::string MakeRows(int rows) {
+    std::string csv = "Client name,Client address,Date of letter,Matter,Hourly rate (GBP),Estimated hours,"
+                      "Estimated fee,Payment on account,Partner\r\n";
+    for (int i = 1; i <= rows; ++i)
+        csv += "Client " + std::to_string(i) + ",\"" + std::to_string(i) + " Orchard Lane\nTopsham\",10 December 2026,"
+               "the purchase of a cottage," + std::to_string(200 + i % 50) + ",3,600,300,Thomas Harrow\r\n";
+    return csv;
+}
+
+void MergeToPdf(benchmark::State& state, bool withLibreOffice) {
+    if (withLibreOffice && !OnPath("soffice")) {
+        state.SkipWithError("soffice is not installed");
+        return;
+    }
+    const int rows = int(state.range(0));
+    const std::string csv = kScratch + ".csv", out = kScratch + "_out", rtf = kScratch + "_rtf";
+    const std::string letter = std::string(KELVORA_SOURCE_DIR) + "/samples/engagement-letter.tem";
+    WriteFile(csv, MakeRows(rows));
+    // LibreOffice converts the letters Kelvora merges as RTF.
+    if (withLibreOffice && Run({KELVORA_EXE, "merge", letter, "--data", csv, "-d", rtf}) != 0)
+        state.SkipWithError("the merge to RTF failed");
+    for (auto _ : state) {
+        Run({"rm", "-rf", out});
+        const int status = withLibreOffice
+                               ? Run({"sh", "-c", "soffice --headless --convert-to pdf --outdir " + out + " " + rtf + "/*.rtf"})
+                               : Run({KELVORA_EXE, "merge", letter, "--data", csv, "-d", out, "--pdf"});
+        if (status != 0) state.SkipWithError("the command failed");
+    }
+    state.counters["documents"] = benchmark::Counter(double(rows) * double(state.iterations()), benchmark::Counter::kIsRate);
+    Run({"rm", "-rf", out, rtf, csv});
+}
+
 } // namespace
 
 BENCHMARK(Version)->Unit(benchmark::kMillisecond);
@@ -127,5 +162,7 @@ BENCHMARK_CAPTURE(MergeSample, rtf_information, true)->Arg(1)->Arg(10)->Arg(100)
 // Arguments: half-megabytes, so 1x is 512 KB and 100x 50 MB; each beside its anchor.
 BENCHMARK(KelvoraHtml)->Arg(1)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond);
 BENCHMARK(Unrtf)->Arg(1)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(MergeToPdf, kelvora, false)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK_CAPTURE(MergeToPdf, libreoffice, true)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 BENCHMARK_MAIN();

@@ -1,8 +1,12 @@
 // MergeTemplate on templates of 100 KB (a long letter), 1 MB and 10 MB holding
 // 1,000 to 100,000 distinct markers; the scanning merge beside it for comparison.
+#include "assembly/InformationText.h"
 #include "assembly/MergeEngine.h"
 
 #include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <fstream>
 
 namespace {
 
@@ -62,6 +66,28 @@ BENCHMARK_CAPTURE(BM_Merge, insert_by_scan, &MergeTemplateByScan, TMergeMode::In
     ->Args({10000, 10240})
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
+
+// An information file whose two values are each half of its size (in MB); the second
+// argument 1 makes it UTF-8. Lines are cut as they are read: the time is linear and the
+// memory that of the kept lines (peak memory: /usr/bin/time on `kelvora merge`).
+void BM_ReadInformation(benchmark::State& state) {
+    const size_t half = size_t(state.range(0)) << 19;
+    const bool utf8 = state.range(1) != 0;
+    const std::string path = "merge_bench_information.inf";
+    {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        const std::string value(half, 'x');
+        out << "Name\r\n" << (utf8 ? "\xC5\x81ukasz " : "") << value << "\r\nNote\r\n" << value << "\r\n";
+    }
+    for (auto _ : state) {
+        const auto read = InformationLinesFromFile(path);
+        if (!read || read->lines.size() != 4) state.SkipWithError("the file did not read as four lines");
+        benchmark::DoNotOptimize(read);
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(2 * half));
+    std::remove(path.c_str());
+}
+BENCHMARK(BM_ReadInformation)->ArgsProduct({{1, 10, 100}, {0, 1}})->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -125,6 +125,39 @@ void BM_PasteLinesIntoShownEditor(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
+// `count` tiny pictures each declaring 100 x 100 inches, as a hostile file may: the
+// editor clamps them before its layout meets them.
+QByteArray HugePictures(int count)
+{
+    static const char kPixel[] = "89504e470d0a1a0a0000000d4948445200000001000000010802000000907753de0000"
+                                 "000c49444154789c63f8cfc0000003010100c9fe92ef0000000049454e44ae426082";
+    QByteArray rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0\r\n";
+    for (int i = 0; i < count; ++i)
+        rtf += QByteArray("{\\pict\\pngblip\\picw1\\pich1\\picwgoal144000\\pichgoal144000 ") + kPixel + "}\r\n";
+    return rtf + "\\par}";
+}
+
+// Opening such a file in a shown, wrapping editor and going to its end.
+void BM_OpenHugePicturesInShownEditor(benchmark::State& state)
+{
+    const QByteArray rtf = HugePictures(int(state.range(0)));
+    for (auto _ : state) {
+        TRichEdit98 edit;
+        TRichEdit98::ConfigureAsTemplateEditor(edit);
+        edit.SetWordWrap(true);
+        edit.resize(800, 600);
+        edit.show();
+        QCoreApplication::processEvents();
+        edit.StreamIn(rtf, ifRTF, false, false);
+        QCoreApplication::processEvents();
+        edit.moveCursor(QTextCursor::End);
+        edit.ensureCursorVisible();
+        QCoreApplication::processEvents();
+        benchmark::DoNotOptimize(edit.document()->characterCount());
+    }
+    state.SetBytesProcessed(state.iterations() * rtf.size());
+}
+
 void BM_TypeAtStart(benchmark::State& state) { TypeInShownDocument(state, 0.0); }
 void BM_TypeInTheMiddle(benchmark::State& state) { TypeInShownDocument(state, 0.5); }
 void BM_TypeAtEnd(benchmark::State& state) { TypeInShownDocument(state, 1.0); }
@@ -138,6 +171,7 @@ BENCHMARK(BM_PasteLinesIntoShownEditor)->Arg(20000)->Arg(100000)->Arg(600000)->U
 BENCHMARK(BM_LoadTextLines)->Arg(100000)->Arg(600000)->Arg(2000000)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_LoadRtfParagraphs)->Arg(100000)->Arg(600000)->Arg(2000000)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_LoadTextLinesWrapped)->Arg(100000)->Arg(600000)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_OpenHugePicturesInShownEditor)->Arg(300)->Arg(3000)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_ReadParagraphs)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadOneLine)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadOneLine5MB)->Unit(benchmark::kMillisecond);

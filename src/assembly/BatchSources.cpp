@@ -51,8 +51,9 @@ TBatchSource InformationFileSource(const std::vector<std::string>& files, const 
         item.label = file;
         item.outputName = DocumentName(file, extension);
         try {
-            if (auto lines = InformationLinesFromFile(file)) {
-                item.lines = std::move(*lines);
+            if (auto plain = InformationLinesFromFile(file)) {
+                item.lines = std::move(plain->lines);
+                item.rtfLines = std::move(plain->rtfLines);
             } else {
                 const TVectorLines read = readInformation(file);
                 for (int64_t i = 0; i < read.Count(); ++i) {

@@ -19,8 +19,9 @@ TVectorLines LoadInformationLines(const std::string& fileName) {
 }
 
 TVectorLines ReadInformationLines(const std::string& fileName, const std::function<void()>& needEditor) {
-    if (auto lines = InformationLinesFromFile(fileName)) return TVectorLines(std::move(*lines));
-    // RTF, UTF-8 or an unreadable file: the editor's own reading, errors included.
+    if (auto read = InformationLinesFromFile(fileName))
+        return TVectorLines(std::move(read->lines), std::move(read->rtfLines));
+    // RTF or an unreadable file: the editor's own reading, errors included.
     needEditor();
     return LoadInformationLines(fileName);
 }

@@ -10,6 +10,6 @@
 TVectorLines LoadInformationLines(const std::string& fileName);
 
 // The same lines, computed from the file's bytes where they can be (plain text in
-// the code page); only the others go through the editor, after `needEditor` has
+// the code page or in UTF-8); only RTF goes through the editor, after `needEditor` has
 // brought up what it needs. A merge of a plain-text file never starts the GUI library.
 TVectorLines ReadInformationLines(const std::string& fileName, const std::function<void()>& needEditor);

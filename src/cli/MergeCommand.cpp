@@ -1,4 +1,5 @@
 #include "cli/Commands.h"
+#include "cli/PdfPrinterPool.h"
 #include "assembly/BatchMerge.h"
 #include "assembly/BatchOutput.h"
 #include "assembly/BatchSources.h"
@@ -175,7 +176,15 @@ int RunBatch(const MergeArgs& m, const TInformationReader& readInformation, cons
     options.outDir = m.outDir;
     options.progress = isatty(STDERR_FILENO);
     options.write = [&output](const std::string& fileName, const std::string& merged) { output.Write(fileName, merged); };
-    if (m.pdf) {
+    std::optional<TPdfPrinterPool> printers;
+    if (m.pdf && TPdfPrinterPool::MayStart()) printers.emplace(TPdfPrinterPool::Cores(), writePdf);
+    if (printers && printers->Size() > 0) {
+        options.write = [&output, &printers](const std::string& fileName, const std::string& merged) {
+            output.CheckTarget(fileName);
+            printers->Print(fileName, merged);
+        };
+        options.threads = unsigned(printers->Size());
+    } else if (m.pdf) {
         options.write = [&output, &writePdf](const std::string& fileName, const std::string& merged) {
             output.CheckTarget(fileName);
             writePdf(fileName, merged);

@@ -22,15 +22,8 @@ inline QString AnsiToQString(std::string_view bytes) {
 // Unicode text as 8-bit text, one byte per character; a character the code page
 // lacks (a surrogate pair counts as one) becomes `fallback`.
 inline std::string QStringToAnsi(const QString& text, char fallback = '?') {
-    std::string bytes;
-    bytes.reserve(size_t(text.size()));
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ++i;
-        bytes.push_back(c.isSurrogate() ? fallback
-                                        : char(UnicodeToByte(c.unicode(), static_cast<unsigned char>(fallback))));
-    }
-    return bytes;
+    return Utf16ToCp1252(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()), size_t(text.size())),
+                         fallback);
 }
 
 // Unicode text as RTF source: characters the code page lacks as "\uN?" escapes.

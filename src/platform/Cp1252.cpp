@@ -126,6 +126,40 @@ std::string Utf8ToCp1252(std::string_view utf8, unsigned char fallback) {
     return out;
 }
 
+std::u16string Utf8ToUtf16(std::string_view utf8) {
+    std::u16string out;
+    out.reserve(utf8.size());
+    for (size_t i = 0; i < utf8.size();) {
+        const char32_t u = DecodeUtf8(utf8, i);
+        if (u >= 0x10000 && u <= 0x10FFFF) {
+            out += char16_t(0xD800 + ((u - 0x10000) >> 10));
+            out += char16_t(0xDC00 + ((u - 0x10000) & 0x3FF));
+        } else {
+            out += char16_t(u > 0xFFFF ? 0xFFFD : u);
+        }
+    }
+    return out;
+}
+
+namespace {
+
+bool IsHigh(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+bool IsLow(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+
+} // namespace
+
+std::string Utf16ToCp1252(std::u16string_view text, char fallback) {
+    std::string bytes;
+    bytes.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char16_t u = text[i];
+        if (IsHigh(u) && i + 1 < text.size() && IsLow(text[i + 1])) ++i;
+        const bool surrogate = IsHigh(u) || IsLow(u);
+        bytes.push_back(surrogate ? fallback : char(UnicodeToByte(u, static_cast<unsigned char>(fallback))));
+    }
+    return bytes;
+}
+
 namespace {
 
 void AppendEscape(std::string& out, char16_t unit) {
@@ -151,9 +185,6 @@ bool ReadEscape(std::string_view s, size_t& i, char16_t& unit) {
     i = k + 1;
     return true;
 }
-
-bool IsHigh(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
-bool IsLow(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
 } // namespace
 
@@ -195,31 +226,73 @@ std::string RtfAnsiToUtf8(std::string_view bytes) {
     return out;
 }
 
-bool IsUtf8Text(std::string_view bytes) {
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") return true;
-    bool multiByte = false;
+namespace {
+
+// The length of the UTF-8 sequence at `i`: 0 when the bytes end inside it, -1 when it
+// is malformed (overlong forms, surrogates and values past U+10FFFF are no UTF-8).
+int Utf8SequenceLength(std::string_view bytes, size_t i) {
+    const auto b0 = static_cast<unsigned char>(bytes[i]);
+    if (b0 < 0x80) return 1;
+    const int extra = b0 >= 0xC2 && b0 <= 0xDF ? 1 : b0 >= 0xE0 && b0 <= 0xEF ? 2 : b0 >= 0xF0 && b0 <= 0xF4 ? 3 : -1;
+    if (extra < 0) return -1;
+    char32_t u = b0 & (0x3F >> extra);
+    for (int k = 1; k <= extra; ++k) {
+        if (i + size_t(k) >= bytes.size()) return 0;
+        const auto b = static_cast<unsigned char>(bytes[i + k]);
+        if ((b & 0xC0) != 0x80) return -1;
+        u = (u << 6) | (b & 0x3F);
+    }
+    if ((extra == 2 && u < 0x800) || (extra == 3 && (u < 0x10000 || u > 0x10FFFF)) || (u >= 0xD800 && u <= 0xDFFF))
+        return -1;
+    return extra + 1;
+}
+
+} // namespace
+
+void TUtf8Detector::Feed(std::string_view bytes) {
+    if (FHead.size() < 3) FHead += bytes.substr(0, 3 - FHead.size());
+    if (FInvalid) return;
+    // Complete a sequence the last piece cut, a byte at a time (at most three).
+    while (!FPending.empty() && !bytes.empty()) {
+        FPending += bytes.front();
+        bytes.remove_prefix(1);
+        const int length = Utf8SequenceLength(FPending, 0);
+        if (length < 0) {
+            FInvalid = true;
+            return;
+        }
+        if (length > 0) {
+            FMultiByte = true;
+            FPending.clear();
+        }
+    }
+    Scan(bytes);
+}
+
+void TUtf8Detector::Scan(std::string_view bytes) {
     for (size_t i = 0; i < bytes.size();) {
-        const auto b0 = static_cast<unsigned char>(bytes[i]);
-        if (b0 < 0x80) {
+        if (static_cast<unsigned char>(bytes[i]) < 0x80) {
             ++i;
             continue;
         }
-        const int extra = b0 >= 0xC2 && b0 <= 0xDF ? 1 : b0 >= 0xE0 && b0 <= 0xEF ? 2 : b0 >= 0xF0 && b0 <= 0xF4 ? 3 : -1;
-        if (extra < 0 || i + size_t(extra) >= bytes.size()) return false;
-        char32_t u = b0 & (0x3F >> extra);
-        for (int k = 1; k <= extra; ++k) {
-            const auto b = static_cast<unsigned char>(bytes[i + k]);
-            if ((b & 0xC0) != 0x80) return false;
-            u = (u << 6) | (b & 0x3F);
+        const int length = Utf8SequenceLength(bytes, i);
+        if (length < 0) {
+            FInvalid = true;
+            return;
         }
-        // Overlong forms, surrogates and values past U+10FFFF are no UTF-8.
-        if ((extra == 2 && u < 0x800) || (extra == 3 && (u < 0x10000 || u > 0x10FFFF)) ||
-            (u >= 0xD800 && u <= 0xDFFF))
-            return false;
-        multiByte = true;
-        i += size_t(extra) + 1;
+        if (length == 0) {
+            FPending.assign(bytes.substr(i));
+            return;
+        }
+        FMultiByte = true;
+        i += size_t(length);
     }
-    return multiByte;
+}
+
+bool IsUtf8Text(std::string_view bytes) {
+    TUtf8Detector detector;
+    detector.Feed(bytes);
+    return detector.IsUtf8();
 }
 
 std::string AnyTextToUtf8(std::string_view bytes) {

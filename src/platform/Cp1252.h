@@ -25,6 +25,13 @@ unsigned char UnicodeToByte(char32_t u, unsigned char fallback = '?');
 std::string Cp1252ToUtf8(std::string_view bytes);
 std::string Utf8ToCp1252(std::string_view utf8, unsigned char fallback = '?');
 
+// UTF-8 as UTF-16 units; a malformed byte becomes U+FFFD.
+std::u16string Utf8ToUtf16(std::string_view utf8);
+
+// UTF-16 text as 8-bit text, one byte per character; a character the code page lacks
+// (a surrogate pair counts as one, a lone surrogate too) becomes `fallback`.
+std::string Utf16ToCp1252(std::u16string_view text, char fallback = '?');
+
 // UTF-16 text as 8-bit RTF source text: characters the code page holds become their
 // bytes; any other becomes "\uN?" with N the signed 16-bit value of its UTF-16 unit,
 // two escapes (a surrogate pair) for a character beyond the BMP, as RTF readers expect.
@@ -39,6 +46,25 @@ std::string RtfAnsiToUtf8(std::string_view bytes);
 // they are valid UTF-8 that holds at least one multi-byte sequence. Anything else
 // is read as code page 1252.
 bool IsUtf8Text(std::string_view bytes);
+
+// IsUtf8Text for bytes that arrive in pieces of any size (a file read block by block).
+class TUtf8Detector {
+public:
+    void Feed(std::string_view bytes);
+    // After the last piece: whether IsUtf8Text would say so of all the bytes together.
+    bool IsUtf8() const { return StartsWithByteOrderMark() || IsValidUtf8(); }
+    // Valid UTF-8 that holds at least one multi-byte sequence.
+    bool IsValidUtf8() const { return !FInvalid && FPending.empty() && FMultiByte; }
+    bool StartsWithByteOrderMark() const { return FHead == "\xEF\xBB\xBF"; }
+
+private:
+    void Scan(std::string_view bytes);
+
+    std::string FHead;    // the first three bytes
+    std::string FPending; // a sequence cut by the end of a piece
+    bool FInvalid = false;
+    bool FMultiByte = false;
+};
 
 // Bytes of unknown origin (a message that may hold a file name or document text)
 // as UTF-8: kept when IsUtf8Text or plain ASCII, else read as code page 1252.

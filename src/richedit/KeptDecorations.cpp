@@ -261,10 +261,26 @@ void DrawParagraphBorders(QPainter& painter, const QTextDocument& document, cons
     }
 }
 
+// Only a document that keeps such decorations has any to draw: a page need not look
+// through its blocks (in a table each costs the toolkit a search) to find none.
+bool KeepsDecorations(const QTextDocument& document)
+{
+    const QList<QTextFormat> formats = document.allFormats();
+    return std::any_of(formats.begin(), formats.end(), [](const QTextFormat& format) {
+        if (format.isCharFormat())
+            return format.property(kUnderlineWordProperty).toByteArray() == "uldb";
+        const QByteArray kept = format.property(kParaKeptProperty).toByteArray();
+        return format.isBlockFormat() &&
+               (format.hasProperty(kTabLeadersProperty) || kept.contains("\\brdr") || kept.contains("\\box"));
+    });
+}
+
 } // namespace
 
 void DrawKeptDecorations(QPainter& painter, const QTextDocument& document, const QRectF& clip, const QBrush& text)
 {
+    if (!KeepsDecorations(document))
+        return;
     const qreal unitsPerTwip = UnitsPerTwip(document);
     painter.save();
     ForEachBlockIn(document, clip, [&](const QTextBlock& block, const QRectF& rect) {

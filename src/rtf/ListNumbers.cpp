@@ -70,26 +70,18 @@ QTextTable* OutermostTableOf(const QTextBlock& block)
     return outer;
 }
 
-// The first block that can show in `clip`: the one at its top, or, inside a table, the
-// first of that row, as every cell of the row starts at the row's top.
-QTextBlock FirstBlockIn(const QTextDocument& document, const QRectF& clip)
+// The first block of the row around `block` of its outermost table (every cell of a row
+// starts at the row's top); the block itself outside tables.
+QTextBlock RowStartOf(const QTextDocument& document, const QTextBlock& block)
 {
-    // A point left of the text (a page's clip takes in the margin) hits nothing in a table;
-    // the middle of the line at the clip's top finds the block there without a walk from
-    // the document's start for every page.
-    QAbstractTextDocumentLayout* layout = document.documentLayout();
-    int at = layout->hitTest(clip.topLeft(), Qt::FuzzyHit);
-    if (at < 0)
-        at = layout->hitTest(QPointF(layout->documentSize().width() / 2, clip.top()), Qt::FuzzyHit);
-    QTextBlock block = document.findBlock(std::max(at, 0));
-    if (QTextTable* table = OutermostTableOf(block)) {
-        const int row = table->cellAt(block.position()).row();
-        int first = block.position();
-        for (int column = 0; column < table->columns(); ++column)
-            first = std::min(first, table->cellAt(row, column).firstPosition());
-        block = document.findBlock(first);
-    }
-    return block;
+    QTextTable* table = OutermostTableOf(block);
+    if (!table)
+        return block;
+    const int row = table->cellAt(block.position()).row();
+    int first = block.position();
+    for (int column = 0; column < table->columns(); ++column)
+        first = std::min(first, table->cellAt(row, column).firstPosition());
+    return document.findBlock(first);
 }
 
 // Below the clip and starting the document's flow or a row of an outermost table: every
@@ -211,11 +203,47 @@ QString ListMarkerOf(const QTextBlock& block)
 
 void DrawListNumbers(QPainter& painter, const QTextDocument& document, const QRectF& clip, const QBrush& text)
 {
+    const QList<QTextFormat> formats = document.allFormats();
+    if (std::none_of(formats.begin(), formats.end(), [](const QTextFormat& format) {
+            return format.isListFormat() && HasOwnNumbers(format.toListFormat());
+        }))
+        return; // no list of the document has numbers of its own to draw
     ForEachBlockIn(document, clip, [&](const QTextBlock& block, const QRectF&) {
         const QTextList* list = block.textList();
         if (list && HasOwnNumbers(list->format()))
             DrawNumber(painter, document, block, text);
     });
+}
+
+// Row tops grow with the block number, so a search from the block the layout finds at the
+// clip's top, widening its steps, ends in a few looks at any depth; the toolkit's hit finds
+// nothing inside a table when the point lies left of it (a page's clip takes in the margin).
+QTextBlock FirstBlockIn(const QTextDocument& document, const QRectF& clip)
+{
+    QAbstractTextDocumentLayout* layout = document.documentLayout();
+    const int count = document.blockCount();
+    auto startsAbove = [&](int number) {
+        return layout->blockBoundingRect(RowStartOf(document, document.findBlockByNumber(number))).top() < clip.top();
+    };
+    // Invariant: block `low` starts above (or is the first), block `high` does not (or is past the end).
+    int low = document.findBlock(std::max(layout->hitTest(clip.topLeft(), Qt::FuzzyHit), 0)).blockNumber();
+    int high = low;
+    if (startsAbove(low)) {
+        for (int step = 1; (high = std::min(low + step, count)) < count && startsAbove(high); step *= 2)
+            low = high;
+    } else {
+        for (int step = 1; (low = std::max(high - step, 0)) > 0 && !startsAbove(low); step *= 2)
+            high = low;
+    }
+    while (high - low > 1) {
+        const int middle = low + (high - low) / 2;
+        (startsAbove(middle) ? low : high) = middle;
+    }
+    // Blocks that overlap (a frame's) may begin later and still reach into the clip.
+    QTextBlock block = RowStartOf(document, document.findBlockByNumber(low));
+    while (block.previous().isValid() && layout->blockBoundingRect(block.previous()).bottom() >= clip.top())
+        block = RowStartOf(document, block.previous());
+    return block;
 }
 
 void ForEachBlockIn(const QTextDocument& document, const QRectF& clip,

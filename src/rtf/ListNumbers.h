@@ -38,6 +38,10 @@ QString ListMarkerOf(const QTextBlock& block);
 void DrawListNumbers(QPainter& painter, const QTextDocument& document, const QRectF& clip,
                      const QBrush& text);
 
+// The first block that can show in `clip` (document coordinates): the last one whose row of
+// an outermost table (or whose own top, out of tables) begins above the clip's top.
+QTextBlock FirstBlockIn(const QTextDocument& document, const QRectF& clip);
+
 // Calls `visit` with each block that lies in `clip` (document coordinates) and its box, in
 // order; only the blocks around the clip are looked at.
 void ForEachBlockIn(const QTextDocument& document, const QRectF& clip,

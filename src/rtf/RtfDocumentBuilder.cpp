@@ -67,25 +67,31 @@ class Builder {
 public:
     Builder(QTextCursor& cursor, bool plain) : FCursor(cursor), FPlain(plain) {}
 
-    void Insert(const RtfDocument& document)
+    // Before the first item: what the insertion point holds.
+    void Begin()
     {
         FTargetFormat = FCursor.blockFormat();
         FTextBefore = !FCursor.atBlockStart();
         FTextAfter = !FCursor.atBlockEnd();
-        const bool tailFollows = !FCursor.atEnd();
-        const RtfParagraph* last = nullptr;
-        for (const auto& item : document.items) {
-            if (const auto* paragraph = std::get_if<RtfParagraph>(&item)) {
-                InsertParagraph(*paragraph);
-                last = paragraph;
-            } else {
-                InsertTable(std::get<RtfTable>(item));
-                last = nullptr;
-            }
+        FTailFollows = !FCursor.atEnd();
+    }
+
+    void Add(const RtfItem& item)
+    {
+        if (const auto* paragraph = std::get_if<RtfParagraph>(&item)) {
+            InsertParagraph(*paragraph);
+            FLastEndsParagraph = paragraph->ended;
+        } else {
+            InsertTable(std::get<RtfTable>(item));
+            FLastEndsParagraph = false;
         }
+    }
+
+    void End()
+    {
         // The final paragraph mark splits the paragraph it was inserted into; at the end
         // of the document it is the document's own end.
-        if (last && last->ended && tailFollows)
+        if (FLastEndsParagraph && FTailFollows)
             FCursor.insertBlock(FTargetFormat, FCursor.charFormat());
     }
 
@@ -346,6 +352,8 @@ private:
     bool FNeedBreak = false;
     QTextBlockFormat FTargetFormat; // the block the insertion started in, as it was
     bool FTextBefore = false, FTextAfter = false;
+    bool FTailFollows = false;
+    bool FLastEndsParagraph = false;
     std::map<QString, QTextList*> FLists;
     bool FKeptRegistered = false;
 };
@@ -354,7 +362,11 @@ private:
 
 void InsertRtfDocument(const RtfDocument& document, QTextCursor& cursor, bool plain)
 {
-    Builder(cursor, plain).Insert(document);
+    Builder builder(cursor, plain);
+    builder.Begin();
+    for (const RtfItem& item : document.items)
+        builder.Add(item);
+    builder.End();
 }
 
 // The document-wide parts go with the document when it is read whole; text pasted into a
@@ -382,18 +394,56 @@ static void KeepDocumentParts(const RtfKeptParts& kept, QTextDocument& document,
     document.rootFrame()->setFrameFormat(root);
 }
 
+// A whole document (into an empty one) goes in as it is read, so a long one is never
+// held twice; text pasted into a document is read first, so a failure leaves it as it was.
+static RtfDocument InsertAsRead(std::string_view rtf, QTextCursor& cursor, bool plain)
+{
+    const QTextBlockFormat emptyBlock = cursor.blockFormat();
+    const QTextCharFormat emptyChars = cursor.blockCharFormat();
+    Builder builder(cursor, plain);
+    builder.Begin();
+    try {
+        RtfDocument rest = ParseRtf(rtf, [&builder](RtfItem&& item) { builder.Add(item); });
+        for (const RtfItem& item : rest.items)
+            builder.Add(item);
+        builder.End();
+        return rest;
+    } catch (...) {
+        cursor.select(QTextCursor::Document);
+        cursor.removeSelectedText();
+        cursor.setBlockFormat(emptyBlock);
+        cursor.setBlockCharFormat(emptyChars);
+        cursor.endEditBlock();
+        throw;
+    }
+}
+
 void ReadRtf(const QByteArray& rtf, QTextCursor& cursor, const ReadOptions& options)
 {
-    // Parse first: a failure leaves the document untouched.
-    const RtfDocument document = ParseRtf(std::string_view(rtf.constData(), std::size_t(rtf.size())));
+    const std::string_view bytes(rtf.constData(), std::size_t(rtf.size()));
+    const bool whole = cursor.document()->characterCount() <= 1;
+    if (!whole || cursor.hasSelection()) {
+        // Parse first: a failure leaves the document untouched.
+        const RtfDocument document = ParseRtf(bytes);
+        cursor.beginEditBlock();
+        cursor.removeSelectedText();
+        if (!options.plain)
+            KeepDocumentParts(document.kept, *cursor.document(), cursor.document()->characterCount() <= 1);
+        const int from = cursor.position();
+        InsertRtfDocument(document, cursor, options.plain);
+        if (document.bookmarks && !options.plain)
+            DropUnpairedBookmarkAnchors(cursor, from, cursor.position());
+        cursor.endEditBlock();
+        return;
+    }
+    if (!LooksLikeRtf(bytes))
+        throw ENotRtf();
     cursor.beginEditBlock();
-    cursor.removeSelectedText();
+    const RtfDocument rest = InsertAsRead(bytes, cursor, options.plain);
     if (!options.plain)
-        KeepDocumentParts(document.kept, *cursor.document(), cursor.document()->characterCount() <= 1);
-    const int from = cursor.position();
-    InsertRtfDocument(document, cursor, options.plain);
-    if (document.bookmarks && !options.plain)
-        DropUnpairedBookmarkAnchors(cursor, from, cursor.position());
+        KeepDocumentParts(rest.kept, *cursor.document(), true);
+    if (rest.bookmarks && !options.plain)
+        DropUnpairedBookmarkAnchors(cursor, 0, cursor.position());
     cursor.endEditBlock();
 }
 

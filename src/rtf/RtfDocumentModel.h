@@ -90,10 +90,13 @@ struct RtfKeptParts {
     QByteArray format;       // page setup, the first section's settings, headers and footers
 };
 
+// A paragraph or a table of the document's body.
+using RtfItem = std::variant<RtfParagraph, RtfTable>;
+
 struct RtfDocument {
     // A deque: its items never move, and a paragraph (its formats have no move) would be
     // copied whole each time a vector grew.
-    std::deque<std::variant<RtfParagraph, RtfTable>> items;
+    std::deque<RtfItem> items;
     RtfKeptParts kept;
     bool bookmarks = false; // bookmark anchors were read
 };

@@ -150,6 +150,9 @@ struct Field {
 class RtfParser {
 public:
     explicit RtfParser(std::string_view input) : FInput(input), FTokens(input) {}
+    // Items are handed to `take` once the reader is past the last list table (which
+    // numbers paragraphs read before it).
+    void HandOverItems(const std::function<void(RtfItem&&)>& take);
     RtfDocument Run();
 
 private:
@@ -204,13 +207,15 @@ private:
     void FinishRow(int level);
     void CloseTable();
     void FinishDocument();
+    void AddItem(RtfItem&& item);
     QTextCharFormat CurrentCharFormat();
     QTextBlockFormat BlockFormatOf(const ParaState& para) const;
     QTextBlockFormat MadeBlockFormat(const ParaState& para);
     std::optional<RtfListRef> PnListOf(const ParaState& para);
     std::optional<RtfListRef> TableListOf(int listOverride, int listLevel);
     void CommitListTable();
-    void NumberFromListTables(std::deque<std::variant<RtfParagraph, RtfTable>>& items);
+    void NumberFromListTables(std::deque<RtfItem>& items);
+    void NumberFromListTables(RtfItem& item);
     void NumberFromListTables(RtfTable& table);
     void NumberFromListTables(RtfParagraph& paragraph);
     QColor ColourAt(int index) const;
@@ -270,6 +275,8 @@ private:
     bool FParagraphHasContent = false;
     std::vector<TableLevel> FLevels; // open tables, outermost first
     RtfDocument FDocument;
+    const std::function<void(RtfItem&&)>* FTake = nullptr;
+    std::size_t FTakeFrom = 0; // input offset past which items may be handed over
 
     // The formats made lately: text switches among a few ("{\\b bold} and {\\i italic}"),
     // and the same format object lets the document find its index by the hash it keeps.

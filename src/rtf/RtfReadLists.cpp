@@ -161,14 +161,18 @@ std::optional<RtfListRef> RtfParser::PnListOf(const ParaState& p)
 // Paragraphs in lists of the list table are numbered once the whole document is read,
 // with every table it holds: the writer puts the tables before the text, so the
 // document loads back numbered the same.
-void RtfParser::NumberFromListTables(std::deque<std::variant<RtfParagraph, RtfTable>>& items)
+void RtfParser::NumberFromListTables(std::deque<RtfItem>& items)
 {
-    for (auto& item : items) {
-        if (auto* paragraph = std::get_if<RtfParagraph>(&item))
-            NumberFromListTables(*paragraph);
-        else
-            NumberFromListTables(std::get<RtfTable>(item));
-    }
+    for (RtfItem& item : items)
+        NumberFromListTables(item);
+}
+
+void RtfParser::NumberFromListTables(RtfItem& item)
+{
+    if (auto* paragraph = std::get_if<RtfParagraph>(&item))
+        NumberFromListTables(*paragraph);
+    else
+        NumberFromListTables(std::get<RtfTable>(item));
 }
 
 void RtfParser::NumberFromListTables(RtfTable& table)

@@ -143,7 +143,7 @@ void RtfParser::CloseLevel()
     if (table.rows.empty())
         return;
     if (FLevels.empty())
-        FDocument.items.emplace_back(std::move(table));
+        AddItem(std::move(table));
     else
         FLevels.back().cell.items.push_back({{}, std::make_shared<RtfTable>(std::move(table))});
 }

@@ -314,9 +314,30 @@ void RtfParser::FinishParagraph(bool ended)
     const std::size_t depth = std::size_t(std::clamp(p.itap, 0, kMaxTableDepth));
     EnsureDepth(depth);
     if (depth == 0)
-        FDocument.items.emplace_back(std::move(paragraph));
+        AddItem(std::move(paragraph));
     else
         FLevels[depth - 1].cell.items.push_back({std::move(paragraph), nullptr});
+}
+
+void RtfParser::HandOverItems(const std::function<void(RtfItem&&)>& take)
+{
+    FTake = &take;
+    const std::size_t listTable = FInput.rfind("\\listtable");
+    const std::size_t overrides = FInput.rfind("\\listoverridetable");
+    FTakeFrom = std::max(listTable == std::string_view::npos ? 0 : listTable,
+                         overrides == std::string_view::npos ? 0 : overrides);
+}
+
+void RtfParser::AddItem(RtfItem&& item)
+{
+    FDocument.items.emplace_back(std::move(item));
+    if (!FTake || FTokens.Position() <= FTakeFrom)
+        return;
+    for (RtfItem& ready : FDocument.items) {
+        NumberFromListTables(ready);
+        (*FTake)(std::move(ready));
+    }
+    FDocument.items.clear();
 }
 
 void RtfParser::FinishDocument()
@@ -355,9 +376,16 @@ int MaxGroupDepth()
 
 RtfDocument ParseRtf(std::string_view bytes)
 {
+    return ParseRtf(bytes, nullptr);
+}
+
+RtfDocument ParseRtf(std::string_view bytes, const std::function<void(RtfItem&&)>& take)
+{
     if (!LooksLikeRtf(bytes))
         throw ENotRtf();
     Reading::RtfParser parser(bytes);
+    if (take)
+        parser.HandOverItems(take);
     return parser.Run();
 }
 

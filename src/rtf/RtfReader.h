@@ -3,6 +3,7 @@
 #pragma once
 #include "rtf/RtfDocumentModel.h"
 
+#include <functional>
 #include <string_view>
 
 namespace RtfEngine {
@@ -16,5 +17,11 @@ int MaxGroupDepth();
 bool LooksLikeRtf(std::string_view bytes);
 
 RtfDocument ParseRtf(std::string_view bytes);
+
+// The same, handing each paragraph or table of the body to `take` as soon as nothing
+// read later can change it, so a long document is never held twice; the items left in
+// the result follow those handed over. Before it throws ERtfError, some items may have
+// been handed over.
+RtfDocument ParseRtf(std::string_view bytes, const std::function<void(RtfItem&&)>& take);
 
 } // namespace RtfEngine

@@ -86,7 +86,13 @@ TEST(Cp1252, Utf8TextIsRecognised) {
         {"beyond U+10FFFF", "\xF4\x90\x80\x80", false},
         {"empty", "", false},
     };
-    for (const Case& c : cases) EXPECT_EQ(IsUtf8Text(c.bytes), c.utf8) << c.name;
+    for (const Case& c : cases) {
+        EXPECT_EQ(IsUtf8Text(c.bytes), c.utf8) << c.name;
+        // Fed a byte at a time (a file read in blocks cuts sequences anywhere): the same answer.
+        TUtf8Detector detector;
+        for (const char b : c.bytes) detector.Feed(std::string_view(&b, 1));
+        EXPECT_EQ(detector.IsUtf8(), c.utf8) << c.name;
+    }
     EXPECT_EQ(AnyTextToUtf8("Cannot open file M\xC3\xBCller.tem"), "Cannot open file M\xC3\xBCller.tem");
     EXPECT_EQ(AnyTextToUtf8("bad value M\xFCller"), "bad value M\xC3\xBCller");
 }

@@ -4,8 +4,10 @@
 #include "print/RangeFormatter.h"
 #include "richedit/LongDocumentLayout.h"
 #include "richedit/RichEdit98.h"
+#include "rtf/ListNumbers.h"
 #include "rtf/RtfEngine.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QImage>
 #include <QPainter>
 #include <QTextBlock>
@@ -294,5 +296,41 @@ TEST_F(RangeFormatting, RowsAreAsTallAsTheirDefinitionAsks) {
         const auto pages = formatter.Paginate(*edit->document(), QSizeF(4000, 2100), &device);
         ExpectPagesCoverTheText(pages, edit->GetTextLen());
         EXPECT_EQ(pages.size(), *height ? 4u : 1u); // three rows to a page
+    }
+}
+
+// A page's clip starts in the left margin, beside a long table: the blocks drawn over
+// (list numbers, kept decorations) are looked for from the row at its top, not from the
+// document's start (that walk made printing a long table quadratic), and none is missed.
+TEST_F(RangeFormatting, BlocksOnAPageAreFoundAroundItsClip) {
+    std::string rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 DejaVu Sans;}}\\f0\\fs20 Before\\par ";
+    for (int r = 0; r < 600; ++r) {
+        const std::string n = std::to_string(r);
+        rtf += "\\trowd\\trpaddl108\\trpaddr108\\cellx3000\\cellx6000 Row " + n + "\\cell Left " + n +
+               (r % 7 == 0 ? "\\par Second line" : "") + "\\cell\\row ";
+    }
+    auto edit = EditorWith(rtf + "After\\par}");
+    std::unique_ptr<QTextDocument> copy(edit->document()->clone());
+    TRangeFormatter::PrepareForPaper(*copy, QSizeF(600, 900));
+    QAbstractTextDocumentLayout* layout = copy->documentLayout();
+    const qreal height = layout->documentSize().height();
+    for (const qreal top : {0.0, 17.0, height * 0.3, height * 0.77, height - 10}) {
+        const QRectF clip(-72, top, 744, 150);
+        std::vector<int> visited;
+        RtfEngine::ForEachBlockIn(*copy, clip, [&](const QTextBlock& block, const QRectF&) {
+            visited.push_back(block.blockNumber());
+        });
+        int firstShowing = -1;
+        for (QTextBlock block = copy->begin(); block.isValid(); block = block.next()) {
+            const QRectF rect = layout->blockBoundingRect(block);
+            if (rect.bottom() < clip.top() || rect.top() > clip.bottom()) continue;
+            if (firstShowing < 0) firstShowing = block.blockNumber();
+            EXPECT_NE(std::find(visited.begin(), visited.end(), block.blockNumber()), visited.end())
+                << "block " << block.blockNumber() << " missed in the clip at " << top;
+        }
+        ASSERT_GE(firstShowing, 0) << top;
+        const int first = RtfEngine::FirstBlockIn(*copy, clip).blockNumber();
+        EXPECT_LE(first, firstShowing) << "clip at " << top;
+        EXPECT_GE(first, firstShowing - 4) << "clip at " << top; // a row (two cells, two lines) above
     }
 }

@@ -1,7 +1,11 @@
 // Reading RTF into a document: text, character and paragraph formatting, structure.
 #include "RtfTestSupport.h"
 
+#include "rtf/RtfReader.h"
+
 #include <QBuffer>
+#include <QDir>
+#include <QFileInfo>
 #include <QTextBlock>
 #include <QUrl>
 #include <QTextCursor>
@@ -335,4 +339,68 @@ TEST(RtfReader, ParagraphFormatAppliesWhereItsMarkIs)
         EXPECT_EQ(doc.firstBlock().blockFormat().alignment(), c.first) << c.what;
         EXPECT_EQ(doc.lastBlock().blockFormat().alignment(), c.last) << c.what;
     }
+}
+
+// A whole document is put into an empty one as it is read (never held twice); what it
+// gives must be what reading it first and inserting it after gives (a paste over a
+// selection takes that road), list tables written after the text included.
+TEST(RtfReader, AWholeDocumentReadAsItGoesEqualsOneReadFirst)
+{
+    QStringList files;
+    for (const char* folder : {"/tests/rtf/samples", "/fuzz/corpus/rtf"})
+        for (const QFileInfo& file : QDir(QString(KELVORA_SOURCE_DIR) + folder).entryInfoList({"*.rtf"}, QDir::Files))
+            files << file.filePath();
+    ASSERT_GT(files.size(), 20);
+    for (const QString& file : files) {
+        const QByteArray rtf = ReadFile(file);
+        QTextDocument streamed;
+        QTextCursor into(&streamed);
+        QTextDocument readFirst;
+        QTextCursor over(&readFirst);
+        over.insertText("x");
+        over.select(QTextCursor::Document);
+        try {
+            RtfEngine::ReadRtf(rtf, into);
+        } catch (const std::exception&) {
+            EXPECT_ANY_THROW(RtfEngine::ReadRtf(rtf, over)) << file.toStdString();
+            continue;
+        }
+        RtfEngine::ReadRtf(rtf, over);
+        EXPECT_EQ(RtfEngine::WriteRtf(streamed, 0, -1, {}), RtfEngine::WriteRtf(readFirst, 0, -1, {}))
+            << file.toStdString();
+    }
+}
+
+TEST(RtfReader, ItemsGoOutAsTheyAreReadOnceNoListTableFollows)
+{
+    QByteArray body;
+    for (int i = 0; i < 100; ++i) body += "para " + QByteArray::number(i) + "\\par ";
+    int taken = 0;
+    const auto count = [&taken](RtfEngine::RtfItem&&) { ++taken; };
+    const RtfEngine::RtfDocument rest = RtfEngine::ParseRtf(Rtf(body).toStdString(), count);
+    EXPECT_EQ(taken + int(rest.items.size()), 100);
+    EXPECT_GE(taken, 99);
+    // A list table after the text numbers what came before it: nothing goes out early.
+    taken = 0;
+    const RtfEngine::RtfDocument held =
+        RtfEngine::ParseRtf(Rtf(body + "{\\*\\listtable{\\list\\listid1{\\listlevel\\levelnfc0}}}").toStdString(), count);
+    EXPECT_EQ(taken, 0);
+    EXPECT_EQ(held.items.size(), 100u);
+}
+
+TEST(RtfReader, ARefusedWholeDocumentLeavesTheEmptyDocumentAsItWas)
+{
+    QTextDocument doc;
+    QTextCursor cursor(&doc);
+    QTextBlockFormat centred;
+    centred.setAlignment(Qt::AlignHCenter);
+    cursor.setBlockFormat(centred);
+    const int deep = RtfEngine::MaxGroupDepth() + 10;
+    QByteArray body;
+    for (int i = 0; i < 50; ++i) body += "read before the refusal\\par ";
+    EXPECT_THROW(RtfEngine::ReadRtf(Rtf(body + QByteArray(deep, '{') + "x" + QByteArray(deep, '}')), cursor),
+                 RtfEngine::ERtfError);
+    EXPECT_EQ(doc.toPlainText(), "");
+    EXPECT_EQ(doc.blockCount(), 1);
+    EXPECT_EQ(doc.begin().blockFormat().alignment(), Qt::AlignHCenter);
 }
