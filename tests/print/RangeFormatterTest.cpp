@@ -311,11 +311,12 @@ TEST_F(RangeFormatting, BlocksOnAPageAreFoundAroundItsClip) {
     }
     auto edit = EditorWith(rtf + "After\\par}");
     std::unique_ptr<QTextDocument> copy(edit->document()->clone());
-    TRangeFormatter::PrepareForPaper(*copy, QSizeF(600, 900));
+    const qreal unit = TRangeFormatter::kLayoutDpi / 96.0; // layout units in a screen pixel
+    TRangeFormatter::PrepareForPaper(*copy, QSizeF(600, 900) * unit);
     QAbstractTextDocumentLayout* layout = copy->documentLayout();
     const qreal height = layout->documentSize().height();
-    for (const qreal top : {0.0, 17.0, height * 0.3, height * 0.77, height - 10}) {
-        const QRectF clip(-72, top, 744, 150);
+    for (const qreal top : {0.0, 17 * unit, height * 0.3, height * 0.77, height - 10 * unit}) {
+        const QRectF clip(-72 * unit, top, 744 * unit, 150 * unit);
         std::vector<int> visited;
         RtfEngine::ForEachBlockIn(*copy, clip, [&](const QTextBlock& block, const QRectF&) {
             visited.push_back(block.blockNumber());
