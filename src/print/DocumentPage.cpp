@@ -1,5 +1,6 @@
 #include "print/DocumentPage.h"
 
+#include "platform/AnsiText.h"
 #include "rtf/RtfEngine.h"
 #include "rtf/RtfTokenizer.h"
 
@@ -68,6 +69,22 @@ void ReadWord(const RtfToken& token, TDocumentPage& page, TReadState& state) {
     else if (w == "titlepg") page.TitlePage = on;
     else if (w == "facingp") page.FacingPages = on;
     else if (w == "pgnstarts" && token.hasParam) page.FirstPageNumber = token.param;
+    else if (w == "deftab" && token.hasParam && token.param > 0) page.DefaultTabTwips = Clamped(token.param, 1);
+    else if (w == "pgnrestart") page.RestartPageNumbers = on;
+    else if (w == "pgncont") page.RestartPageNumbers = false;
+    else if (w == "sbknone") page.Break = TDocumentPage::TBreak::None;
+    else if (w == "sbkpage") page.Break = TDocumentPage::TBreak::Page;
+    else if (w == "sbkcol") page.Break = TDocumentPage::TBreak::Column;
+    else if (w == "sbkodd") page.Break = TDocumentPage::TBreak::Odd;
+    else if (w == "sbkeven") page.Break = TDocumentPage::TBreak::Even;
+    else if (w == "sectd") {
+        // A section's own settings start from the defaults; its paper, margins, headers
+        // and footers stay those before it unless it declares its own.
+        page.TitlePage = false;
+        page.RestartPageNumbers = false;
+        page.FirstPageNumber = 0;
+        page.Break = TDocumentPage::TBreak::Page;
+    }
 }
 
 std::optional<int> SectionOrDocument(const std::optional<int> (&values)[2]) {
@@ -91,28 +108,40 @@ bool TDocumentPage::HasOwnHeaderOrFooter() const {
 
 namespace {
 
-// Word's choice: the first page's own on a title page; else on facing pages the left
-// one on even pages and the right one (or the plain one) on odd pages.
-const QByteArray& Choose(int page, const TDocumentPage& setup, const QByteArray& plain, const QByteArray& left,
-                         const QByteArray& right, const QByteArray& first) {
-    if (setup.TitlePage && page == 1) return first;
-    if (setup.FacingPages && page % 2 == 0) return left;
+// Word's choice: the first page's own on a section's title page; else on facing pages
+// the left one on even-numbered pages and the right one (or the plain one) on odd ones.
+const QByteArray& Choose(bool first, int number, const TDocumentPage& setup, const QByteArray& plain,
+                         const QByteArray& left, const QByteArray& right, const QByteArray& firstPage) {
+    if (setup.TitlePage && first) return firstPage;
+    if (setup.FacingPages && number % 2 == 0) return left;
     return right.isEmpty() ? plain : right;
 }
 
 } // namespace
 
-const QByteArray& TDocumentPage::HeaderOf(int page) const {
-    return Choose(page, *this, Header, HeaderLeft, HeaderRight, HeaderFirst);
+const QByteArray& TDocumentPage::HeaderOf(bool first, int number) const {
+    return Choose(first, number, *this, Header, HeaderLeft, HeaderRight, HeaderFirst);
 }
 
-const QByteArray& TDocumentPage::FooterOf(int page) const {
-    return Choose(page, *this, Footer, FooterLeft, FooterRight, FooterFirst);
+const QByteArray& TDocumentPage::FooterOf(bool first, int number) const {
+    return Choose(first, number, *this, Footer, FooterLeft, FooterRight, FooterFirst);
 }
 
-TDocumentPage ReadDocumentPage(const QByteArray& keptSource) {
-    TDocumentPage page;
+TDocumentPage ReadDocumentPage(const QByteArray& keptSource, const TDocumentPage* previous) {
+    TDocumentPage page = previous ? *previous : TDocumentPage();
     TReadState state;
+    if (previous) {
+        // The previous section's values count as this one's document values.
+        page.TitlePage = false;
+        page.RestartPageNumbers = false;
+        page.FirstPageNumber = 0;
+        page.Break = TDocumentPage::TBreak::Page;
+        if (previous->PaperTwips) {
+            state.paper[0][0] = int(previous->PaperTwips->width());
+            state.paper[1][0] = int(previous->PaperTwips->height());
+        }
+        for (int i = 0; i < 4; ++i) state.margins[i][0] = previous->MarginTwips[i];
+    }
     RtfTokenizer tokens(View(keptSource));
     int depth = 0;
     std::size_t groupStart = 0;
@@ -152,6 +181,67 @@ TDocumentPage ReadDocumentPage(const QByteArray& keptSource) {
 
 TDocumentPage DocumentPageOf(const QTextDocument& document) {
     return ReadDocumentPage(document.rootFrame()->frameFormat().property(RtfEngine::kDocFormatProperty).toByteArray());
+}
+
+std::vector<TSection> SectionsOf(const QTextDocument& document) {
+    std::vector<TSection> sections{{0, DocumentPageOf(document)}};
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const QTextBlockFormat format = block.blockFormat();
+        if (block.position() == 0 || !format.hasProperty(RtfEngine::kSectionProperty)) continue;
+        sections.push_back({block.position(), ReadDocumentPage(format.property(RtfEngine::kSectionProperty).toByteArray(),
+                                                               &sections.back().Page)});
+    }
+    return sections;
+}
+
+namespace {
+
+// The last section that begins at or before `position`, from `from` on.
+std::size_t SectionAt(const std::vector<TSection>& sections, int position, std::size_t from) {
+    while (from + 1 < sections.size() && sections[from + 1].Start <= position) ++from;
+    return from;
+}
+
+// The number a section's first page takes after page `previous`.
+int FirstNumberOf(const TDocumentPage& page, int previous) {
+    if (!page.RestartPageNumbers) return previous + 1;
+    return page.FirstPageNumber > 0 ? page.FirstPageNumber : 1;
+}
+
+bool WrongSide(TDocumentPage::TBreak kind, int number) {
+    return (kind == TDocumentPage::TBreak::Odd && number % 2 == 0) ||
+           (kind == TDocumentPage::TBreak::Even && number % 2 != 0);
+}
+
+} // namespace
+
+std::vector<TPrintedPage> PrintedPages(const std::vector<int>& pageStarts, const std::vector<TSection>& sections,
+                                       int firstNumber) {
+    std::vector<TPrintedPage> printed;
+    if (sections.empty()) return printed;
+    std::size_t section = 0;
+    int number = (sections[0].Page.FirstPageNumber > 0 ? sections[0].Page.FirstPageNumber : firstNumber) - 1;
+    for (std::size_t body = 0; body < pageStarts.size(); ++body) {
+        const std::size_t at = SectionAt(sections, pageStarts[body], section);
+        const bool starts = body == 0 || at != section;
+        if (body > 0 && at != section) {
+            // A section that must begin on an odd (or even) page gets a blank page before it.
+            const TDocumentPage& page = sections[at].Page;
+            if (WrongSide(page.Break, FirstNumberOf(page, number)) && !page.RestartPageNumbers)
+                printed.push_back({-1, section, ++number, false, 0});
+            number = FirstNumberOf(page, number) - 1;
+        }
+        section = at;
+        printed.push_back({int(body), section, ++number, starts, 0});
+    }
+    // Each page learns how many pages its section has, blank pages counted where they stand.
+    for (std::size_t first = 0; first < printed.size();) {
+        std::size_t end = first + 1;
+        while (end < printed.size() && !printed[end].FirstOfSection) ++end;
+        for (std::size_t k = first; k < end; ++k) printed[k].SectionPages = int(end - first);
+        first = end;
+    }
+    return printed;
 }
 
 namespace {
@@ -222,31 +312,54 @@ void SetDocumentPage(QTextDocument& document, const TDocumentPage& page) {
 
 namespace {
 
-enum class TFieldKind { None, Page, Pages, SectionPages, Date };
+enum class TFieldKind { None, Page, Pages, SectionPages, Date, Time };
 
-// The kind of the field whose source (up to its result, or whole) is given.
-TFieldKind FieldKindOf(const QByteArray& source) {
+// The instruction text of the field whose source (up to its result, or whole) is given.
+QByteArray InstructionOf(const QByteArray& source) {
     const qsizetype at = source.indexOf("fldinst");
-    if (at < 0) return TFieldKind::None;
+    if (at < 0) return QByteArray();
     RtfTokenizer tokens(View(source).substr(std::size_t(at) + 7));
     QByteArray text;
     for (RtfToken token = tokens.Next(); token.kind != RtfToken::End && token.kind != RtfToken::GroupClose;
          token = tokens.Next())
         if (token.kind == RtfToken::Text) text.append(token.data.data(), qsizetype(token.data.size()));
-    const QByteArray name = text.trimmed().split(' ').value(0).toUpper();
+        else if (token.kind == RtfToken::Symbol && token.symbol == '\\') text.append('\\'); // the backslash of a switch ("\\@")
+    return text.trimmed();
+}
+
+TFieldKind FieldKindOf(const QByteArray& instruction) {
+    const QByteArray name = instruction.split(' ').value(0).toUpper();
     if (name == "PAGE") return TFieldKind::Page;
     if (name == "NUMPAGES") return TFieldKind::Pages;
     if (name == "SECTIONPAGES") return TFieldKind::SectionPages;
     if (name == "DATE") return TFieldKind::Date;
+    if (name == "TIME") return TFieldKind::Time;
     return TFieldKind::None;
 }
 
-QString FieldValue(TFieldKind kind, const TPageFields& fields) {
-    switch (kind) {
+// A date picture ("\@ "dd.MM.yyyy"") in the toolkit's terms: the same letters, but
+// AM/PM as "AP" (and hours of 12 with it).
+QString DatePictureOf(const QByteArray& instruction) {
+    const qsizetype at = instruction.indexOf("\\@");
+    if (at < 0) return QString();
+    QByteArray picture = instruction.mid(at + 2).trimmed();
+    if (picture.startsWith('"')) picture = picture.mid(1, picture.indexOf('"', 1) - 1);
+    else picture = picture.split(' ').value(0);
+    picture.replace("AM/PM", "AP").replace("am/pm", "ap");
+    return Platform::AnsiToQString(std::string_view(picture.constData(), std::size_t(picture.size())));
+}
+
+QString FieldValue(const QByteArray& instruction, const TPageFields& fields) {
+    const QLocale locale = QLocale::system();
+    const QString picture = DatePictureOf(instruction);
+    switch (FieldKindOf(instruction)) {
     case TFieldKind::Page: return QString::number(fields.Page);
     case TFieldKind::Pages: return QString::number(fields.Pages);
     case TFieldKind::SectionPages: return QString::number(fields.SectionPages);
-    case TFieldKind::Date: return QLocale::system().toString(fields.Date, QLocale::ShortFormat);
+    case TFieldKind::Date:
+        return picture.isEmpty() ? locale.toString(fields.Now.date(), QLocale::ShortFormat) : locale.toString(fields.Now, picture);
+    case TFieldKind::Time:
+        return picture.isEmpty() ? locale.toString(fields.Now.time(), QLocale::ShortFormat) : locale.toString(fields.Now, picture);
     case TFieldKind::None: break;
     }
     return QString();
@@ -274,8 +387,8 @@ std::vector<TFieldRange> PageFields(const QTextDocument& document, const TPageFi
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             const QByteArray source = FieldSourceOf(fragment.charFormat());
-            const TFieldKind kind = source.isEmpty() ? TFieldKind::None : FieldKindOf(source);
-            if (kind == TFieldKind::None) {
+            const QByteArray instruction = source.isEmpty() ? QByteArray() : InstructionOf(source);
+            if (FieldKindOf(instruction) == TFieldKind::None) {
                 previous.clear();
                 continue;
             }
@@ -289,7 +402,7 @@ std::vector<TFieldRange> PageFields(const QTextDocument& document, const TPageFi
             format.clearProperty(RtfEngine::kKeptSourceProperty);
             format.clearProperty(RtfEngine::kKeptTextProperty);
             format.clearProperty(RtfEngine::kKeptAutoNumberProperty);
-            ranges.push_back({fragment.position(), end, FieldValue(kind, fields), format});
+            ranges.push_back({fragment.position(), end, FieldValue(instruction, fields), format});
             previous = source;
         }
     }
@@ -303,7 +416,8 @@ QByteArray HeaderFooterRtf(const QByteArray& group, const QTextDocument& body) {
     tokens.Next(); // "\header" …
     const QTextFrameFormat root = body.rootFrame()->frameFormat();
     QByteArray rtf = "{\\rtf1\\ansi\\ansicpg1252\\deff" +
-                     QByteArray::number(root.intProperty(RtfEngine::kDocDefaultFontProperty));
+                     QByteArray::number(root.intProperty(RtfEngine::kDocDefaultFontProperty)) + "\\deftab" +
+                     QByteArray::number(DocumentPageOf(body).DefaultTabTwips);
     for (int property : {RtfEngine::kDocFontTableProperty, RtfEngine::kDocColourTableProperty,
                          RtfEngine::kDocStylesheetProperty, RtfEngine::kDocListTablesProperty,
                          RtfEngine::kDocListOverridesProperty})

@@ -1,5 +1,7 @@
 #include "print/RangeFormatter.h"
 
+#include "print/DocumentPage.h"
+#include "print/PaperLengths.h"
 #include "richedit/KeptDecorations.h"
 #include "rtf/ListNumbers.h"
 #include "rtf/RtfEngine.h"
@@ -22,6 +24,15 @@
 
 namespace {
 
+// The resolution every length of the document is written in (1 unit = 1/96 inch). A copy
+// for paper is laid out at the finer resolution of layout units (twips), where fonts keep
+// their designed heights and widths, and drawn scaled to the device: indents, tabs,
+// columns, padding and pictures keep their size on any printer. The toolkit's layout
+// scales a table's lengths, space above and below, tab stops and pictures to it by itself.
+constexpr int kDocumentDpi = 96;
+constexpr int kLayoutDpi = TRangeFormatter::kLayoutDpi;
+constexpr qreal kLayoutScale = qreal(kLayoutDpi) / kDocumentDpi;
+
 struct TLine {
     qreal top, bottom;
     int pos;
@@ -34,6 +45,7 @@ struct TItem {
     int pos;
     bool breakBefore = false;
     std::vector<TLine> lines;
+    qreal spaceBefore = 0; // kept above an item that starts a page by a break
     bool keepWithNext = false; // goes to the next page with the item after it
     // A table row's header rows (the band [headerTop, headerBottom)), repeated at the top
     // of a page that this row begins; empty for anything else.
@@ -76,6 +88,14 @@ bool SectionBreaksPage(const QTextBlockFormat& format) {
     return !format.property(RtfEngine::kSectionProperty).toByteArray().contains("\\sbknone");
 }
 
+// A paragraph that a page or section break puts at the top of a page.
+bool StartsPage(const QTextBlock& block) {
+    const QTextBlockFormat format = block.blockFormat();
+    return (format.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore) || SectionBreaksPage(format) ||
+           (block.previous().isValid() &&
+            (block.previous().blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysAfter));
+}
+
 // The lines [first, last) of a paragraph as one item.
 TItem ItemOfLines(const std::vector<TLine>& lines, std::size_t first, std::size_t last) {
     TItem item{lines[first].top, lines[last - 1].bottom, lines[first].pos, false, {}};
@@ -105,8 +125,8 @@ void FitPictures(QTextDocument& doc, const QSizeF& size) {
             const QTextFragment fragment = it.fragment();
             if (!fragment.isValid() || !fragment.charFormat().isImageFormat()) continue;
             QTextImageFormat image = fragment.charFormat().toImageFormat();
-            const qreal w = image.width();
-            const qreal h = image.height();
+            const qreal w = image.width() * kLayoutScale;
+            const qreal h = image.height() * kLayoutScale;
             if (w <= 0 || h <= 0) continue;
             const qreal scale = std::min({1.0, size.width() / w, size.height() * 0.98 / h});
             if (scale >= 1.0) continue;
@@ -130,7 +150,7 @@ std::pair<qreal, qreal> RowPadding(QTextTable* table, int first, int last) {
             top = std::max(top, format.topPadding());
             bottom = std::max(bottom, format.bottomPadding());
         }
-    return {top, bottom};
+    return {top * kLayoutScale, bottom * kLayoutScale};
 }
 
 class TCollector {
@@ -185,13 +205,14 @@ private:
             for (std::size_t i = 0; i < n; ++i) Items.push_back(ItemOfLines(lines, i, i + 1));
         }
         Items[firstItem].breakBefore = breakBefore;
+        if (breakBefore) Items[firstItem].spaceBefore = format.topMargin() * kLayoutScale;
         Items.back().keepWithNext = keeping.withNext;
     }
 
     // Rows joined by a cell spanning them form one item.
     void Table(QTextTable* table) {
         const QTextTableFormat format = table->format();
-        const qreal frame = format.border() + format.cellSpacing() + format.cellPadding();
+        const qreal frame = (format.border() + format.cellSpacing() + format.cellPadding()) * kLayoutScale;
         const QRectF bounds = FLayout->frameBoundingRect(table);
         const int rows = table->rows();
         const int headerRows = HeaderRowsOf(format);
@@ -286,7 +307,7 @@ std::vector<TRangeFormatter::TPage> CutIntoPages(const std::vector<TItem>& items
         pages.push_back({0, height, 0, length});
         return pages;
     }
-    TRangeFormatter::TPage page{items.front().top, 0, 0, 0};
+    TRangeFormatter::TPage page{std::min<qreal>(0, items.front().top), 0, 0, 0}; // space above the first line kept
     qreal room = height;       // for the page's own items, under a repeated header
     std::size_t pageFirst = 0; // the first item on the page
     auto close = [&](qreal bottom, int end) {
@@ -316,7 +337,7 @@ std::vector<TRangeFormatter::TPage> CutIntoPages(const std::vector<TItem>& items
                     item = &items[i];
                 }
             }
-            close(item->top, item->pos);
+            close(item->top - (item->breakBefore ? item->spaceBefore : 0), item->pos);
             pageFirst = i;
             repeatHeader(*item);
         }
@@ -338,15 +359,10 @@ std::vector<TRangeFormatter::TPage> CutIntoPages(const std::vector<TItem>& items
     return pages;
 }
 
-// The resolution every length of the document is written in (1 unit = 1/96 inch): the
-// page is laid out at it and drawn scaled to the device, so that indents, tabs, column
-// widths, padding and pictures keep their size on any printer.
-constexpr int kDocumentDpi = 96;
-
-QPaintDevice& DocumentUnitsDevice() {
+QPaintDevice& LayoutUnitsDevice() {
     static QImage device = [] {
         QImage image(1, 1, QImage::Format_RGB32);
-        const int dotsPerMeter = int(std::lround(kDocumentDpi / 0.0254));
+        const int dotsPerMeter = int(std::lround(kLayoutDpi / 0.0254));
         image.setDotsPerMeterX(dotsPerMeter);
         image.setDotsPerMeterY(dotsPerMeter);
         return image;
@@ -370,12 +386,12 @@ TRangeFormatter::~TRangeFormatter() = default;
 
 void TRangeFormatter::Release() { FCache.reset(); }
 
-QSizeF TRangeFormatter::ToDocumentUnits(const QSizeF& size, const QPaintDevice& device) {
-    return QSizeF(size.width() * kDocumentDpi / device.logicalDpiX(), size.height() * kDocumentDpi / device.logicalDpiY());
+QSizeF TRangeFormatter::ToLayoutUnits(const QSizeF& size, const QPaintDevice& device) {
+    return QSizeF(size.width() * kLayoutDpi / device.logicalDpiX(), size.height() * kLayoutDpi / device.logicalDpiY());
 }
 
 void TRangeFormatter::ScaleToDevice(QPainter& painter, const QPaintDevice& device) {
-    painter.scale(qreal(device.logicalDpiX()) / kDocumentDpi, qreal(device.logicalDpiY()) / kDocumentDpi);
+    painter.scale(qreal(device.logicalDpiX()) / kLayoutDpi, qreal(device.logicalDpiY()) / kLayoutDpi);
 }
 
 namespace {
@@ -399,8 +415,8 @@ std::pair<qreal, qreal> CellExtent(const QTextTableCell& cell, QAbstractTextDocu
     const QTextTableCellFormat format = cell.format().toTableCellFormat();
     const QTextBlock first = document->findBlock(cell.firstPosition());
     const QTextBlock last = document->findBlock(cell.lastPosition());
-    return {layout->blockBoundingRect(first).top() - format.topPadding(),
-            layout->blockBoundingRect(last).bottom() + format.bottomPadding()};
+    return {layout->blockBoundingRect(first).top() - format.topPadding() * kLayoutScale,
+            layout->blockBoundingRect(last).bottom() + format.bottomPadding() * kLayoutScale};
 }
 
 // Rows lower than their definition asks grow to it: their cells get the missing height as
@@ -416,7 +432,7 @@ bool GrowRows(QTextFrame* frame, QAbstractTextDocumentLayout* layout) {
         for (int r = 0; r < table->rows(); ++r) {
             const int twips = RowHeightTwips(rows, r);
             if (twips == 0) continue;
-            const qreal wanted = std::abs(twips) / RtfEngine::kTwipsPerUnit;
+            const qreal wanted = std::abs(twips) * kLayoutDpi / 1440.0;
             qreal top = 0, bottom = 0;
             bool first = true;
             for (int c = 0; c < table->columns(); ++c) {
@@ -433,7 +449,7 @@ bool GrowRows(QTextFrame* frame, QAbstractTextDocumentLayout* layout) {
                 QTextTableCell cell = table->cellAt(r, c);
                 if (!cell.isValid() || cell.row() != r || cell.column() != c || cell.rowSpan() > 1) continue;
                 QTextTableCellFormat format = cell.format().toTableCellFormat();
-                format.setBottomPadding(format.bottomPadding() + missing);
+                format.setBottomPadding(format.bottomPadding() + missing / kLayoutScale);
                 cell.setFormat(format);
             }
             grown = true;
@@ -447,10 +463,19 @@ bool GrowRows(QTextFrame* frame, QAbstractTextDocumentLayout* layout) {
 void TRangeFormatter::PrepareForPaper(QTextDocument& copy, const QSizeF& size) {
     copy.setUndoRedoEnabled(false);
     SplitAtFormFeeds(copy);
-    FitPictures(copy, size);
     copy.setDocumentMargin(0);
+    Print::HangListTexts(copy);
+    Print::ScaleLengths(copy, kLayoutScale);
+    Print::DropListIndents(copy);
+    Print::MakeRoomForBorders(copy);
+    Print::KeepSpaceAroundTables(copy);
+    Print::AddSpaceBetweenParagraphs(copy, StartsPage);
+    FitPictures(copy, size);
     copy.setUseDesignMetrics(true); // widths as the font designs them, not as the screen rounds them
-    copy.documentLayout()->setPaintDevice(&DocumentUnitsDevice());
+    QTextOption option = copy.defaultTextOption();
+    option.setTabStopDistance(Print::DocumentPageOf(copy).DefaultTabTwips / RtfEngine::kTwipsPerUnit);
+    copy.setDefaultTextOption(option);
+    copy.documentLayout()->setPaintDevice(&LayoutUnitsDevice());
     RtfEngine::RegisterKeptObjects(&copy); // a clone's layout knows no footnote marks of its own
     copy.setTextWidth(size.width());
     copy.documentLayout()->documentSize(); // lays the whole document out once
@@ -459,7 +484,7 @@ void TRangeFormatter::PrepareForPaper(QTextDocument& copy, const QSizeF& size) {
 
 const std::vector<TRangeFormatter::TPage>& TRangeFormatter::Paginate(const QTextDocument& document,
                                                                       const QSizeF& size, QPaintDevice* device) {
-    const QSizeF units = ToDocumentUnits(size, *device);
+    const QSizeF units = ToLayoutUnits(size, *device);
     if (FCache && FCache->source == &document && FCache->revision == document.revision() &&
         FCache->characters == document.characterCount() && FCache->size == units)
         return FCache->pages;
@@ -494,36 +519,84 @@ int TRangeFormatter::FormatRange(const QTextDocument& document, QPainter& painte
     if (page != pages.begin()) --page;
     if (start >= document.characterCount() - 1 && document.characterCount() > 1) return start;
 
-    const qreal left = render.left() * kDocumentDpi / dpiX;
+    const qreal left = render.left() * kLayoutDpi / dpiX;
     const qreal band = page->HeaderBottom - page->HeaderTop;
     // The band [top, bottom) of the laid-out copy drawn `down` units below the render top.
-    auto drawBand = [&](qreal top, qreal bottom, qreal down) {
+    auto drawBand = [&](qreal top, qreal bottom, qreal down, int first) {
         painter.save();
         painter.translate(render.left(), render.top());
         ScaleToDevice(painter, *device);
         painter.translate(0, down - top);
         const QRectF clip(-left, top, FCache->size.width() + 2 * left, bottom - top);
         painter.setClipRect(clip, Qt::IntersectClip);
-        DrawLaidOut(*FCache->copy, painter, clip);
+        DrawLaidOut(*FCache->copy, painter, clip, first);
         painter.restore();
     };
-    if (band > 0) drawBand(page->HeaderTop, page->HeaderBottom, 0);
-    drawBand(page->Top, page->Bottom, std::max<qreal>(band, 0));
+    if (band > 0) drawBand(page->HeaderTop, page->HeaderBottom, 0, -1);
+    drawBand(page->Top, page->Bottom, std::max<qreal>(band, 0), page->Start);
     return page->End;
 }
 
-void TRangeFormatter::DrawLaidOut(const QTextDocument& copy, QPainter& painter, const QRectF& clip) {
+namespace {
+
+// The paragraph of the flow holding position `first` when the clip's top cuts it between
+// two of its lines.
+QTextBlock ParagraphCutAtTop(const QTextDocument& copy, const QRectF& clip, int first) {
+    const QTextBlock block = copy.findBlock(first);
+    if (first < 0 || !block.isValid() || !block.layout() || QTextCursor(block).currentTable()) return QTextBlock();
+    const QTextLayout* lines = block.layout();
+    if (lines->lineCount() < 2) return QTextBlock();
+    const qreal origin = lines->position().y();
+    const QTextLine top = lines->lineAt(0), last = lines->lineAt(lines->lineCount() - 1);
+    const bool cut = origin + top.y() + top.height() <= clip.top() && origin + last.y() + last.height() > clip.top();
+    return cut ? block : QTextBlock();
+}
+
+// Draws the lines of `block` that reach into the clip; returns the bottom of the last.
+qreal DrawLinesInClip(const QTextBlock& block, QPainter& painter, const QRectF& clip) {
+    const QTextLayout* layout = block.layout();
+    const QPointF origin = layout->position();
+    qreal bottom = clip.top();
+    for (int i = 0; i < layout->lineCount(); ++i) {
+        const QTextLine line = layout->lineAt(i);
+        const qreal top = origin.y() + line.y();
+        if (top + line.height() <= clip.top() || top >= clip.bottom()) continue;
+        line.draw(&painter, origin);
+        bottom = top + line.height();
+    }
+    return bottom;
+}
+
+} // namespace
+
+void TRangeFormatter::DrawLaidOut(const QTextDocument& copy, QPainter& painter, const QRectF& clip, int first) {
     // Text is drawn line by line within the context's clip: a hundredth of an inch inside
     // the band keeps the lines of neighbouring pages out of this page, even from a PDF's text.
     QAbstractTextDocumentLayout::PaintContext context;
-    context.clip = clip.adjusted(0, 0.08, 0, -0.08);
+    const qreal inset = kLayoutDpi / 100.0;
+    context.clip = clip.adjusted(0, inset, 0, -inset);
     context.palette.setColor(QPalette::Text, Qt::black);
-    copy.documentLayout()->draw(&painter, context);
+    // The toolkit draws a paragraph's last line above the clip as well: a paragraph that
+    // the band's top cuts has its lines in the band drawn one by one, the flow below it.
+    QAbstractTextDocumentLayout::PaintContext below = context;
+    if (const QTextBlock cut = ParagraphCutAtTop(copy, context.clip, first); cut.isValid()) {
+        painter.save();
+        painter.setPen(Qt::black);
+        const qreal bottom = DrawLinesInClip(cut, painter, context.clip);
+        painter.restore();
+        below.clip.setTop(std::max(bottom, copy.documentLayout()->blockBoundingRect(cut).bottom()) + inset);
+    }
+    if (below.clip.height() > 0) copy.documentLayout()->draw(&painter, below);
     RtfEngine::DrawListNumbers(painter, copy, context.clip, context.palette.text());
     RtfEngine::DrawKeptDecorations(painter, copy, context.clip, context.palette.text());
 }
 
 std::size_t TRangeFormatter::PageCount() const { return FCache ? FCache->pages.size() : 0; }
+
+const std::vector<TRangeFormatter::TPage>& TRangeFormatter::Pages() const {
+    static const std::vector<TPage> none;
+    return FCache ? FCache->pages : none;
+}
 
 int TRangeFormatter::PageIndexOf(int start) const {
     if (!FCache) return 0;

@@ -1,5 +1,5 @@
 // The rich edit engine's range formatting for printing (EM_FORMATRANGE): the document
-// is laid out once into the width of the render rectangle, in document units (1/96 inch)
+// is laid out once into the width of the render rectangle, in layout units (twips)
 // and drawn scaled to the target device, and cut into pages; each call draws the page that starts at a position
 // and returns the position after its last character. Lines are never cut at a page's
 // foot; a table row goes whole to the next page when it does not fit (a row taller
@@ -20,7 +20,7 @@ class QTextDocument;
 
 class TRangeFormatter {
 public:
-    // One page: the band [Top, Bottom) of the laid-out document (document units) and
+    // One page: the band [Top, Bottom) of the laid-out document (layout units) and
     // the positions [Start, End) it shows.
     struct TPage {
         qreal Top = 0;
@@ -52,19 +52,22 @@ public:
     // The pages of the last pagination (0 before any), and the index of the page that
     // shows position `start`.
     std::size_t PageCount() const;
+    const std::vector<TPage>& Pages() const;
     int PageIndexOf(int start) const;
 
-    // Every length of a document is in units of 1/96 inch; a page is laid out in them
-    // and drawn scaled to the device. These convert a size of device pixels, and scale a
-    // painter that draws in device pixels, to document units.
-    static QSizeF ToDocumentUnits(const QSizeF& size, const QPaintDevice& device);
+    // Every length of a document is in units of 1/96 inch; a copy for paper is laid out
+    // in finer units, layout units (twips), and drawn scaled to the device. These convert
+    // a size of device pixels, and scale a painter that draws in device pixels, to layout units.
+    static constexpr int kLayoutDpi = 1440;
+    static QSizeF ToLayoutUnits(const QSizeF& size, const QPaintDevice& device);
     static void ScaleToDevice(QPainter& painter, const QPaintDevice& device);
-    // Readies a copy of a document to be laid out for paper `size` (document units) wide
-    // and tall: form feeds become page breaks, pictures fit the page; lays it out.
+    // Readies a copy of a document to be laid out for paper `size` (layout units) wide
+    // and tall: its lengths in layout units, form feeds made page breaks, pictures fit
+    // to the page, tab stops every "\deftab"; lays it out.
     static void PrepareForPaper(QTextDocument& copy, const QSizeF& size);
-    // Draws a prepared copy's band `clip` (document units) with its list numbers and
-    // kept decorations.
-    static void DrawLaidOut(const QTextDocument& copy, QPainter& painter, const QRectF& clip);
+    // Draws a prepared copy's band `clip` (layout units) with its list numbers and
+    // kept decorations; `first`: the position of the band's first line (-1: a table's rows).
+    static void DrawLaidOut(const QTextDocument& copy, QPainter& painter, const QRectF& clip, int first = -1);
 
 private:
     struct TCache;

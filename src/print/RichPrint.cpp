@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QDate>
+#include <QDateTime>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLocale>
@@ -17,6 +18,7 @@
 #include <QTextDocument>
 #include <QAbstractTextDocumentLayout>
 #include <QTime>
+#include <algorithm>
 #include <cfenv>
 #include <cmath>
 #include <exception>
@@ -607,6 +609,7 @@ TUseDocumentPage::TUseDocumentPage(TRichPrinter& printer, const QTextDocument* d
       FMargins{printer.FMarginLeft, printer.FMarginTop, printer.FMarginRight, printer.FMarginBottom} {
     if (QPrinter* device = Printer().Device()) FLayout = std::make_unique<QPageLayout>(device->pageLayout());
     printer.FDocumentPage = document ? Print::DocumentPageOf(*document) : Print::TDocumentPage();
+    printer.FSections = document ? Print::SectionsOf(*document) : std::vector<Print::TSection>();
     printer.ApplyDocumentPaper();
 }
 
@@ -614,21 +617,23 @@ TUseDocumentPage::~TUseDocumentPage() {
     if (QPrinter* device = Printer().Device(); device && FLayout && !Printer().Printing())
         device->setPageLayout(*FLayout);
     FPrinter.FDocumentPage = FSaved;
+    FPrinter.FSections.clear();
     FPrinter.FMarginLeft = FMargins[0];
     FPrinter.FMarginTop = FMargins[1];
     FPrinter.FMarginRight = FMargins[2];
     FPrinter.FMarginBottom = FMargins[3];
 }
 
-void TRichPrinter::DrawHeaderFooterDocument(QTextDocument& part, bool footer) {
+void TRichPrinter::DrawHeaderFooterDocument(QTextDocument& part, const Print::TDocumentPage& page, bool footer) {
     QPainter* surface = DrawingSurface();
     if (!surface || !surface->isActive() || part.isEmpty()) return;
     QPaintDevice& device = *ReferenceDevice();
-    const QSizeF area = TRangeFormatter::ToDocumentUnits(QSizeF(TextAreaWidth(), TextAreaHeight()), device);
+    const QSizeF area = TRangeFormatter::ToLayoutUnits(QSizeF(TextAreaWidth(), TextAreaHeight()), device);
     TRangeFormatter::PrepareForPaper(part, area);
-    const qreal height = part.documentLayout()->documentSize().height() * device.logicalDpiY() / 96.0;
-    const int edge = footer ? ToPixelsY(PhysicalHeight() - TwipsToUnit(FDocumentPage.FooterYTwips) - GutterTop())
-                            : ToPixelsY(TwipsToUnit(FDocumentPage.HeaderYTwips) - GutterTop());
+    const qreal height =
+        part.documentLayout()->documentSize().height() * device.logicalDpiY() / TRangeFormatter::kLayoutDpi;
+    const int edge = footer ? ToPixelsY(PhysicalHeight() - TwipsToUnit(page.FooterYTwips) - GutterTop())
+                            : ToPixelsY(TwipsToUnit(page.HeaderYTwips) - GutterTop());
     surface->save();
     surface->translate(LeftOffset(), footer ? edge - height : edge);
     TRangeFormatter::ScaleToDevice(*surface, device);
@@ -636,19 +641,33 @@ void TRichPrinter::DrawHeaderFooterDocument(QTextDocument& part, bool footer) {
     surface->restore();
 }
 
-void TRichPrinter::DrawDocumentHeaderFooter(const QTextDocument& body, int pages) {
-    const int page = FPageNumber - FFirstPage + 1; // of this document, from 1
+bool TRichPrinter::DrawsOwnHeaders() const {
+    return std::any_of(FSections.begin(), FSections.end(),
+                       [](const Print::TSection& section) { return section.Page.HasOwnHeaderOrFooter(); });
+}
+
+void TRichPrinter::DrawDocumentHeaderFooter(const QTextDocument& body, const Print::TPrintedPage& printed) {
+    const Print::TDocumentPage& page = FSections[printed.Section].Page;
     Print::TPageFields fields;
-    fields.Page = FDocumentPage.FirstPageNumber > 0 ? FDocumentPage.FirstPageNumber + page - 1 : FPageNumber;
-    fields.Pages = pages;
-    fields.SectionPages = pages;
-    fields.Date = QDate::currentDate();
+    fields.Page = printed.Number;
+    fields.Pages = int(FPrinted.size());
+    fields.SectionPages = printed.SectionPages;
+    fields.Now = QDateTime::currentDateTime();
     for (const bool footer : {false, true}) {
-        const QByteArray& group = footer ? FDocumentPage.FooterOf(page) : FDocumentPage.HeaderOf(page);
+        const QByteArray& group = footer ? page.FooterOf(printed.FirstOfSection, printed.Number)
+                                         : page.HeaderOf(printed.FirstOfSection, printed.Number);
         if (group.isEmpty()) continue;
         const auto part = Print::HeaderFooterDocument(group, body, fields);
-        DrawHeaderFooterDocument(*part, footer);
+        DrawHeaderFooterDocument(*part, page, footer);
     }
+}
+
+std::size_t TRichPrinter::PrintBlankPagesBefore(const QTextDocument& body, std::size_t printed) {
+    for (; printed < FPrinted.size() && FPrinted[printed].Body < 0; ++printed) {
+        if (DrawsOwnHeaders()) DrawDocumentHeaderFooter(body, FPrinted[printed]);
+        NewPage();
+    }
+    return printed;
 }
 
 void TRichPrinter::PrintRichEdit(TCustomRichEdit98* control, int firstPage) {
@@ -661,13 +680,22 @@ void TRichPrinter::PrintRichEdit(TCustomRichEdit98* control, int firstPage) {
         const QTextDocument& document = *control->document();
         const int textLength = control->GetTextLen();
         FFormatter.Release();
+        FPrinted.clear();
+        std::size_t printed = 0; // the printed page being drawn
         int last = 0, start;
         do {
             start = last;
+            if (!FPrinted.empty()) printed = PrintBlankPagesBefore(document, printed);
             QPainter* surface = DrawingSurface();
             if (!surface || !surface->isActive()) throw ELinePrinter("Not be able to print a new page.");
             last = FFormatter.FormatRange(document, *surface, ReferenceDevice(), RenderRectTwips(), start);
-            if (DrawsOwnHeaders()) DrawDocumentHeaderFooter(document, int(FFormatter.PageCount()));
+            if (FPrinted.empty()) {
+                std::vector<int> starts;
+                for (const TRangeFormatter::TPage& page : FFormatter.Pages()) starts.push_back(page.Start);
+                FPrinted = Print::PrintedPages(starts.empty() ? std::vector<int>{0} : starts, FSections, FFirstPage);
+            }
+            if (DrawsOwnHeaders() && printed < FPrinted.size()) DrawDocumentHeaderFooter(document, FPrinted[printed]);
+            ++printed;
             if (last < textLength && last != -1) NewPage();
         } while (last < textLength && last != -1 && last > start);
         FFormatter.Release();

@@ -239,10 +239,13 @@ private:
     void ApplyDocumentPaper();
     void ApplyDocumentMargins();
     double TwipsToUnit(int twips) const;
-    bool DrawsOwnHeaders() const { return FDocumentPage.HasOwnHeaderOrFooter(); }
-    // The document's header and footer of the current page, `pages` pages in all.
-    void DrawDocumentHeaderFooter(const QTextDocument& body, int pages);
-    void DrawHeaderFooterDocument(QTextDocument& part, bool footer);
+    bool DrawsOwnHeaders() const;
+    // The document's header and footer of the current page, printed as `page`.
+    void DrawDocumentHeaderFooter(const QTextDocument& body, const Print::TPrintedPage& page);
+    void DrawHeaderFooterDocument(QTextDocument& part, const Print::TDocumentPage& page, bool footer);
+    // Prints the blank pages an odd or even section break puts at printed page `printed`
+    // and on; returns the printed page after them.
+    std::size_t PrintBlankPagesBefore(const QTextDocument& body, std::size_t printed);
 
     double FMarginTop = 30.0;
     double FMarginBottom = 25.0;
@@ -267,6 +270,8 @@ private:
     QPointer<TRichPrntProgDlg> FProgress;
     TRangeFormatter FFormatter;
     Print::TDocumentPage FDocumentPage; // of the document being printed
+    std::vector<Print::TSection> FSections;   // its sections
+    std::vector<Print::TPrintedPage> FPrinted; // its pages as printed
     // Preview: the page being recorded, its font, and the window the pages go to.
     Print::TPreviewPage FPreviewPage;
     QFont FPreviewFont;

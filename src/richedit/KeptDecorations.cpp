@@ -19,7 +19,7 @@
 namespace RtfEngine {
 namespace {
 
-// Document units per twip on the layout's device (a printer lays out at its own resolution).
+// Layout units per twip on the layout's device (a copy for paper is laid out in finer units).
 qreal UnitsPerTwip(const QTextDocument& document)
 {
     const QPaintDevice* device = document.documentLayout()->paintDevice();
@@ -93,25 +93,27 @@ QByteArray LeaderAfter(const QTextBlockFormat& format, qreal x, qreal unitsPerTw
     return leader;
 }
 
-void DrawLeader(QPainter& painter, const QByteArray& leader, const QRectF& span, const QColor& ink, qreal baseline)
+// `pixel`: the layout's units in a screen pixel (1/96 inch).
+void DrawLeader(QPainter& painter, const QByteArray& leader, const QRectF& span, const QColor& ink, qreal baseline,
+                qreal pixel)
 {
-    QPen pen(ink, 1.0);
-    qreal y = baseline - 1;
+    QPen pen(ink, pixel);
+    qreal y = baseline - pixel;
     if (leader == "tldot" || leader == "tlmdot") {
         pen.setStyle(Qt::DotLine);
-        pen.setWidthF(1.5);
+        pen.setWidthF(1.5 * pixel);
         if (leader == "tlmdot")
             y = span.center().y();
     } else if (leader == "tlhyph") {
         pen.setStyle(Qt::DashLine);
         y = span.center().y();
     } else if (leader == "tlth") {
-        pen.setWidthF(2.0);
+        pen.setWidthF(2.0 * pixel);
     }
     painter.setPen(pen);
-    painter.drawLine(QPointF(span.left() + 2, y), QPointF(span.right() - 2, y));
+    painter.drawLine(QPointF(span.left() + 2 * pixel, y), QPointF(span.right() - 2 * pixel, y));
     if (leader == "tleq")
-        painter.drawLine(QPointF(span.left() + 2, y - 3), QPointF(span.right() - 2, y - 3));
+        painter.drawLine(QPointF(span.left() + 2 * pixel, y - 3 * pixel), QPointF(span.right() - 2 * pixel, y - 3 * pixel));
 }
 
 void DrawTabLeaders(QPainter& painter, const QTextBlock& block, const QPointF& origin, const QBrush& text,
@@ -133,7 +135,8 @@ void DrawTabLeaders(QPainter& painter, const QTextBlock& block, const QPointF& o
         QTextCursor cursor(block);
         cursor.setPosition(block.position() + at + 1);
         const QRectF span(origin.x() + left, origin.y() + line.y(), right - left, line.height());
-        DrawLeader(painter, leader, span, InkOf(cursor.charFormat(), text), origin.y() + line.y() + line.ascent());
+        DrawLeader(painter, leader, span, InkOf(cursor.charFormat(), text), origin.y() + line.y() + line.ascent(),
+                   unitsPerTwip * kTwipsPerUnit);
     }
 }
 
@@ -186,6 +189,27 @@ std::vector<Border> BordersOf(const QByteArray& words)
     return borders;
 }
 
+} // namespace
+
+std::pair<int, int> BorderRoomTwips(const QByteArray& keptWords)
+{
+    std::pair<int, int> room{0, 0};
+    if (!keptWords.contains("\\brdr") && !keptWords.contains("\\box"))
+        return room;
+    for (const Border& border : BordersOf(keptWords)) {
+        if (border.none)
+            continue;
+        const int taken = border.widthTwips * (border.dbl ? 3 : 1) + border.spaceTwips;
+        if (border.edges[0])
+            room.first = std::max(room.first, taken);
+        if (border.edges[2])
+            room.second = std::max(room.second, taken);
+    }
+    return room;
+}
+
+namespace {
+
 QColor ColourOf(const QTextDocument& document, int index)
 {
     const QStringList colours = document.rootFrame()->frameFormat().property(kDocColoursProperty).toStringList();
@@ -208,14 +232,14 @@ void DrawParagraphBorders(QPainter& painter, const QTextDocument& document, cons
     const bool joinsAbove = KeptWordsOf(block.previous()) == words;
     const bool joinsBelow = KeptWordsOf(block.next()) == words;
     const QTextBlockFormat format = block.blockFormat();
-    const qreal scale = unitsPerTwip * kTwipsPerUnit;
+    const qreal scale = unitsPerTwip * kTwipsPerUnit; // the layout scales space above and below, not the sides
     for (const Border& border : BordersOf(words)) {
         if (border.none)
             continue;
         const qreal width = std::max<qreal>(1.0, border.widthTwips * unitsPerTwip);
         const qreal space = border.spaceTwips * unitsPerTwip;
-        const QRectF box(rect.left() + format.leftMargin() * scale - space, rect.top() + format.topMargin() * scale - space,
-                         rect.width() - (format.leftMargin() + format.rightMargin()) * scale + 2 * space,
+        const QRectF box(rect.left() + format.leftMargin() - space, rect.top() + format.topMargin() * scale - space,
+                         rect.width() - (format.leftMargin() + format.rightMargin()) + 2 * space,
                          rect.height() - (format.topMargin() + format.bottomMargin()) * scale + 2 * space);
         QPen pen(ColourOf(document, border.colour), width);
         pen.setStyle(border.dotted ? Qt::DotLine : border.dashed ? Qt::DashLine : Qt::SolidLine);

@@ -2,7 +2,9 @@
 // underline ("\uldb"), tab leaders ("\tldot" …) and paragraph borders ("\brdrb", "\box"
 // …). The editor and the printout draw them over the text from the kept properties.
 #pragma once
+#include <utility>
 
+class QByteArray;
 class QBrush;
 class QPainter;
 class QRectF;
@@ -14,5 +16,9 @@ namespace RtfEngine {
 // line whose text sets no colour.
 void DrawKeptDecorations(QPainter& painter, const QTextDocument& document, const QRectF& clip,
                          const QBrush& text);
+
+// The room, in twips, that the borders of a paragraph with these kept words take above
+// and below its text: the border's width and its space to the text.
+std::pair<int, int> BorderRoomTwips(const QByteArray& keptWords);
 
 } // namespace RtfEngine

@@ -27,7 +27,9 @@ public:
         const QTextCharFormat f = format.toCharFormat();
         QPaintDevice* device = document ? document->documentLayout()->paintDevice() : nullptr;
         const QFontMetricsF metrics = device ? QFontMetricsF(f.font(), device) : QFontMetricsF(f.font());
-        return {metrics.horizontalAdvance(f.stringProperty(kKeptTextProperty)), metrics.height()};
+        // As high as the text's ascent: an object stands on the baseline, and one as high as
+        // a whole line would push the line's own descent down.
+        return {metrics.horizontalAdvance(f.stringProperty(kKeptTextProperty)), metrics.ascent()};
     }
 
     // Laid out against the document's device, as its text is: a painter scaled from that

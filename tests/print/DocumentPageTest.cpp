@@ -11,8 +11,10 @@
 #include <QPainter>
 #include <QPicture>
 #include <QProcess>
+#include <QRawFont>
 #include <QRegularExpression>
 #include <QTextDocument>
+#include <map>
 
 namespace {
 
@@ -28,6 +30,13 @@ const TPdfWord* Find(const std::vector<TPdfWord>& words, const std::string& text
     return nullptr;
 }
 
+// The words of a page by their text (the first of equal ones).
+std::map<std::string, TPdfWord> WordsByText(const std::vector<TPdfWord>& words) {
+    std::map<std::string, TPdfWord> byText;
+    for (const TPdfWord& word : words) byText.emplace(word.text, word);
+    return byText;
+}
+
 // "Page size: 612 x 792 pts" of one PDF.
 QSizeF PdfPageSize(const QString& file) {
     QProcess info;
@@ -36,6 +45,14 @@ QSizeF PdfPageSize(const QString& file) {
     const QRegularExpression size(R"(Page size:\s+([\d.]+) x ([\d.]+) pts)");
     const auto match = size.match(QString::fromUtf8(info.readAllStandardOutput()));
     return match.hasMatch() ? QSizeF(match.captured(1).toDouble(), match.captured(2).toDouble()) : QSizeF();
+}
+
+// The distance of two lines of DejaVu Sans at `points` as its design gives it.
+double DesignPitch(double points) {
+    QFont font("DejaVu Sans");
+    font.setPixelSize(2048);
+    const QRawFont raw = QRawFont::fromFont(font);
+    return (raw.ascent() + raw.descent() + raw.leading()) / 2048 * points;
 }
 
 void PrintToPdf(const std::string& rtf, const QString& pdf) {
@@ -47,8 +64,8 @@ void PrintToPdf(const std::string& rtf, const QString& pdf) {
 
 using DocumentPage = PrinterTest;
 
-// Indents, first-line indents, tab stops and table columns at a 600 dpi printer stand where
-// their twips say: 1 inch margin plus the indent, to a point.
+// Indents, first-line indents, tab stops, table columns and the text of hanging list
+// paragraphs at a 600 dpi printer stand where their twips say: 1 inch margin plus the indent.
 TEST_F(DocumentPage, BlockLengthsPrintAtTheirSizeOnA600DpiPrinter) {
     const std::string body =
         "\\pard Zero\\par"
@@ -57,16 +74,23 @@ TEST_F(DocumentPage, BlockLengthsPrintAtTheirSizeOnA600DpiPrinter) {
         "\\pard\\li2880\\fi-1440 Hanging\\par"
         "\\pard\\tx4320 Tabbed\\tab Stop\\par"
         "\\trowd\\cellx2880\\cellx7200 CellOne\\cell CellTwo\\cell\\row"
-        "\\pard\\qr Right\\par";
+        "\\pard\\qr Right\\par"
+        "\\pard\\ls1\\ilvl0\\li1134\\fi-567 Listed\\par"
+        "\\pard\\ls1\\ilvl1\\li2268\\fi-567 Bulleted\\par";
+    const std::string lists =
+        "{\\*\\listtable{\\list\\listtemplateid1{\\listlevel\\levelnfc0\\levelfollow0\\levelstartat1"
+        "{\\leveltext\\'02\\'00.;}{\\levelnumbers\\'01;}\\fi-567\\li1134}{\\listlevel\\levelnfc23\\levelfollow0"
+        "{\\leveltext\\'01\\u8226 ?;}{\\levelnumbers;}\\fi-567\\li2268}\\listid1}}"
+        "{\\*\\listoverridetable{\\listoverride\\listid1\\listoverridecount0\\ls1}}";
     const QString pdf = Path("indents.pdf");
-    PrintToPdf(Rtf(kLetterPage, body), pdf);
+    PrintToPdf(Rtf(lists + kLetterPage, body), pdf);
     const auto words = PdfWords(pdf, 1);
     struct Case {
         const char* word;
         double x; // points from the paper's left edge
     };
     const Case cases[] = {{"Zero", 72}, {"Half", 72 + 36}, {"Two", 72 + 144}, {"Hanging", 72 + 72},
-                          {"Stop", 72 + 216}, {"CellTwo", 72 + 144}};
+                          {"Stop", 72 + 216}, {"CellTwo", 72 + 144}, {"Listed", 72 + 56.7}, {"Bulleted", 72 + 113.4}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.word);
         const TPdfWord* word = Find(words, c.word);
@@ -79,6 +103,52 @@ TEST_F(DocumentPage, BlockLengthsPrintAtTheirSizeOnA600DpiPrinter) {
     EXPECT_NEAR(right->xMax, 612 - 72, 2.0);
     const TPdfWord* first = Find(words, "Zero");
     EXPECT_NEAR(first->yMin, 72, 6.0);
+}
+
+// Lines stand as far apart as their font's design says (ascent, descent and line gap),
+// to the twip, not as a screen's whole pixels round it, space after a paragraph adds its points, and a
+// tab without a stop of its own goes to the next multiple of "\deftab".
+TEST_F(DocumentPage, LinesFollowTheFontsDesignAndDefaultTabStops) {
+    std::string body = "\\pard\\fs22 ";
+    for (int i = 1; i <= 30; ++i) body += "Line" + std::to_string(i) + "\\par ";
+    body += "\\pard\\sa240\\fs22 Spaced\\par\\pard\\fs22 After\\par\\pard\\fs22 A\\tab Tabbed\\par";
+    const QString pdf = Path("lines.pdf");
+    PrintToPdf(Rtf(kLetterPage + "\\deftab1440", body), pdf);
+    const auto at = WordsByText(PdfWords(pdf, 1));
+    for (const char* word : {"Line1", "Line30", "Spaced", "After", "Tabbed"}) ASSERT_TRUE(at.count(word)) << word;
+    const double pitch = DesignPitch(11);
+    EXPECT_NEAR((at.at("Line30").yMin - at.at("Line1").yMin) / 29, pitch, 0.05); // a line is whole twips high
+    EXPECT_NEAR(at.at("After").yMin - at.at("Spaced").yMin, pitch + 12, 0.1);
+    EXPECT_NEAR(at.at("Tabbed").xMin, 72 + 72, 1.0);
+}
+
+// Space after a paragraph and space before the next add up, also around a table; the
+// first paragraph's space before stays above it, and so does that of a paragraph a page
+// break puts at the top of a page; a paragraph's box takes its width and spacing above
+// and below the text.
+TEST_F(DocumentPage, SpaceBeforeAndAfterAddUpAsWordProcessorsDo) {
+    const std::string body = "\\pard\\sb480\\fs22 First\\par"
+                             "\\pard\\sa240\\fs22 Above\\par\\pard\\sb360\\fs22 Below\\par"
+                             "\\pard\\sa240\\fs22 Before\\par\\trowd\\cellx2000\\pard\\intbl\\fs22 Cell\\cell\\row"
+                             "\\pard\\sb240\\fs22 After\\par"
+                             "\\pard\\box\\brdrs\\brdrw30\\brsp80\\fs22 Boxed\\par\\pard\\fs22 Unboxed\\par"
+                             "\\pard\\sa240\\fs22 End\\par\\page\\pard\\sb480\\fs22 Top\\par";
+    const QString pdf = Path("spacing.pdf");
+    PrintToPdf(Rtf(kLetterPage, body), pdf);
+    const auto at = WordsByText(PdfWords(pdf, 1));
+    const auto second = WordsByText(PdfWords(pdf, 2));
+    for (const char* word : {"First", "Above", "Below", "Before", "Cell", "After", "Boxed", "Unboxed"})
+        ASSERT_TRUE(at.count(word)) << word;
+    ASSERT_TRUE(second.count("Top"));
+    const auto y = [&](const char* word) { return at.at(word).yMin; };
+    const double pitch = DesignPitch(11), box = (30 + 80) / 20.0;
+    EXPECT_NEAR(y("First") - 72, 24, 3.0);
+    EXPECT_NEAR(y("Below") - y("Above"), pitch + 12 + 18, 0.2);
+    EXPECT_NEAR(y("Cell") - y("Before"), pitch + 12, 1.0);
+    EXPECT_NEAR(y("After") - y("Cell"), pitch + 12, 1.0);
+    EXPECT_NEAR(y("Boxed") - y("After"), pitch + box, 0.2);
+    EXPECT_NEAR(y("Unboxed") - y("Boxed"), pitch + box, 0.2);
+    EXPECT_NEAR(second.at("Top").yMin, y("First"), 0.2);
 }
 
 // The paper and margins the document declares (document words, a section's winning),
@@ -146,6 +216,46 @@ TEST_F(DocumentPage, OwnHeadersAndFootersReplaceThePrintersOnEveryPage) {
         const TPdfWord* foot = Find(words, "Seite");
         ASSERT_NE(foot, nullptr);
         EXPECT_NEAR(foot->yMax, 792 - 36, 5.0);
+    }
+}
+
+// Sections bring their own headers and page numbering: an odd-page break puts a blank
+// page before its section, a restart numbers from "\\pgnstarts", SECTIONPAGES counts the
+// section's pages and NUMPAGES all; a section without headers of its own keeps the ones
+// before it. DATE and TIME show the moment of printing in their pictures.
+TEST_F(DocumentPage, SectionsNumberTheirPagesAndBringTheirHeaders) {
+    const std::string field = "{\\field{\\*\\fldinst %1}{\\fldrslt 0}}";
+    auto Field = [&](const char* name) { return QString::fromStdString(field).arg(name).toStdString(); };
+    const std::string setup =
+        kLetterPage + "{\\header\\pard Alpha " + Field("PAGE") + "/" + Field("SECTIONPAGES") + "/" + Field("NUMPAGES") +
+        "\\par}{\\footer\\pard On " + Field("DATE \\\\@ \"yyyy-MM-dd\"") + " at " + Field("TIME \\\\@ \"HH:mm\"") + "\\par}";
+    const std::string body =
+        "First\\par"
+        "\\sect\\sectd\\sbkodd{\\header\\pard Beta " + Field("PAGE") + "\\par} Second\\par"
+        "\\sect\\sectd\\pgnrestart\\pgnstarts7{\\header\\pard Gamma " + Field("PAGE") + " of " +
+        Field("SECTIONPAGES") + "\\par} Third\\par\\page Fourth\\par"
+        "\\sect\\sectd Fifth\\par";
+    const QString pdf = Path("sections.pdf");
+    PrintToPdf(Rtf(setup, body), pdf);
+    ASSERT_EQ(PdfPages(pdf), 6);
+    struct Case {
+        const char* header;
+        const char* body; // "" on the blank page
+    };
+    const Case cases[] = {{"Alpha 1/2/6", "First"}, {"Alpha 2/2/6", ""},   {"Beta 3", "Second"},
+                          {"Gamma 7 of 2", "Third"}, {"Gamma 8 of 2", "Fourth"}, {"Gamma 9 of 1", "Fifth"}};
+    const std::string today = QDate::currentDate().toString("yyyy-MM-dd").toStdString();
+    for (int page = 1; page <= 6; ++page) {
+        const Case& c = cases[page - 1];
+        SCOPED_TRACE(page);
+        const std::string text = PdfText(pdf, page);
+        EXPECT_NE(text.find(c.header), std::string::npos) << text;
+        for (const char* word : {"First", "Second", "Third", "Fourth", "Fifth"})
+            EXPECT_EQ(text.find(word) != std::string::npos, std::string(word) == c.body) << word;
+        EXPECT_TRUE(QRegularExpression(QString::fromStdString("On " + today + R"( at \d\d:\d\d)"))
+                        .match(QString::fromStdString(text))
+                        .hasMatch())
+            << text;
     }
 }
 

@@ -55,7 +55,8 @@ TEST_F(RangeFormatting, NoLineCrossesAPageFoot) {
     const auto pages = formatter.Paginate(*edit->document(), size, &device);
     ASSERT_GT(pages.size(), 5u);
     ExpectPagesCoverTheText(pages, edit->GetTextLen());
-    for (const auto& page : pages) EXPECT_LE(page.Bottom - page.Top, size.height());
+    const qreal height = TRangeFormatter::ToLayoutUnits(size, device).height();
+    for (const auto& page : pages) EXPECT_LE(page.Bottom - page.Top, height);
 }
 
 TEST_F(RangeFormatting, APageBreakStartsAPage) {
@@ -121,7 +122,7 @@ TEST_F(RangeFormatting, APictureTallerThanTheRoomLeftGoesToTheNextPage) {
     const auto pages = formatter.Paginate(*edit->document(), QSizeF(4000, 1300), &device);
     ASSERT_GE(pages.size(), 2u);
     EXPECT_EQ(pages[1].Start, picturePosition);
-    EXPECT_LE(pages[1].Bottom - pages[1].Top, 1300);
+    EXPECT_LE(pages[1].Bottom - pages[1].Top, TRangeFormatter::ToLayoutUnits(QSizeF(4000, 1300), device).height());
 }
 
 TEST_F(RangeFormatting, FormatRangeDrawsEachPageOnceAndEmptyRectangleEndsAtOnce) {
@@ -264,7 +265,7 @@ TEST_F(RangeFormatting, HeaderRowsRepeatOnEveryPageATableCrosses) {
     EXPECT_EQ(pages[0].HeaderBottom - pages[0].HeaderTop, 0); // the table's own first row
     for (std::size_t i = 1; i < pages.size(); ++i) {
         EXPECT_GT(pages[i].HeaderBottom - pages[i].HeaderTop, 0) << i;
-        EXPECT_LE(pages[i].Bottom - pages[i].Top + pages[i].HeaderBottom - pages[i].HeaderTop, 2400 * 96.0 / 600 + 0.01);
+        EXPECT_LE(pages[i].Bottom - pages[i].Top + pages[i].HeaderBottom - pages[i].HeaderTop, 2400.0 * TRangeFormatter::kLayoutDpi / 600 + 0.01);
     }
     {
         QPainter painter(printer);
@@ -310,11 +311,12 @@ TEST_F(RangeFormatting, BlocksOnAPageAreFoundAroundItsClip) {
     }
     auto edit = EditorWith(rtf + "After\\par}");
     std::unique_ptr<QTextDocument> copy(edit->document()->clone());
-    TRangeFormatter::PrepareForPaper(*copy, QSizeF(600, 900));
+    const qreal unit = TRangeFormatter::kLayoutDpi / 96.0; // layout units in a screen pixel
+    TRangeFormatter::PrepareForPaper(*copy, QSizeF(600, 900) * unit);
     QAbstractTextDocumentLayout* layout = copy->documentLayout();
     const qreal height = layout->documentSize().height();
-    for (const qreal top : {0.0, 17.0, height * 0.3, height * 0.77, height - 10}) {
-        const QRectF clip(-72, top, 744, 150);
+    for (const qreal top : {0.0, 17 * unit, height * 0.3, height * 0.77, height - 10 * unit}) {
+        const QRectF clip(-72 * unit, top, 744 * unit, 150 * unit);
         std::vector<int> visited;
         RtfEngine::ForEachBlockIn(*copy, clip, [&](const QTextBlock& block, const QRectF&) {
             visited.push_back(block.blockNumber());
