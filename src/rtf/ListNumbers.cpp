@@ -239,10 +239,18 @@ QTextBlock FirstBlockIn(const QTextDocument& document, const QRectF& clip)
         const int middle = low + (high - low) / 2;
         (startsAbove(middle) ? low : high) = middle;
     }
-    // Blocks that overlap (a frame's) may begin later and still reach into the clip.
+    // Rows above may still reach into the clip (a taller cell than the row's last one):
+    // step back a whole row while any of its blocks does.
     QTextBlock block = RowStartOf(document, document.findBlockByNumber(low));
-    while (block.previous().isValid() && layout->blockBoundingRect(block.previous()).bottom() >= clip.top())
-        block = RowStartOf(document, block.previous());
+    for (QTextBlock previous = block.previous(); previous.isValid(); previous = block.previous()) {
+        const QTextBlock rowStart = RowStartOf(document, previous);
+        bool reaches = false;
+        for (QTextBlock b = rowStart; b.isValid() && b != block && !reaches; b = b.next())
+            reaches = layout->blockBoundingRect(b).bottom() >= clip.top();
+        if (!reaches)
+            break;
+        block = rowStart;
+    }
     return block;
 }
 

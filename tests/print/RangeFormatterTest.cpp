@@ -310,28 +310,31 @@ TEST_F(RangeFormatting, BlocksOnAPageAreFoundAroundItsClip) {
                (r % 7 == 0 ? "\\par Second line" : "") + "\\cell\\row ";
     }
     auto edit = EditorWith(rtf + "After\\par}");
-    std::unique_ptr<QTextDocument> copy(edit->document()->clone());
-    const qreal unit = TRangeFormatter::kLayoutDpi / 96.0; // layout units in a screen pixel
-    TRangeFormatter::PrepareForPaper(*copy, QSizeF(600, 900) * unit);
-    QAbstractTextDocumentLayout* layout = copy->documentLayout();
-    const qreal height = layout->documentSize().height();
-    for (const qreal top : {0.0, 17 * unit, height * 0.3, height * 0.77, height - 10 * unit}) {
-        const QRectF clip(-72 * unit, top, 744 * unit, 150 * unit);
-        std::vector<int> visited;
-        RtfEngine::ForEachBlockIn(*copy, clip, [&](const QTextBlock& block, const QRectF&) {
-            visited.push_back(block.blockNumber());
-        });
-        int firstShowing = -1;
-        for (QTextBlock block = copy->begin(); block.isValid(); block = block.next()) {
-            const QRectF rect = layout->blockBoundingRect(block);
-            if (rect.bottom() < clip.top() || rect.top() > clip.bottom()) continue;
-            if (firstShowing < 0) firstShowing = block.blockNumber();
-            EXPECT_NE(std::find(visited.begin(), visited.end(), block.blockNumber()), visited.end())
-                << "block " << block.blockNumber() << " missed in the clip at " << top;
+    // At the paper's own width, and squeezed so that cells wrap and a row's first cell
+    // reaches below its last one.
+    for (const qreal unit : {TRangeFormatter::kLayoutDpi / 96.0, 1.0}) {
+        std::unique_ptr<QTextDocument> copy(edit->document()->clone());
+        TRangeFormatter::PrepareForPaper(*copy, QSizeF(600, 900) * unit);
+        QAbstractTextDocumentLayout* layout = copy->documentLayout();
+        const qreal height = layout->documentSize().height();
+        for (const qreal top : {0.0, 17 * unit, height * 0.3, height * 0.77, height - 10 * unit}) {
+            const QRectF clip(-72 * unit, top, 744 * unit, 150 * unit);
+            std::vector<int> visited;
+            RtfEngine::ForEachBlockIn(*copy, clip, [&](const QTextBlock& block, const QRectF&) {
+                visited.push_back(block.blockNumber());
+            });
+            int firstShowing = -1;
+            for (QTextBlock block = copy->begin(); block.isValid(); block = block.next()) {
+                const QRectF rect = layout->blockBoundingRect(block);
+                if (rect.bottom() < clip.top() || rect.top() > clip.bottom()) continue;
+                if (firstShowing < 0) firstShowing = block.blockNumber();
+                EXPECT_NE(std::find(visited.begin(), visited.end(), block.blockNumber()), visited.end())
+                    << "block " << block.blockNumber() << " missed in the clip at " << top;
+            }
+            ASSERT_GE(firstShowing, 0) << top;
+            const int first = RtfEngine::FirstBlockIn(*copy, clip).blockNumber();
+            EXPECT_LE(first, firstShowing) << "clip at " << top;
+            EXPECT_GE(first, firstShowing - 4) << "clip at " << top; // a row (two cells, two lines) above
         }
-        ASSERT_GE(firstShowing, 0) << top;
-        const int first = RtfEngine::FirstBlockIn(*copy, clip).blockNumber();
-        EXPECT_LE(first, firstShowing) << "clip at " << top;
-        EXPECT_GE(first, firstShowing - 4) << "clip at " << top; // a row (two cells, two lines) above
     }
 }
