@@ -30,8 +30,29 @@ namespace {
 // columns, padding and pictures keep their size on any printer. The toolkit's layout
 // scales a table's lengths, space above and below, tab stops and pictures to it by itself.
 constexpr int kDocumentDpi = 96;
-constexpr int kLayoutDpi = TRangeFormatter::kLayoutDpi;
-constexpr qreal kLayoutScale = qreal(kLayoutDpi) / kDocumentDpi;
+
+// The toolkit keeps layout positions in 26.6 fixed point: in twips a document reaches its
+// end after some 23,000 inches (a few thousand pages) and its layout runs away. A copy that
+// might be that long is laid out in the document's own units instead, as before twips.
+constexpr const char* kLayoutDpiProperty = "kelvoraLayoutDpi";
+constexpr qreal kLongestTwipsLayoutInches = 20000;
+
+int LayoutDpiOf(const QTextDocument& copy) {
+    const QVariant dpi = copy.property(kLayoutDpiProperty);
+    return dpi.isValid() ? dpi.toInt() : TRangeFormatter::kLayoutDpi;
+}
+qreal LayoutScaleOf(const QTextDocument& copy) { return qreal(LayoutDpiOf(copy)) / kDocumentDpi; }
+
+// An upper bound of the laid-out height: every paragraph a line or more, a line every 16
+// characters at most (narrow cells), none taller than 0.4 inch.
+int LayoutDpiFor(const QTextDocument& document) {
+    const qreal lines = qreal(document.blockCount()) + qreal(document.characterCount()) / 16;
+    return lines * 0.4 < kLongestTwipsLayoutInches ? TRangeFormatter::kLayoutDpi : kDocumentDpi;
+}
+
+QSizeF InLayoutUnits(const QSizeF& size, const QPaintDevice& device, int dpi) {
+    return QSizeF(size.width() * dpi / device.logicalDpiX(), size.height() * dpi / device.logicalDpiY());
+}
 
 struct TLine {
     qreal top, bottom;
@@ -125,8 +146,8 @@ void FitPictures(QTextDocument& doc, const QSizeF& size) {
             const QTextFragment fragment = it.fragment();
             if (!fragment.isValid() || !fragment.charFormat().isImageFormat()) continue;
             QTextImageFormat image = fragment.charFormat().toImageFormat();
-            const qreal w = image.width() * kLayoutScale;
-            const qreal h = image.height() * kLayoutScale;
+            const qreal w = image.width() * LayoutScaleOf(doc);
+            const qreal h = image.height() * LayoutScaleOf(doc);
             if (w <= 0 || h <= 0) continue;
             const qreal scale = std::min({1.0, size.width() / w, size.height() * 0.98 / h});
             if (scale >= 1.0) continue;
@@ -150,7 +171,7 @@ std::pair<qreal, qreal> RowPadding(QTextTable* table, int first, int last) {
             top = std::max(top, format.topPadding());
             bottom = std::max(bottom, format.bottomPadding());
         }
-    return {top * kLayoutScale, bottom * kLayoutScale};
+    return {top * LayoutScaleOf(*table->document()), bottom * LayoutScaleOf(*table->document())};
 }
 
 class TCollector {
@@ -205,14 +226,14 @@ private:
             for (std::size_t i = 0; i < n; ++i) Items.push_back(ItemOfLines(lines, i, i + 1));
         }
         Items[firstItem].breakBefore = breakBefore;
-        if (breakBefore) Items[firstItem].spaceBefore = format.topMargin() * kLayoutScale;
+        if (breakBefore) Items[firstItem].spaceBefore = format.topMargin() * LayoutScaleOf(*FLayout->document());
         Items.back().keepWithNext = keeping.withNext;
     }
 
     // Rows joined by a cell spanning them form one item.
     void Table(QTextTable* table) {
         const QTextTableFormat format = table->format();
-        const qreal frame = (format.border() + format.cellSpacing() + format.cellPadding()) * kLayoutScale;
+        const qreal frame = (format.border() + format.cellSpacing() + format.cellPadding()) * LayoutScaleOf(*table->document());
         const QRectF bounds = FLayout->frameBoundingRect(table);
         const int rows = table->rows();
         const int headerRows = HeaderRowsOf(format);
@@ -359,15 +380,18 @@ std::vector<TRangeFormatter::TPage> CutIntoPages(const std::vector<TItem>& items
     return pages;
 }
 
-QPaintDevice& LayoutUnitsDevice() {
-    static QImage device = [] {
-        QImage image(1, 1, QImage::Format_RGB32);
-        const int dotsPerMeter = int(std::lround(kLayoutDpi / 0.0254));
-        image.setDotsPerMeterX(dotsPerMeter);
-        image.setDotsPerMeterY(dotsPerMeter);
-        return image;
-    }();
-    return device;
+QImage DeviceOfDpi(int dpi) {
+    QImage image(1, 1, QImage::Format_RGB32);
+    const int dotsPerMeter = int(std::lround(dpi / 0.0254));
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
+    return image;
+}
+
+QPaintDevice& LayoutUnitsDevice(int dpi) {
+    static QImage twips = DeviceOfDpi(TRangeFormatter::kLayoutDpi);
+    static QImage documentUnits = DeviceOfDpi(kDocumentDpi);
+    return dpi == kDocumentDpi ? documentUnits : twips;
 }
 
 } // namespace
@@ -387,11 +411,11 @@ TRangeFormatter::~TRangeFormatter() = default;
 void TRangeFormatter::Release() { FCache.reset(); }
 
 QSizeF TRangeFormatter::ToLayoutUnits(const QSizeF& size, const QPaintDevice& device) {
-    return QSizeF(size.width() * kLayoutDpi / device.logicalDpiX(), size.height() * kLayoutDpi / device.logicalDpiY());
+    return InLayoutUnits(size, device, kLayoutDpi);
 }
 
-void TRangeFormatter::ScaleToDevice(QPainter& painter, const QPaintDevice& device) {
-    painter.scale(qreal(device.logicalDpiX()) / kLayoutDpi, qreal(device.logicalDpiY()) / kLayoutDpi);
+void TRangeFormatter::ScaleToDevice(QPainter& painter, const QPaintDevice& device, int layoutDpi) {
+    painter.scale(qreal(device.logicalDpiX()) / layoutDpi, qreal(device.logicalDpiY()) / layoutDpi);
 }
 
 namespace {
@@ -415,8 +439,8 @@ std::pair<qreal, qreal> CellExtent(const QTextTableCell& cell, QAbstractTextDocu
     const QTextTableCellFormat format = cell.format().toTableCellFormat();
     const QTextBlock first = document->findBlock(cell.firstPosition());
     const QTextBlock last = document->findBlock(cell.lastPosition());
-    return {layout->blockBoundingRect(first).top() - format.topPadding() * kLayoutScale,
-            layout->blockBoundingRect(last).bottom() + format.bottomPadding() * kLayoutScale};
+    return {layout->blockBoundingRect(first).top() - format.topPadding() * LayoutScaleOf(*document),
+            layout->blockBoundingRect(last).bottom() + format.bottomPadding() * LayoutScaleOf(*document)};
 }
 
 // Rows lower than their definition asks grow to it: their cells get the missing height as
@@ -432,7 +456,7 @@ bool GrowRows(QTextFrame* frame, QAbstractTextDocumentLayout* layout) {
         for (int r = 0; r < table->rows(); ++r) {
             const int twips = RowHeightTwips(rows, r);
             if (twips == 0) continue;
-            const qreal wanted = std::abs(twips) * kLayoutDpi / 1440.0;
+            const qreal wanted = std::abs(twips) * LayoutDpiOf(*table->document()) / 1440.0;
             qreal top = 0, bottom = 0;
             bool first = true;
             for (int c = 0; c < table->columns(); ++c) {
@@ -449,7 +473,7 @@ bool GrowRows(QTextFrame* frame, QAbstractTextDocumentLayout* layout) {
                 QTextTableCell cell = table->cellAt(r, c);
                 if (!cell.isValid() || cell.row() != r || cell.column() != c || cell.rowSpan() > 1) continue;
                 QTextTableCellFormat format = cell.format().toTableCellFormat();
-                format.setBottomPadding(format.bottomPadding() + missing / kLayoutScale);
+                format.setBottomPadding(format.bottomPadding() + missing / LayoutScaleOf(*table->document()));
                 cell.setFormat(format);
             }
             grown = true;
@@ -465,7 +489,7 @@ void TRangeFormatter::PrepareForPaper(QTextDocument& copy, const QSizeF& size) {
     SplitAtFormFeeds(copy);
     copy.setDocumentMargin(0);
     Print::HangListTexts(copy);
-    Print::ScaleLengths(copy, kLayoutScale);
+    Print::ScaleLengths(copy, LayoutScaleOf(copy));
     Print::DropListIndents(copy);
     Print::MakeRoomForBorders(copy);
     Print::KeepSpaceAroundTables(copy);
@@ -475,7 +499,7 @@ void TRangeFormatter::PrepareForPaper(QTextDocument& copy, const QSizeF& size) {
     QTextOption option = copy.defaultTextOption();
     option.setTabStopDistance(Print::DocumentPageOf(copy).DefaultTabTwips / RtfEngine::kTwipsPerUnit);
     copy.setDefaultTextOption(option);
-    copy.documentLayout()->setPaintDevice(&LayoutUnitsDevice());
+    copy.documentLayout()->setPaintDevice(&LayoutUnitsDevice(LayoutDpiOf(copy)));
     RtfEngine::RegisterKeptObjects(&copy); // a clone's layout knows no footnote marks of its own
     copy.setTextWidth(size.width());
     copy.documentLayout()->documentSize(); // lays the whole document out once
@@ -484,7 +508,8 @@ void TRangeFormatter::PrepareForPaper(QTextDocument& copy, const QSizeF& size) {
 
 const std::vector<TRangeFormatter::TPage>& TRangeFormatter::Paginate(const QTextDocument& document,
                                                                       const QSizeF& size, QPaintDevice* device) {
-    const QSizeF units = ToLayoutUnits(size, *device);
+    const int dpi = LayoutDpiFor(document);
+    const QSizeF units = InLayoutUnits(size, *device, dpi);
     if (FCache && FCache->source == &document && FCache->revision == document.revision() &&
         FCache->characters == document.characterCount() && FCache->size == units)
         return FCache->pages;
@@ -495,6 +520,7 @@ const std::vector<TRangeFormatter::TPage>& TRangeFormatter::Paginate(const QText
     cache->characters = document.characterCount();
     cache->size = units;
     cache->copy.reset(document.clone());
+    cache->copy->setProperty(kLayoutDpiProperty, dpi);
     PrepareForPaper(*cache->copy, units);
 
     TCollector collector(cache->copy->documentLayout());
@@ -519,13 +545,14 @@ int TRangeFormatter::FormatRange(const QTextDocument& document, QPainter& painte
     if (page != pages.begin()) --page;
     if (start >= document.characterCount() - 1 && document.characterCount() > 1) return start;
 
-    const qreal left = render.left() * kLayoutDpi / dpiX;
+    const int layoutDpi = LayoutDpiOf(*FCache->copy);
+    const qreal left = render.left() * layoutDpi / dpiX;
     const qreal band = page->HeaderBottom - page->HeaderTop;
     // The band [top, bottom) of the laid-out copy drawn `down` units below the render top.
     auto drawBand = [&](qreal top, qreal bottom, qreal down, int first) {
         painter.save();
         painter.translate(render.left(), render.top());
-        ScaleToDevice(painter, *device);
+        ScaleToDevice(painter, *device, layoutDpi);
         painter.translate(0, down - top);
         const QRectF clip(-left, top, FCache->size.width() + 2 * left, bottom - top);
         painter.setClipRect(clip, Qt::IntersectClip);
@@ -573,7 +600,7 @@ void TRangeFormatter::DrawLaidOut(const QTextDocument& copy, QPainter& painter, 
     // Text is drawn line by line within the context's clip: a hundredth of an inch inside
     // the band keeps the lines of neighbouring pages out of this page, even from a PDF's text.
     QAbstractTextDocumentLayout::PaintContext context;
-    const qreal inset = kLayoutDpi / 100.0;
+    const qreal inset = LayoutDpiOf(copy) / 100.0;
     context.clip = clip.adjusted(0, inset, 0, -inset);
     context.palette.setColor(QPalette::Text, Qt::black);
     // The toolkit draws a paragraph's last line above the clip as well: a paragraph that

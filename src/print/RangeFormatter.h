@@ -60,7 +60,7 @@ public:
     // a size of device pixels, and scale a painter that draws in device pixels, to layout units.
     static constexpr int kLayoutDpi = 1440;
     static QSizeF ToLayoutUnits(const QSizeF& size, const QPaintDevice& device);
-    static void ScaleToDevice(QPainter& painter, const QPaintDevice& device);
+    static void ScaleToDevice(QPainter& painter, const QPaintDevice& device, int layoutDpi = kLayoutDpi);
     // Readies a copy of a document to be laid out for paper `size` (layout units) wide
     // and tall: its lengths in layout units, form feeds made page breaks, pictures fit
     // to the page, tab stops every "\deftab"; lays it out.

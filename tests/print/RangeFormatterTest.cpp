@@ -59,6 +59,20 @@ TEST_F(RangeFormatting, NoLineCrossesAPageFoot) {
     for (const auto& page : pages) EXPECT_LE(page.Bottom - page.Top, height);
 }
 
+// Laid out in twips, a document this long would pass the toolkit's fixed-point positions
+// (about 23,000 inches) and its layout would run away: it is laid out in coarser units.
+TEST_F(RangeFormatting, ADocumentLongerThanTwipsReachPaginatesWhole) {
+    auto edit = EditorWith(Paragraphs(140000));
+    QImage device = Reference();
+    TRangeFormatter formatter;
+    const QSizeF size(4000, 1500);
+    const auto pages = formatter.Paginate(*edit->document(), size, &device);
+    ASSERT_GT(pages.size(), 5000u);
+    ExpectPagesCoverTheText(pages, edit->GetTextLen());
+    const std::string last = edit->TextRange(pages.back().Start, pages.back().End);
+    EXPECT_NE(last.find("Paragraph 140000 of the body text."), std::string::npos) << last;
+}
+
 TEST_F(RangeFormatting, APageBreakStartsAPage) {
     for (const bool rtf : {true, false}) {
         SCOPED_TRACE(rtf ? "\\page" : "form feed");
