@@ -1,6 +1,7 @@
 #include "cli/PdfPrinterPool.h"
 
 #include "platform/Errors.h"
+#include "platform/SafeWrite.h"
 
 #include <QCoreApplication>
 
@@ -15,19 +16,7 @@
 
 namespace {
 
-// Whole reads and writes on a pipe; false when the other end is gone.
-bool WriteAll(int fd, const void* data, size_t size) {
-    const char* bytes = static_cast<const char*>(data);
-    while (size > 0) {
-        const ssize_t n = ::write(fd, bytes, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        bytes += n;
-        size -= size_t(n);
-    }
-    return true;
-}
-
+// A whole read from a pipe; false when the other end is gone.
 bool ReadAll(int fd, void* data, size_t size) {
     char* bytes = static_cast<char*>(data);
     while (size > 0) {
@@ -43,7 +32,8 @@ bool ReadAll(int fd, void* data, size_t size) {
 // A message on a pipe: its length, then its bytes.
 bool SendText(int fd, const std::string& text) {
     const uint64_t size = text.size();
-    return WriteAll(fd, &size, sizeof size) && WriteAll(fd, text.data(), text.size());
+    return Platform::WriteWhole(fd, std::string_view(reinterpret_cast<const char*>(&size), sizeof size)) &&
+           Platform::WriteWhole(fd, text);
 }
 
 bool ReceiveText(int fd, std::string& text) {

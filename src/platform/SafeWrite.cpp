@@ -48,7 +48,11 @@ bool MayFollow(const std::string& link, const struct stat& linkStat) {
 }
 
 // The file a chain of symbolic links ends at (the path itself when it is no link
-// or does not exist yet), so the link survives the rename.
+// or does not exist yet), so the link survives the rename. This is on the write path
+// (a save that replaces a file): every hop first passes MayFollow, the kernel's own rule
+// for shared folders, and a link that passes it cannot be swapped by another user
+// (the sticky bit keeps them from removing it). The temporary itself is created with
+// O_EXCL | O_NOFOLLOW and renamed, so no link is followed past this point.
 std::string ResolveLinks(const std::string& fileName) {
     std::string path = fileName;
     for (int hops = 0;; ++hops) {
@@ -227,13 +231,18 @@ void WriteFileSafely(const std::string& fileName, const std::function<void(const
 
 void SaveFileSafely(const std::string& fileName, std::string_view bytes, const TWriteOptions& options) {
     Place(fileName, options, [bytes](TTemporary& temp) {
-        for (size_t done = 0; done < bytes.size();) {
-            const ssize_t n = ::write(temp.Fd(), bytes.data() + done, bytes.size() - done);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) throw EWriteError();
-            done += size_t(n);
-        }
+        if (!WriteWhole(temp.Fd(), bytes)) throw EWriteError();
     });
+}
+
+bool WriteWhole(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        bytes.remove_prefix(size_t(n));
+    }
+    return true;
 }
 
 std::string NamingTarget(std::string message, const std::string& tempName, const std::string& fileName) {

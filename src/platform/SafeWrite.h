@@ -47,6 +47,10 @@ struct TWriteOptions {
 void WriteFileSafely(const std::string& fileName, const std::function<void(const std::string& tempName)>& fill,
                      const TWriteOptions& options = {});
 
+// Writes all of `bytes` to an open descriptor, again after an interruption; false when
+// the system refuses the rest (errno tells why) or the other end of a pipe is gone.
+bool WriteWhole(int fd, std::string_view bytes);
+
 // The file holds exactly `bytes` afterwards, written as above.
 void SaveFileSafely(const std::string& fileName, std::string_view bytes, const TWriteOptions& options = {});
 
