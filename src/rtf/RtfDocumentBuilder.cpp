@@ -10,6 +10,7 @@
 #include <QTextList>
 #include <QTextTable>
 #include <QUrl>
+#include <optional>
 
 #include <algorithm>
 #include <map>
@@ -395,7 +396,8 @@ static void KeepDocumentParts(const RtfKeptParts& kept, QTextDocument& document,
 }
 
 // A whole document (into an empty one) goes in as it is read, so a long one is never
-// held twice; text pasted into a document is read first, so a failure leaves it as it was.
+// held twice; text pasted into a document is read first (ReadRtf), so a failure leaves it
+// as it was. Here a failure empties the document again.
 static RtfDocument InsertAsRead(std::string_view rtf, QTextCursor& cursor, bool plain)
 {
     const QTextBlockFormat emptyBlock = cursor.blockFormat();
@@ -421,29 +423,22 @@ static RtfDocument InsertAsRead(std::string_view rtf, QTextCursor& cursor, bool 
 void ReadRtf(const QByteArray& rtf, QTextCursor& cursor, const ReadOptions& options)
 {
     const std::string_view bytes(rtf.constData(), std::size_t(rtf.size()));
-    const bool whole = cursor.document()->characterCount() <= 1;
-    if (!whole || cursor.hasSelection()) {
-        // Parse first: a failure leaves the document untouched.
-        const RtfDocument document = ParseRtf(bytes);
-        cursor.beginEditBlock();
-        cursor.removeSelectedText();
-        if (!options.plain)
-            KeepDocumentParts(document.kept, *cursor.document(), cursor.document()->characterCount() <= 1);
-        const int from = cursor.position();
-        InsertRtfDocument(document, cursor, options.plain);
-        if (document.bookmarks && !options.plain)
-            DropUnpairedBookmarkAnchors(cursor, from, cursor.position());
-        cursor.endEditBlock();
-        return;
-    }
-    if (!LooksLikeRtf(bytes))
+    std::optional<RtfDocument> readFirst;
+    if (cursor.document()->characterCount() > 1 || cursor.hasSelection())
+        readFirst.emplace(ParseRtf(bytes)); // a failure leaves the document untouched
+    else if (!LooksLikeRtf(bytes))
         throw ENotRtf();
     cursor.beginEditBlock();
-    const RtfDocument rest = InsertAsRead(bytes, cursor, options.plain);
+    cursor.removeSelectedText();
+    const bool whole = cursor.document()->characterCount() <= 1;
+    const int from = cursor.position();
+    if (readFirst)
+        InsertRtfDocument(*readFirst, cursor, options.plain);
+    const RtfDocument read = readFirst ? std::move(*readFirst) : InsertAsRead(bytes, cursor, options.plain);
     if (!options.plain)
-        KeepDocumentParts(rest.kept, *cursor.document(), true);
-    if (rest.bookmarks && !options.plain)
-        DropUnpairedBookmarkAnchors(cursor, 0, cursor.position());
+        KeepDocumentParts(read.kept, *cursor.document(), whole);
+    if (read.bookmarks && !options.plain)
+        DropUnpairedBookmarkAnchors(cursor, from, cursor.position());
     cursor.endEditBlock();
 }
 
