@@ -141,13 +141,14 @@ void SplitAtFormFeeds(QTextDocument& doc) {
 
 // Pictures larger than the render rectangle shrink to fit, keeping their shape.
 void FitPictures(QTextDocument& doc, const QSizeF& size) {
+    const qreal scale = LayoutScaleOf(doc);
     for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             if (!fragment.isValid() || !fragment.charFormat().isImageFormat()) continue;
             QTextImageFormat image = fragment.charFormat().toImageFormat();
-            const qreal w = image.width() * LayoutScaleOf(doc);
-            const qreal h = image.height() * LayoutScaleOf(doc);
+            const qreal w = image.width() * scale;
+            const qreal h = image.height() * scale;
             if (w <= 0 || h <= 0) continue;
             const qreal scale = std::min({1.0, size.width() / w, size.height() * 0.98 / h});
             if (scale >= 1.0) continue;
@@ -171,12 +172,14 @@ std::pair<qreal, qreal> RowPadding(QTextTable* table, int first, int last) {
             top = std::max(top, format.topPadding());
             bottom = std::max(bottom, format.bottomPadding());
         }
-    return {top * LayoutScaleOf(*table->document()), bottom * LayoutScaleOf(*table->document())};
+    const qreal scale = LayoutScaleOf(*table->document());
+    return {top * scale, bottom * scale};
 }
 
 class TCollector {
 public:
-    explicit TCollector(QAbstractTextDocumentLayout* layout) : FLayout(layout) {}
+    explicit TCollector(QAbstractTextDocumentLayout* layout)
+        : FLayout(layout), FScale(LayoutScaleOf(*layout->document())) {}
 
     std::vector<TItem> Items;
 
@@ -226,14 +229,14 @@ private:
             for (std::size_t i = 0; i < n; ++i) Items.push_back(ItemOfLines(lines, i, i + 1));
         }
         Items[firstItem].breakBefore = breakBefore;
-        if (breakBefore) Items[firstItem].spaceBefore = format.topMargin() * LayoutScaleOf(*FLayout->document());
+        if (breakBefore) Items[firstItem].spaceBefore = format.topMargin() * FScale;
         Items.back().keepWithNext = keeping.withNext;
     }
 
     // Rows joined by a cell spanning them form one item.
     void Table(QTextTable* table) {
         const QTextTableFormat format = table->format();
-        const qreal frame = (format.border() + format.cellSpacing() + format.cellPadding()) * LayoutScaleOf(*table->document());
+        const qreal frame = (format.border() + format.cellSpacing() + format.cellPadding()) * FScale;
         const QRectF bounds = FLayout->frameBoundingRect(table);
         const int rows = table->rows();
         const int headerRows = HeaderRowsOf(format);
@@ -286,6 +289,7 @@ private:
     }
 
     QAbstractTextDocumentLayout* FLayout;
+    const qreal FScale; // layout units in a document unit
     bool FBreakAfterPrevious = false;
 };
 
@@ -434,13 +438,13 @@ int RowHeightTwips(const QVariantList& rows, int row) {
 
 // The laid-out bottom of a cell's content with its bottom padding, and the top of its
 // first line less its top padding.
-std::pair<qreal, qreal> CellExtent(const QTextTableCell& cell, QAbstractTextDocumentLayout* layout) {
+std::pair<qreal, qreal> CellExtent(const QTextTableCell& cell, QAbstractTextDocumentLayout* layout, qreal scale) {
     const QTextDocument* document = cell.firstCursorPosition().document();
     const QTextTableCellFormat format = cell.format().toTableCellFormat();
     const QTextBlock first = document->findBlock(cell.firstPosition());
     const QTextBlock last = document->findBlock(cell.lastPosition());
-    return {layout->blockBoundingRect(first).top() - format.topPadding() * LayoutScaleOf(*document),
-            layout->blockBoundingRect(last).bottom() + format.bottomPadding() * LayoutScaleOf(*document)};
+    return {layout->blockBoundingRect(first).top() - format.topPadding() * scale,
+            layout->blockBoundingRect(last).bottom() + format.bottomPadding() * scale};
 }
 
 // Rows lower than their definition asks grow to it: their cells get the missing height as
@@ -453,16 +457,17 @@ bool GrowRows(QTextFrame* frame, QAbstractTextDocumentLayout* layout) {
         if (!table) continue;
         const QVariantList rows = table->format().property(RtfEngine::kTableRowsProperty).toList();
         if (rows.isEmpty()) continue;
+        const qreal scale = LayoutScaleOf(*table->document());
         for (int r = 0; r < table->rows(); ++r) {
             const int twips = RowHeightTwips(rows, r);
             if (twips == 0) continue;
-            const qreal wanted = std::abs(twips) * LayoutDpiOf(*table->document()) / 1440.0;
+            const qreal wanted = std::abs(twips) * scale * kDocumentDpi / 1440.0;
             qreal top = 0, bottom = 0;
             bool first = true;
             for (int c = 0; c < table->columns(); ++c) {
                 const QTextTableCell cell = table->cellAt(r, c);
                 if (!cell.isValid() || cell.row() != r || cell.column() != c || cell.rowSpan() > 1) continue;
-                const auto [cellTop, cellBottom] = CellExtent(cell, layout);
+                const auto [cellTop, cellBottom] = CellExtent(cell, layout, scale);
                 top = first ? cellTop : std::min(top, cellTop);
                 bottom = first ? cellBottom : std::max(bottom, cellBottom);
                 first = false;
@@ -473,7 +478,7 @@ bool GrowRows(QTextFrame* frame, QAbstractTextDocumentLayout* layout) {
                 QTextTableCell cell = table->cellAt(r, c);
                 if (!cell.isValid() || cell.row() != r || cell.column() != c || cell.rowSpan() > 1) continue;
                 QTextTableCellFormat format = cell.format().toTableCellFormat();
-                format.setBottomPadding(format.bottomPadding() + missing / LayoutScaleOf(*table->document()));
+                format.setBottomPadding(format.bottomPadding() + missing / scale);
                 cell.setFormat(format);
             }
             grown = true;
